@@ -1,1 +1,83 @@
-int main() { return 0; }
+// shophost: builds shader networks from command scripts and answers what renderers ask.
+
+#include "TestOperators.h"
+
+#include <CMD/CMD_Manager.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+const char *theUsage =
+    "Usage: shophost [-c TEXT]... [FILE]...\n"
+    "Runs command scripts: the text of each -c, then each FILE, in order; with neither, the\n"
+    "commands on standard input (an interactive shell when it is a terminal). A script stops\n"
+    "at its first failing line, and shophost then exits with status 1.\n"
+    "Type 'help' for the commands.\n";
+
+// At a terminal a failing line is reported and the shell goes on; anywhere else standard
+// input is a script like any other.
+int shophost_interactive(CMD_Manager &manager)
+{
+    std::string line;
+    int number = 0;
+    while (std::cout << "shophost> " << std::flush, std::getline(std::cin, line))
+    {
+        std::string error;
+        ++number;
+        if (!manager.execute(line, std::cout, std::cerr, error) && !error.empty())
+            std::cerr << "Error: " << error << " (stdin:" << number << ")" << std::endl;
+    }
+    std::cout << std::endl;
+    return 0;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::vector<std::pair<bool, std::string>> jobs; // (is a file, text or path)
+    for (int i = 1; i < argc; ++i)
+    {
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0)
+        {
+            std::cout << theUsage;
+            return 0;
+        }
+        if (std::strcmp(argv[i], "-c") == 0)
+        {
+            if (i + 1 >= argc)
+            {
+                std::cerr << "shophost: -c needs a command text\n" << theUsage;
+                return 2;
+            }
+            jobs.emplace_back(false, argv[++i]);
+        }
+        else
+            jobs.emplace_back(true, argv[i]);
+    }
+
+    TestOperators::install();
+    CMD_Manager &manager = *CMDgetManager();
+
+    if (jobs.empty())
+    {
+        if (isatty(STDIN_FILENO))
+            return shophost_interactive(manager);
+        return manager.runScript(std::cin, "stdin", std::cout, std::cerr) ? 0 : 1;
+    }
+    for (const auto &[isFile, text] : jobs)
+    {
+        std::istringstream in(text);
+        bool ok = isFile ? manager.runFile(text, std::cout, std::cerr)
+                         : manager.runScript(in, "-c", std::cout, std::cerr);
+        if (!ok)
+            return 1;
+    }
+    return 0;
+}

@@ -28,6 +28,9 @@ public:
     ~UT_AutoErrorManager();
     UT_AutoErrorManager(const UT_AutoErrorManager &) = delete;
     UT_AutoErrorManager &operator=(const UT_AutoErrorManager &) = delete;
+
+private:
+    UT_ErrorManager *myManager;
 };
 
 /// The calling thread's current error list.

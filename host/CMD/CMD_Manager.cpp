@@ -1,0 +1,185 @@
+#include <CMD/CMD_Manager.h>
+
+#include <CH/CH_Manager.h>
+#include <CMD/CMD_NodeCommands.h>
+#include <CMD/CMD_Tokenizer.h>
+#include <EV/EV_Function.h>
+#include <OP/OP_Director.h>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+const char *CMD_Args::operator()(int i) const
+{
+    if (i == 0)
+        return myName.c_str();
+    if (i < 0 || i > static_cast<int>(myArgs.size()))
+        return nullptr;
+    return myArgs[i - 1].c_str();
+}
+
+const char *CMD_Args::argp(char opt) const
+{
+    auto it = myOptions.find(opt);
+    return it == myOptions.end() || it->second.empty() ? nullptr : it->second.back().c_str();
+}
+
+const std::vector<std::string> &CMD_Args::argValues(char opt) const
+{
+    static const std::vector<std::string> theNone;
+    auto it = myOptions.find(opt);
+    return it == myOptions.end() ? theNone : it->second;
+}
+
+CMD_Manager *CMDgetManager()
+{
+    static CMD_Manager theManager;
+    return &theManager;
+}
+
+CMD_Manager::CMD_Manager()
+{
+    CMD_NodeCommands::install(*this);
+}
+
+void CMD_Manager::installCommand(const char *name, const char *options, CMD_Callback callback,
+                                 bool isSafe, const char *usage)
+{
+    myCommands[name] = {options ? options : "", callback, isSafe, usage ? usage : name};
+}
+
+std::vector<std::string> CMD_Manager::getCommandNames() const
+{
+    std::vector<std::string> names;
+    for (const auto &[name, command] : myCommands)
+        names.push_back(name);
+    return names;
+}
+
+const char *CMD_Manager::getUsage(const char *name) const
+{
+    auto it = myCommands.find(name ? name : "");
+    return it == myCommands.end() ? nullptr : it->second.usage.c_str();
+}
+
+float CMD_Manager::getTime() const
+{
+    return CHgetManager()->getTime();
+}
+
+bool CMD_Manager::parseOptions(const cmd_Command &command, const std::vector<std::string> &words,
+                               CMD_Args &args, std::string &error) const
+{
+    size_t i = 1;
+    for (; i < words.size(); ++i)
+    {
+        const std::string &word = words[i];
+        if (word == "--")
+        {
+            ++i;
+            break;
+        }
+        if (word.size() != 2 || word[0] != '-')
+            break;
+        std::string::size_type at = command.options.find(word[1]);
+        if (word[1] == ':' || at == std::string::npos)
+            break;
+        if (at + 1 < command.options.size() && command.options[at + 1] == ':')
+        {
+            if (i + 1 >= words.size())
+            {
+                error = "Option " + word + " of " + words[0] + " needs a value";
+                return false;
+            }
+            args.addOption(word[1], words[++i]);
+        }
+        else
+            args.addOption(word[1], "");
+    }
+    for (; i < words.size(); ++i)
+        args.addArg(words[i]);
+    return true;
+}
+
+bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostream &err,
+                          std::string &error)
+{
+    auto expand = [this](const std::string &expr, std::string &value, std::string &why) {
+        EV_Value result;
+        if (!OPgetDirector()->getCwd()->evaluateExpression(expr, getTime(), result, why))
+            return false;
+        value = result.asString();
+        return true;
+    };
+    std::vector<std::string> words;
+    if (!CMD_Tokenizer::split(line, words, error, expand))
+        return false;
+    if (words.empty())
+        return true;
+    auto it = myCommands.find(words[0]);
+    if (it == myCommands.end())
+    {
+        error = "Unknown command '" + words[0] + "'";
+        return false;
+    }
+    CMD_Args args(words[0], out, err);
+    if (!parseOptions(it->second, words, args, error))
+        return false;
+    it->second.callback(args);
+    if (args.failed())
+    {
+        error = args.failure();
+        return false;
+    }
+    return true;
+}
+
+bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::ostream &out,
+                            std::ostream &err, bool stopOnError)
+{
+    // A script that sources itself would otherwise recurse until the stack runs out.
+    constexpr int theMaxSourceDepth = 32;
+    if (mySourceDepth >= theMaxSourceDepth)
+    {
+        err << "Error: scripts nested too deeply (" << source << ")" << std::endl;
+        return false;
+    }
+    ++mySourceDepth;
+    bool ok = true;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number)
+    {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (myEcho)
+            out << line << std::endl;
+        std::string error;
+        if (execute(line, out, err, error))
+            continue;
+        ok = false;
+        if (!error.empty())
+            err << "Error: " << error << " (" << source << ":" << number << ")" << std::endl;
+        if (stopOnError)
+            break;
+    }
+    --mySourceDepth;
+    return ok;
+}
+
+bool CMD_Manager::runFile(const std::string &path, std::ostream &out, std::ostream &err)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+    {
+        err << "Error: cannot open script '" << path << "'" << std::endl;
+        return false;
+    }
+    return runScript(in, path, out, err);
+}
+
+bool CMD_Manager::sendInput(const char *text)
+{
+    std::istringstream in(text ? text : "");
+    return runScript(in, "input", std::cout, std::cerr);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <CMD/CMD_Args.h>
+
+#include <istream>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+using CMD_Callback = void (*)(CMD_Args &args);
+
+/// The host's command language: installed commands, and running lines, scripts and files.
+///
+/// A line is split by CMD_Tokenizer (quotes, escapes, backquoted expressions evaluated at the
+/// current network). Options come first: "-x" for a letter of the command's option string, a
+/// letter followed by ':' takes a value ("-t surface"); "--" ends the options, and so does the
+/// first word that is not a known option (so negative numbers are plain arguments).
+class CMD_Manager
+{
+public:
+    CMD_Manager();
+
+    /// Installs (or replaces) a command. `usage` is shown by "help".
+    void installCommand(const char *name, const char *options, CMD_Callback callback,
+                        bool isSafe = true, const char *usage = nullptr);
+    bool hasCommand(const char *name) const { return myCommands.count(name ? name : "") > 0; }
+    std::vector<std::string> getCommandNames() const;
+    const char *getUsage(const char *name) const;
+
+    /// Runs one line. Returns false with `error` set when the command fails or the line is
+    /// malformed; blank and comment lines succeed.
+    bool execute(const std::string &line, std::ostream &out, std::ostream &err,
+                 std::string &error);
+
+    /// Runs lines from a stream until the first failure, which is printed on `err` as
+    /// "Error: <what> (<source>:<line>)". Returns whether every line succeeded.
+    bool runScript(std::istream &in, const std::string &source, std::ostream &out,
+                   std::ostream &err, bool stopOnError = true);
+    /// Runs a command script file; a missing file is an error.
+    bool runFile(const std::string &path, std::ostream &out, std::ostream &err);
+
+    /// Runs text as commands on the standard streams, echoing each line first when echo is on.
+    bool sendInput(const char *text);
+    bool getEcho() const { return myEcho; }
+    void setEcho(bool on) { myEcho = on; }
+
+    /// The time at which commands evaluate.
+    float getTime() const;
+
+private:
+    struct cmd_Command
+    {
+        std::string options;
+        CMD_Callback callback;
+        bool isSafe;
+        std::string usage;
+    };
+    bool parseOptions(const cmd_Command &command, const std::vector<std::string> &words,
+                      CMD_Args &args, std::string &error) const;
+
+    std::map<std::string, cmd_Command> myCommands;
+    bool myEcho = false;
+    int mySourceDepth = 0;
+};
+
+/// The host's command manager, made on first use with the standard commands installed.
+CMD_Manager *CMDgetManager();

@@ -1,0 +1,418 @@
+#include <CMD/CMD_NodeCommands.h>
+
+#include <CMD/CMD_Manager.h>
+#include <EV/EV_Expression.h>
+#include <OP/OP_Director.h>
+#include <PRM/PRM_Parm.h>
+#include <UT/UT_String.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace
+{
+OP_Node *cmd_findNode(CMD_Args &args, const char *path)
+{
+    OP_Node *node = OPgetDirector()->getCwd()->findNode(path);
+    if (!node)
+        args.fail("No node '" + std::string(path ? path : "") + "'");
+    return node;
+}
+
+bool cmd_needArgs(CMD_Args &args, int count)
+{
+    if (args.argc() - 1 >= count)
+        return true;
+    args.fail("Usage: " + std::string(CMDgetManager()->getUsage(args.getName().c_str())));
+    return false;
+}
+
+/// The shortest text of a single-precision number that reads back as the same number.
+std::string cmd_formatFloat(float value)
+{
+    char text[64];
+    for (int digits = 6; digits <= 9; ++digits)
+    {
+        std::snprintf(text, sizeof(text), "%.*g", digits, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value)
+            break;
+    }
+    return text;
+}
+
+/// A parameter by name, or by the channel name of one of its components.
+PRM_Parm *cmd_findParm(CMD_Args &args, OP_Node &node, const char *name, int &component)
+{
+    component = -1;
+    PRM_Parm *parm = node.getParmPtr(name);
+    if (!parm)
+        parm = node.getParmList()->getParmPtrFromChannel(name, &component);
+    if (!parm)
+        args.fail("No parameter '" + std::string(name) + "' on " + node.getFullPath());
+    return parm;
+}
+
+std::string cmd_evalComponent(const PRM_Parm &parm, int component, float time)
+{
+    const int thread = UT_Thread::getMySequentialThreadIndex();
+    switch (parm.getTemplatePtr()->getBasicType())
+    {
+    case PRM_BASIC_FLOAT:
+        return cmd_formatFloat(parm.evalFloat(component, time, thread));
+    case PRM_BASIC_ORDINAL:
+        return std::to_string(parm.evalInt(component, time, thread));
+    default:
+        return parm.evalString(component, time, thread);
+    }
+}
+
+void cmd_add(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 1))
+        return;
+    std::string error;
+    if (!OPgetDirector()->getCwd()->createNode(args(1), args(2), error))
+        args.fail(error);
+}
+
+void cmd_cd(CMD_Args &args)
+{
+    const char *path = args.argc() > 1 ? args(1) : "/";
+    OP_Node *node = cmd_findNode(args, path);
+    if (!node)
+        return;
+    if (!node->isNetwork())
+    {
+        args.fail(node->getFullPath() + " is not a network");
+        return;
+    }
+    OPgetDirector()->setCwd(static_cast<OP_Network *>(node));
+}
+
+void cmd_pwd(CMD_Args &args)
+{
+    args.out() << OPgetDirector()->getCwd()->getFullPath() << "\n";
+}
+
+void cmd_ls(CMD_Args &args)
+{
+    OP_Node *node = args.argc() > 1 ? cmd_findNode(args, args(1)) : OPgetDirector()->getCwd();
+    if (!node)
+        return;
+    if (!node->isNetwork())
+    {
+        args.fail(node->getFullPath() + " is not a network");
+        return;
+    }
+    OP_Network *net = static_cast<OP_Network *>(node);
+    for (int i = 0; i < net->getNchildren(); ++i)
+        args.out() << net->getChild(i)->getName() << "\n";
+}
+
+void cmd_rm(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 1))
+        return;
+    for (int i = 1; i < args.argc(); ++i)
+    {
+        OP_Node *node = cmd_findNode(args, args(i));
+        if (!node)
+            return;
+        if (!node->getParent())
+        {
+            args.fail("The root cannot be deleted");
+            return;
+        }
+        node->getParent()->destroyNode(node);
+    }
+}
+
+void cmd_rename(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 2))
+        return;
+    OP_Node *node = cmd_findNode(args, args(1));
+    if (!node)
+        return;
+    if (!node->getParent())
+    {
+        args.fail("The root cannot be renamed");
+        return;
+    }
+    std::string error;
+    if (!node->getParent()->renameNode(node, args(2), error))
+        args.fail(error);
+}
+
+bool cmd_index(CMD_Args &args, const char *text, const char *what, unsigned &index)
+{
+    char *end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (!*text || *end || value < 0 || value > 1 << 20)
+    {
+        args.fail("Bad " + std::string(what) + " '" + text + "'");
+        return false;
+    }
+    index = static_cast<unsigned>(value);
+    return true;
+}
+
+void cmd_wire(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 3))
+        return;
+    OP_Node *src = cmd_findNode(args, args(1));
+    OP_Node *dst = src ? cmd_findNode(args, args(2)) : nullptr;
+    unsigned input = 0, output = 0;
+    if (!dst || !cmd_index(args, args(3), "input", input) ||
+        (args.argc() > 4 && !cmd_index(args, args(4), "output", output)))
+        return;
+    std::string error;
+    if (!dst->setInput(input, src, output, error))
+        args.fail(error);
+}
+
+void cmd_unwire(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 2))
+        return;
+    OP_Node *dst = cmd_findNode(args, args(1));
+    unsigned input = 0;
+    if (!dst || !cmd_index(args, args(2), "input", input))
+        return;
+    std::string error;
+    if (!dst->setInput(input, nullptr, 0, error))
+        args.fail(error);
+}
+
+void cmd_set(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 3))
+        return;
+    OP_Node *node = cmd_findNode(args, args(1));
+    int component = -1;
+    PRM_Parm *parm = node ? cmd_findParm(args, *node, args(2), component) : nullptr;
+    if (!parm)
+        return;
+    const int first = component < 0 ? 0 : component;
+    const int count = args.argc() - 3;
+    if (first + count > parm->getVectorSize())
+    {
+        args.fail("Parameter '" + std::string(parm->getToken()) + "' has " +
+                  std::to_string(parm->getVectorSize()) + " components, " +
+                  std::to_string(count) + " values given");
+        return;
+    }
+    // Check every value before changing any, so that a bad value changes nothing.
+    std::vector<std::unique_ptr<EV_Expression>> checked;
+    for (int i = 0; i < count; ++i)
+    {
+        const char *text = args(3 + i);
+        std::string error;
+        bool ok = args.found('e') ? EV_Expression::parse(text, error) != nullptr
+                                  : parm->getTemplatePtr()->getBasicType() == PRM_BASIC_STRING ||
+                                        UT_String::isNumber(text) ||
+                                        (parm->getTemplatePtr()->getChoiceList() &&
+                                         parm->getTemplatePtr()->getChoiceList()->findToken(
+                                             text) >= 0);
+        if (!ok)
+        {
+            args.fail(error.empty() ? "Bad value '" + std::string(text) + "' for parameter '" +
+                                          parm->getToken() + "'"
+                                    : error);
+            return;
+        }
+    }
+    for (int i = 0; i < count; ++i)
+    {
+        std::string error;
+        bool ok = args.found('e') ? parm->setExpression(first + i, args(3 + i), error)
+                                  : parm->setValueFromText(first + i, args(3 + i), error);
+        if (!ok)
+        {
+            args.fail(error);
+            return;
+        }
+    }
+}
+
+void cmd_spare(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 4))
+        return;
+    OP_Node *node = cmd_findNode(args, args(1));
+    if (!node)
+        return;
+    const std::string type = args(3);
+    static const std::map<std::string, PRM_Type> theTypes = {
+        {"int", PRM_INT},     {"float", PRM_FLT},   {"string", PRM_STRING},
+        {"toggle", PRM_TOGGLE}, {"color", PRM_RGB}, {"vector", PRM_XYZ},
+    };
+    auto it = theTypes.find(type);
+    if (it == theTypes.end())
+    {
+        args.fail("Unknown parameter type '" + type +
+                  "' (int, float, string, toggle, color or vector)");
+        return;
+    }
+    unsigned size = 0;
+    if (!cmd_index(args, args(4), "size", size))
+        return;
+    if (size < 1 || size > 16)
+    {
+        args.fail("A parameter has 1 to 16 components");
+        return;
+    }
+    std::vector<PRM_Default> defaults;
+    for (int i = 5; i < args.argc(); ++i)
+    {
+        if (it->second.isStringType())
+            defaults.emplace_back(0, args(i));
+        else if (UT_String::isNumber(args(i)))
+            defaults.emplace_back(std::strtod(args(i), nullptr));
+        else
+        {
+            args.fail("Bad default '" + std::string(args(i)) + "'");
+            return;
+        }
+    }
+    std::string error;
+    if (!node->addSpareParm(PRM_Template(it->second, size, PRM_Name(args(2)), defaults), error))
+        args.fail(error);
+    else
+        node->opChanged(OP_SPAREPARM_MODIFIED);
+}
+
+void cmd_eval(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 2))
+        return;
+    OP_Node *node = cmd_findNode(args, args(1));
+    int component = -1;
+    PRM_Parm *parm = node ? cmd_findParm(args, *node, args(2), component) : nullptr;
+    if (!parm)
+        return;
+    if (args.argc() > 3)
+    {
+        unsigned index = 0;
+        if (!cmd_index(args, args(3), "component", index))
+            return;
+        if (static_cast<int>(index) >= parm->getVectorSize())
+        {
+            args.fail("Parameter '" + std::string(parm->getToken()) + "' has no component " +
+                      args(3));
+            return;
+        }
+        component = static_cast<int>(index);
+    }
+    const float time = CMDgetManager()->getTime();
+    UT_ErrorManager &errors = node->getErrorManager();
+    const int before = errors.getNumErrors();
+    std::string text;
+    const int first = component < 0 ? 0 : component;
+    const int last = component < 0 ? parm->getVectorSize() : component + 1;
+    for (int c = first; c < last; ++c)
+        text += (c > first ? " " : "") + cmd_evalComponent(*parm, c, time);
+    if (errors.getNumErrors() > before && errors.getSeverity() >= UT_ERROR_ABORT)
+    {
+        args.fail(errors.getError(errors.getNumErrors() - 1).getText());
+        return;
+    }
+    args.out() << text << "\n";
+}
+
+const char *cmd_severityName(UT_ErrorSeverity severity)
+{
+    switch (severity)
+    {
+    case UT_ERROR_MESSAGE:
+    case UT_ERROR_PROMPT:
+        return "Message";
+    case UT_ERROR_WARNING:
+        return "Warning";
+    case UT_ERROR_FATAL:
+        return "Fatal";
+    default:
+        return "Error";
+    }
+}
+
+void cmd_errors(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 1))
+        return;
+    OP_Node *node = cmd_findNode(args, args(1));
+    if (!node)
+        return;
+    OP_Context context(CMDgetManager()->getTime());
+    node->cook(context);
+    for (const UT_Error &error : node->getErrorManager().getErrors())
+        args.out() << cmd_severityName(error.getSeverity()) << ": " << error.getText() << "\n";
+}
+
+void cmd_echo(CMD_Args &args)
+{
+    for (int i = 1; i < args.argc(); ++i)
+        args.out() << (i > 1 ? " " : "") << args(i);
+    args.out() << "\n";
+}
+
+void cmd_source(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 1))
+        return;
+    std::ifstream in(args(1), std::ios::binary);
+    if (!in)
+    {
+        args.fail("Cannot open script '" + std::string(args(1)) + "'");
+        return;
+    }
+    if (!CMDgetManager()->runScript(in, args(1), args.out(), args.err()))
+        args.fail(""); // the failing line was reported where it stands
+}
+
+void cmd_types(CMD_Args &args)
+{
+    for (const auto &[name, table] : OPgetDirector()->getOperatorTables())
+        for (OP_Operator *op : table->getOperators())
+            args.out() << name << "/" << op->getName() << "\t" << op->getLabel() << "\n";
+}
+
+void cmd_help(CMD_Args &args)
+{
+    CMD_Manager *manager = CMDgetManager();
+    if (args.argc() > 1)
+    {
+        const char *usage = manager->getUsage(args(1));
+        if (!usage)
+            args.fail("Unknown command '" + std::string(args(1)) + "'");
+        else
+            args.out() << usage << "\n";
+        return;
+    }
+    for (const std::string &name : manager->getCommandNames())
+        args.out() << manager->getUsage(name.c_str()) << "\n";
+}
+} // namespace
+
+void CMD_NodeCommands::install(CMD_Manager &m)
+{
+    m.installCommand("add", "", cmd_add, true, "add TYPE [NAME]");
+    m.installCommand("cd", "", cmd_cd, true, "cd [PATH]");
+    m.installCommand("pwd", "", cmd_pwd, true, "pwd");
+    m.installCommand("ls", "", cmd_ls, true, "ls [PATH]");
+    m.installCommand("rm", "", cmd_rm, true, "rm PATH...");
+    m.installCommand("rename", "", cmd_rename, true, "rename PATH NEWNAME");
+    m.installCommand("wire", "", cmd_wire, true, "wire SRC DST INPUT [OUTPUT]");
+    m.installCommand("unwire", "", cmd_unwire, true, "unwire DST INPUT");
+    m.installCommand("set", "e", cmd_set, true, "set [-e] PATH PARM VALUE...");
+    m.installCommand("spare", "", cmd_spare, true, "spare PATH NAME TYPE SIZE [DEFAULT...]");
+    m.installCommand("eval", "", cmd_eval, true, "eval PATH PARM [COMPONENT]");
+    m.installCommand("errors", "", cmd_errors, true, "errors PATH");
+    m.installCommand("echo", "", cmd_echo, true, "echo WORDS...");
+    m.installCommand("source", "", cmd_source, true, "source FILE");
+    m.installCommand("types", "", cmd_types, true, "types");
+    m.installCommand("help", "", cmd_help, true, "help [COMMAND]");
+}

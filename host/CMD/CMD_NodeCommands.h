@@ -1,0 +1,11 @@
+#pragma once
+
+class CMD_Manager;
+
+/// The standard commands of the host: building and inspecting the node graph (add cd pwd ls rm
+/// rename wire unwire set spare eval errors), and echo, source, types and help.
+class CMD_NodeCommands
+{
+public:
+    static void install(CMD_Manager &manager);
+};

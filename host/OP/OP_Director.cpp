@@ -1,0 +1,123 @@
+#include <OP/OP_Director.h>
+
+#include <OP/OP_ExprFunctions.h>
+#include <UT/UT_Error.h>
+#include <UT/UT_Thread.h>
+
+#include <algorithm>
+
+namespace
+{
+// The root is a plain network whose children come from the root table.
+class op_RootNetwork : public OP_Network
+{
+public:
+    op_RootNetwork(OP_Operator *op) : OP_Network(nullptr, "", op) {}
+};
+} // namespace
+
+OP_Director *OPgetDirector()
+{
+    static OP_Director theDirector;
+    return &theDirector;
+}
+
+OP_Director::OP_Director()
+{
+    OPinstallExpressionFunctions();
+    // Node framework errors carry their whole text.
+    UTsetErrorText("OP", 1, "%s");
+    UTsetErrorText("OP", 2, "%s");
+    myRootOperator = std::make_unique<OP_Operator>("root", "Root", nullptr, nullptr, 0, 0);
+    myRootOperator->setChildTableName(theRootTableName);
+    myRootOperator->setFlags(OP_FLAG_NETWORK);
+}
+
+OP_Director::~OP_Director()
+{
+    // Nodes reach the director while they are torn down, so the root goes while all else is
+    // intact.
+    myRoot.reset();
+}
+
+OP_Network *OP_Director::getRoot() const
+{
+    // Made here rather than in the constructor: making a node asks for the director.
+    if (!myRoot)
+        myRoot = std::make_unique<op_RootNetwork>(myRootOperator.get());
+    return myRoot.get();
+}
+
+OP_OperatorTable *OP_Director::getOperatorTable(const char *name)
+{
+    auto &table = myTables[name ? name : ""];
+    if (!table)
+        table = std::make_unique<OP_OperatorTable>(name);
+    return table.get();
+}
+
+OP_Network *OP_Director::getCwd() const
+{
+    auto it = myCwd.find(UT_Thread::getMySequentialThreadIndex());
+    if (it != myCwd.end())
+        if (OP_Node *node = lookupNode(it->second); node && node->isNetwork())
+            return static_cast<OP_Network *>(node);
+    return getRoot();
+}
+
+void OP_Director::setCwd(OP_Network *network)
+{
+    myCwd[UT_Thread::getMySequentialThreadIndex()] = network ? network->getUniqueId() : -1;
+}
+
+int OP_Director::registerNode(OP_Node *node)
+{
+    int id = myNextId++;
+    myNodes.emplace(id, node);
+    return id;
+}
+
+void OP_Director::unregisterNode(int id)
+{
+    myNodes.erase(id);
+}
+
+OP_Node *OP_Director::lookupNode(int id) const
+{
+    auto it = myNodes.find(id);
+    return it == myNodes.end() ? nullptr : it->second;
+}
+
+OP_Node *OP_Director::findNode(const char *path) const
+{
+    return getRoot() && path && path[0] == '/' ? getRoot()->findNode(path) : nullptr;
+}
+
+void OP_Director::addShopClerk(const char *renderName)
+{
+    if (renderName &&
+        std::find(myShopClerks.begin(), myShopClerks.end(), renderName) == myShopClerks.end())
+        myShopClerks.emplace_back(renderName);
+}
+
+void OP_Director::clearNetwork()
+{
+    if (!myRoot)
+        return;
+    while (myRoot->getNchildren() > 0)
+        myRoot->destroyNode(myRoot->getChild(myRoot->getNchildren() - 1));
+    myCwd.clear();
+}
+
+void OP_Director::traverse(OP_Network *network, const std::function<void(OP_Node &)> &visit)
+{
+    if (!network)
+        return;
+    for (int i = 0; i < network->getNchildren(); ++i)
+    {
+        OP_Node *child = network->getChild(i);
+        visit(*child);
+        if (child->isNetwork())
+            traverse(static_cast<OP_Network *>(child), visit);
+    }
+}

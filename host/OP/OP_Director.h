@@ -1,0 +1,69 @@
+#pragma once
+
+#include <OP/OP_Network.h>
+#include <OP/OP_OperatorTable.h>
+
+#include <functional>
+#include <map>
+#include <unordered_map>
+#include <memory>
+#include <string>
+#include <vector>
+
+/// The host's scene: the root network "/", the operator tables of every context, the node ids,
+/// the current network of each thread, and the names of the registered shader clerks.
+class OP_Director
+{
+public:
+    /// The name of the table whose types can be created at the root.
+    static constexpr const char *theRootTableName = "Director";
+
+    OP_Director();
+    ~OP_Director();
+
+    /// The root network "/", made on first use.
+    OP_Network *getRoot() const;
+    /// The table of that name, made empty on first request.
+    OP_OperatorTable *getOperatorTable(const char *name);
+    /// All tables by name.
+    const std::map<std::string, std::unique_ptr<OP_OperatorTable>> &getOperatorTables() const
+    {
+        return myTables;
+    }
+
+    /// The calling thread's current network (the root when unset or deleted).
+    OP_Network *getCwd() const;
+    void setCwd(OP_Network *network);
+
+    /// The node with that unique id, or null once it is deleted.
+    OP_Node *lookupNode(int id) const;
+    /// An absolute path from the root.
+    OP_Node *findNode(const char *path) const;
+
+    /// Registers the render name of a shader clerk, once per name.
+    void addShopClerk(const char *renderName);
+    const std::vector<std::string> &getShopClerks() const { return myShopClerks; }
+
+    /// Deletes every node but the root's managers' contents too: an empty scene.
+    void clearNetwork();
+
+    /// Calls `visit` for every node below (not including) `network`, parents before children.
+    static void traverse(OP_Network *network, const std::function<void(OP_Node &)> &visit);
+
+private:
+    friend class OP_Node;
+    int registerNode(OP_Node *node);
+    void unregisterNode(int id);
+
+    std::map<std::string, std::unique_ptr<OP_OperatorTable>> myTables;
+    // Ids are never reused, so a stale id finds nothing rather than another node.
+    std::unordered_map<int, OP_Node *> myNodes;
+    int myNextId = 0;
+    std::map<int, int> myCwd; // thread index -> network id
+    std::vector<std::string> myShopClerks;
+    std::unique_ptr<OP_Operator> myRootOperator;
+    mutable std::unique_ptr<OP_Network> myRoot;
+};
+
+/// The host's director, made on first use.
+OP_Director *OPgetDirector();

@@ -1,0 +1,125 @@
+#include <OP/OP_ExprFunctions.h>
+
+#include <EV/EV_Function.h>
+#include <OP/OP_Node.h>
+#include <OP/OP_Path.h>
+
+#include <string>
+
+bool OPfindChannel(OP_Node *from, const char *path, OP_Node *&node, PRM_Parm *&parm,
+                   int &component)
+{
+    const std::string text = path ? path : "";
+    std::string::size_type slash = text.rfind('/');
+    OP_Node *target = from;
+    if (slash != std::string::npos)
+        target = from ? from->findNode(slash == 0 ? "/" : text.substr(0, slash).c_str())
+                      : nullptr;
+    const std::string channel = slash == std::string::npos ? text : text.substr(slash + 1);
+    PRM_Parm *found =
+        target ? target->getParmList()->getParmPtrFromChannel(channel.c_str(), &component)
+               : nullptr;
+    if (!found)
+        return false;
+    node = target;
+    parm = found;
+    return true;
+}
+
+namespace
+{
+void op_channel(EV_FunctionCall &call, bool asText)
+{
+    OP_Node *owner = static_cast<OP_Node *>(call.context.owner);
+    const std::string &path = call.args[0].str;
+    OP_Node *node = nullptr;
+    PRM_Parm *parm = nullptr;
+    int component = 0;
+    if (!owner || !OPfindChannel(owner, path.c_str(), node, parm, component))
+    {
+        call.failed = true;
+        call.context.error = "Unknown channel '" + path + "'";
+        return;
+    }
+    // Reading another node's value makes this node depend on it.
+    owner->addExtraInput(node, OP_INTEREST_PARM);
+    const float time = call.context.time;
+    const int thread = call.context.thread;
+    if (asText)
+        call.result = EV_Value::string(parm->evalString(component, time, thread));
+    else if (parm->getTemplatePtr()->getBasicType() == PRM_BASIC_FLOAT)
+        call.result = EV_Value::number(parm->evalFloat(component, time, thread));
+    else if (parm->getTemplatePtr()->getBasicType() == PRM_BASIC_ORDINAL)
+        call.result = EV_Value::number(static_cast<double>(parm->evalInt(component, time, thread)));
+    else
+        call.result = EV_Value::number(EV_Value::string(parm->evalString(component, time, thread))
+                                           .asNumber());
+    if (parm->isTimeDependent())
+        call.context.timeDependent = true;
+}
+
+void op_ch(EV_FunctionCall &call)
+{
+    op_channel(call, false);
+}
+
+void op_chs(EV_FunctionCall &call)
+{
+    op_channel(call, true);
+}
+
+void op_channelDependency(const EV_CallSite &site)
+{
+    OP_Node *owner = static_cast<OP_Node *>(site.owner);
+    if (!owner || site.args.empty() || !site.literal[0])
+        return;
+    OP_Node *node = nullptr;
+    PRM_Parm *parm = nullptr;
+    int component = 0;
+    if (OPfindChannel(owner, site.args[0].str.c_str(), node, parm, component))
+        owner->addExtraInput(node, OP_INTEREST_PARM);
+}
+
+// When a node is renamed the expression's owner may itself lie inside it, so the owner's path
+// before the rename is rebuilt to read the old reference the way it was written.
+bool op_channelRename(const EV_CallSite &site, int arg, const std::string &oldPath,
+                      const std::string &newPath, std::string &replacement)
+{
+    OP_Node *owner = static_cast<OP_Node *>(site.owner);
+    if (!owner || arg != 0 || !site.literal[0])
+        return false;
+    const std::string &text = site.args[0].str;
+    std::string::size_type slash = text.rfind('/');
+    if (slash == std::string::npos)
+        return false; // the owner's own channel: follows the owner wherever it goes
+    const std::string nodePart = slash == 0 ? "/" : text.substr(0, slash);
+    const std::string channel = text.substr(slash + 1);
+
+    const std::string ownerNow = owner->getFullPath();
+    std::string ownerBefore = ownerNow;
+    if (OP_Path::isWithin(ownerNow, newPath))
+        ownerBefore = oldPath + ownerNow.substr(newPath.size());
+    const std::string targetBefore = OP_Path::resolve(ownerBefore, nodePart);
+    if (targetBefore.empty() || !OP_Path::isWithin(targetBefore, oldPath))
+        return false;
+    const std::string targetNow = newPath + targetBefore.substr(oldPath.size());
+    std::string nodeText = nodePart[0] == '/' ? targetNow : OP_Path::relative(ownerNow, targetNow);
+    std::string rewritten = nodeText + "/" + channel;
+    if (rewritten == text)
+        return false;
+    replacement = rewritten;
+    return true;
+}
+
+const EV_Type theStringArg[] = {EV_TYPE_STRING};
+EV_FUNCTION theChFunction(0, "ch", 1, EV_TYPE_FLOAT, theStringArg, op_ch, op_channelDependency,
+                          op_channelRename);
+EV_FUNCTION theChsFunction(0, "chs", 1, EV_TYPE_STRING, theStringArg, op_chs,
+                           op_channelDependency, op_channelRename);
+} // namespace
+
+void OPinstallExpressionFunctions()
+{
+    ev_AddFunction(&theChFunction);
+    ev_AddFunction(&theChsFunction);
+}

@@ -1,0 +1,165 @@
+#include <OP/OP_Network.h>
+
+#include <EV/EV_Expression.h>
+#include <OP/OP_Director.h>
+#include <OP/OP_OperatorTable.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+OP_Network::OP_Network(OP_Network *parent, const char *name, OP_Operator *op)
+    : OP_Node(parent, name, op)
+{
+}
+
+OP_Network::~OP_Network()
+{
+    myBeingDestroyed = true;
+    // Last made goes first, so nodes wired to earlier siblings leave before them.
+    while (!myChildren.empty())
+        myChildren.pop_back();
+}
+
+OP_OperatorTable *OP_Network::getOperatorTable() const
+{
+    const std::string &table = getOperator()->getChildTableName();
+    return table.empty() ? nullptr : OPgetDirector()->getOperatorTable(table.c_str());
+}
+
+const char *OP_Network::getChildType() const
+{
+    return getOperator()->getChildTableName().c_str();
+}
+
+bool OP_Network::isValidNodeName(const char *name)
+{
+    if (!name || !*name || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+        return false;
+    for (const char *c = name; *c; ++c)
+        if (!std::isalnum(static_cast<unsigned char>(*c)) && *c != '_' && *c != '.' && *c != '-')
+            return false;
+    return true;
+}
+
+std::string OP_Network::getUniqueName(const char *name) const
+{
+    if (!getChild(name))
+        return name;
+    std::string base = name;
+    while (!base.empty() && std::isdigit(static_cast<unsigned char>(base.back())))
+        base.pop_back();
+    for (int n = 1;; ++n)
+    {
+        std::string candidate = base + std::to_string(n);
+        if (!getChild(candidate.c_str()))
+            return candidate;
+    }
+}
+
+OP_Node *OP_Network::createNode(const char *type, const char *name, std::string &error)
+{
+    OP_OperatorTable *table = getOperatorTable();
+    OP_Operator *op = table ? table->getOperator(type) : nullptr;
+    if (!op)
+    {
+        error = "Unknown node type '" + std::string(type ? type : "") + "' in " + getFullPath();
+        return nullptr;
+    }
+    std::string wanted = name && *name ? name : op->getName() + "1";
+    if (!isValidNodeName(wanted.c_str()))
+    {
+        error = "Bad node name '" + wanted + "'";
+        return nullptr;
+    }
+    std::string unique = getUniqueName(wanted.c_str());
+    OP_Node *node = op->constructNode(this, unique.c_str());
+    if (!node)
+    {
+        error = "Could not create a node of type '" + op->getName() + "'";
+        return nullptr;
+    }
+    myChildren.emplace_back(node);
+    childCreated(node);
+    opChanged(OP_CHILD_CREATED, node);
+    return node;
+}
+
+OP_Node *OP_Network::createNode(const char *type, const char *name)
+{
+    std::string error;
+    return createNode(type, name, error);
+}
+
+OP_Node *OP_Network::getChild(int index) const
+{
+    return index >= 0 && index < getNchildren() ? myChildren[index].get() : nullptr;
+}
+
+OP_Node *OP_Network::getChild(const char *name) const
+{
+    if (!name)
+        return nullptr;
+    for (const auto &child : myChildren)
+        if (child->getName() == name)
+            return child.get();
+    return nullptr;
+}
+
+namespace
+{
+// Rewrites every expression in the scene that names `oldPath` or a node below it.
+void op_renameReferences(const std::string &oldPath, const std::string &newPath)
+{
+    OP_Director::traverse(OPgetDirector()->getRoot(), [&](OP_Node &node) {
+        PRM_ParmList *parms = node.getParmList();
+        for (int i = 0; i < parms->getEntries(); ++i)
+        {
+            PRM_Parm *parm = parms->getParmPtr(i);
+            for (int c = 0; c < parm->getVectorSize(); ++c)
+                if (EV_Expression *expr = parm->getExpression(c))
+                    expr->renameReferences(&node, oldPath, newPath);
+        }
+    });
+}
+} // namespace
+
+bool OP_Network::renameNode(OP_Node *child, const char *name, std::string &error)
+{
+    if (!child || child->getParent() != this)
+    {
+        error = "No such node in " + getFullPath();
+        return false;
+    }
+    if (!isValidNodeName(name))
+    {
+        error = "Bad node name '" + std::string(name ? name : "") + "'";
+        return false;
+    }
+    if (child->getName() == name)
+        return true;
+    if (getChild(name))
+    {
+        error = "A node named '" + std::string(name) + "' already exists in " + getFullPath();
+        return false;
+    }
+    const std::string oldPath = child->getFullPath();
+    child->setNameInternal(name);
+    op_renameReferences(oldPath, child->getFullPath());
+    child->opChanged(OP_NAME_CHANGED);
+    return true;
+}
+
+bool OP_Network::destroyNode(OP_Node *child)
+{
+    auto it = std::find_if(myChildren.begin(), myChildren.end(),
+                           [child](const auto &c) { return c.get() == child; });
+    if (it == myChildren.end())
+        return false;
+    std::unique_ptr<OP_Node> doomed = std::move(*it);
+    myChildren.erase(it);
+    doomed.reset();
+    childDeleted(child); // only the address: the node is gone
+    opChanged(OP_CHILD_DELETED, child);
+    return true;
+}

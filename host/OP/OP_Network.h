@@ -1,0 +1,56 @@
+#pragma once
+
+#include <OP/OP_Node.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class OP_OperatorTable;
+
+/// A node that holds children. The network owns its children; deleting one disconnects its
+/// wires and tells the nodes that depended on it.
+class OP_Network : public OP_Node
+{
+public:
+    ~OP_Network() override;
+
+    bool isNetwork() const override { return true; }
+
+    /// The table the children's types come from (named by the operator's child table), or null.
+    OP_OperatorTable *getOperatorTable() const;
+    /// The type name of the children ("SHOP", ...); the base gives the child table's name.
+    virtual const char *getChildType() const;
+    virtual int getChildTypeID() const { return 0; }
+
+    /// Creates a child of the named type. With no name, or a name that is taken, the name is
+    /// made unique by a number. Null with `error` set for an unknown type or a bad name.
+    OP_Node *createNode(const char *type, const char *name, std::string &error);
+    OP_Node *createNode(const char *type, const char *name = nullptr);
+
+    int getNchildren() const { return static_cast<int>(myChildren.size()); }
+    OP_Node *getChild(int index) const;
+    OP_Node *getChild(const char *name) const;
+    /// Renames a child; expressions that name it, or anything inside it, follow. False with
+    /// `error` set for a bad or taken name.
+    bool renameNode(OP_Node *child, const char *name, std::string &error);
+    /// Deletes a child and everything inside it.
+    bool destroyNode(OP_Node *child);
+
+    /// Whether `name` may name a node: letters, digits, '_', '.' and '-', and not "." or "..".
+    static bool isValidNodeName(const char *name);
+    /// `name` if no child has it, else name with its trailing number replaced by the lowest
+    /// free one.
+    std::string getUniqueName(const char *name) const;
+
+protected:
+    OP_Network(OP_Network *parent, const char *name, OP_Operator *op);
+
+    /// Hooks for subclasses, called after the change.
+    virtual void childCreated(OP_Node *) {}
+    virtual void childDeleted(OP_Node *) {}
+
+private:
+    friend class OP_Director;
+    std::vector<std::unique_ptr<OP_Node>> myChildren;
+};

@@ -1,0 +1,474 @@
+#include <OP/OP_Node.h>
+
+#include <CH/CH_Manager.h>
+#include <EV/EV_Expression.h>
+#include <OP/OP_Director.h>
+#include <OP/OP_Network.h>
+#include <OP/OP_Operator.h>
+#include <OP/OP_Path.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace
+{
+// Evaluation surroundings of a node's expressions: the operator's local variables, then the
+// host's own.
+class op_EvalContext : public EV_Context
+{
+public:
+    explicit op_EvalContext(OP_Node &node) : myNode(node) {}
+
+    bool getVariable(const std::string &name, EV_Value &value) override
+    {
+        if (const CH_LocalVariable *var = myNode.getOperator()->findVariable(name.c_str()))
+            return localVariable(*var, value);
+        if (name == "T")
+        {
+            timeDependent = true;
+            value = EV_Value::number(time);
+            return true;
+        }
+        if (name == "F")
+        {
+            timeDependent = true;
+            value = EV_Value::number(CH_Manager::getSample(time));
+            return true;
+        }
+        if (name == "FPS")
+        {
+            value = EV_Value::number(CH_Manager::theFPS);
+            return true;
+        }
+        if (name == "OS")
+        {
+            value = EV_Value::string(myNode.getName());
+            return true;
+        }
+        return false;
+    }
+
+private:
+    bool localVariable(const CH_LocalVariable &var, EV_Value &value)
+    {
+        if (var.type == CH_VARIABLE_STRING)
+        {
+            UT_String text;
+            if (!myNode.getVariableString(var.id, text, thread))
+                return false;
+            value = EV_Value::string(text.toStdString());
+            return true;
+        }
+        double number = 0;
+        if (!myNode.getVariableValue(var.id, number, thread))
+            return false;
+        value = EV_Value::number(number);
+        return true;
+    }
+
+    OP_Node &myNode;
+};
+
+// Nested evaluations (an expression reading a parameter whose expression reads another...)
+// past this depth are a reference loop.
+constexpr int theMaxEvalDepth = 64;
+thread_local int theEvalDepth = 0;
+
+// Change passes: every node is told once per pass, which ends loops of dependencies.
+thread_local unsigned theActivePass = 0;
+unsigned theNextPass = 0;
+} // namespace
+
+OP_Node::OP_Node(OP_Network *parent, const char *name, OP_Operator *op)
+    : OP_Parameters(op), myName(name ? name : ""), myParent(parent)
+{
+    myUniqueId = OPgetDirector()->registerNode(this);
+}
+
+OP_Node::~OP_Node()
+{
+    disconnectAll();
+    OPgetDirector()->unregisterNode(myUniqueId);
+}
+
+std::string OP_Node::getFullPath() const
+{
+    if (!myParent)
+        return "/";
+    std::string parent = myParent->getFullPath();
+    return parent == "/" ? "/" + myName : parent + "/" + myName;
+}
+
+std::string OP_Node::getRelativePathTo(const OP_Node *other) const
+{
+    return other ? OP_Path::relative(getFullPath(), other->getFullPath()) : std::string();
+}
+
+OP_Node *OP_Node::findNode(const char *path) const
+{
+    if (!path || !*path)
+        return nullptr;
+    OP_Node *current = const_cast<OP_Node *>(this);
+    if (path[0] == '/')
+        current = OPgetDirector()->getRoot();
+    for (const std::string &part : OP_Path::split(path))
+    {
+        if (part == ".")
+            continue;
+        if (part == "..")
+            current = current->getParent();
+        else
+            current = current->isNetwork() ? static_cast<OP_Network *>(current)->getChild(
+                                                 part.c_str())
+                                           : nullptr;
+        if (!current)
+            return nullptr;
+    }
+    return current;
+}
+
+// Inputs and outputs -------------------------------------------------------------------------
+
+unsigned OP_Node::minInputs() const
+{
+    return getOperator()->minInputs();
+}
+
+unsigned OP_Node::maxInputs() const
+{
+    return getOperator()->maxInputs();
+}
+
+unsigned OP_Node::maxOutputs() const
+{
+    return getOperator()->maxOutputs();
+}
+
+unsigned OP_Node::nInputs() const
+{
+    unsigned n = static_cast<unsigned>(myInputs.size());
+    while (n > 0 && !myInputs[n - 1].node)
+        --n;
+    return n;
+}
+
+OP_Node *OP_Node::getInput(unsigned index) const
+{
+    return index < myInputs.size() ? myInputs[index].node : nullptr;
+}
+
+int OP_Node::getInputOutputIndex(unsigned index) const
+{
+    return getInput(index) ? static_cast<int>(myInputs[index].outputIndex) : -1;
+}
+
+namespace
+{
+bool op_dependsOn(const OP_Node *node, const OP_Node *target)
+{
+    if (node == target)
+        return true;
+    for (unsigned i = 0; i < node->nInputs(); ++i)
+        if (const OP_Node *in = node->getInput(i); in && op_dependsOn(in, target))
+            return true;
+    return false;
+}
+} // namespace
+
+bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::string &error)
+{
+    if (index >= maxInputs())
+    {
+        error = getFullPath() + " has no input " + std::to_string(index);
+        return false;
+    }
+    if (src)
+    {
+        if (src->getParent() != myParent || src == this)
+        {
+            error = "Cannot wire " + src->getFullPath() + " to " + getFullPath() +
+                    ": nodes must be different members of one network";
+            return false;
+        }
+        if (outputIndex >= src->maxOutputs())
+        {
+            error = src->getFullPath() + " has no output " + std::to_string(outputIndex);
+            return false;
+        }
+        if (op_dependsOn(src, this))
+        {
+            error = "Wiring " + src->getFullPath() + " to " + getFullPath() +
+                    " would make a loop";
+            return false;
+        }
+    }
+    if (index >= myInputs.size())
+        myInputs.resize(index + 1);
+    op_Input &input = myInputs[index];
+    if (input.node)
+        input.node->removeOutput(this);
+    input.node = src;
+    input.outputIndex = src ? outputIndex : 0;
+    if (src)
+        src->myOutputs.push_back(this);
+    opChanged(OP_INPUT_REWIRED, reinterpret_cast<void *>(static_cast<intptr_t>(index)));
+    return true;
+}
+
+bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex)
+{
+    std::string error;
+    return setInput(index, src, outputIndex, error);
+}
+
+void OP_Node::removeOutput(OP_Node *node)
+{
+    auto it = std::find(myOutputs.begin(), myOutputs.end(), node);
+    if (it != myOutputs.end())
+        myOutputs.erase(it);
+}
+
+std::vector<OP_Node *> OP_Node::getOutputNodes() const
+{
+    std::vector<OP_Node *> nodes;
+    for (OP_Node *n : myOutputs)
+        if (std::find(nodes.begin(), nodes.end(), n) == nodes.end())
+            nodes.push_back(n);
+    return nodes;
+}
+
+void OP_Node::addExtraInput(OP_Node *src, OP_InterestType)
+{
+    if (!src || src == this)
+        return;
+    myExtraInputs.insert(src->getUniqueId());
+    src->myExtraDependants.insert(myUniqueId);
+}
+
+void OP_Node::removeExtraInputs()
+{
+    OP_Director *director = OPgetDirector();
+    for (int id : myExtraInputs)
+        if (OP_Node *src = director->lookupNode(id))
+            src->myExtraDependants.erase(myUniqueId);
+    myExtraInputs.clear();
+}
+
+void OP_Node::disconnectAll()
+{
+    for (op_Input &input : myInputs)
+        if (input.node)
+            input.node->removeOutput(this);
+    myInputs.clear();
+    removeExtraInputs();
+
+    // Whatever read this node loses the input and must cook again; when the whole network
+    // goes, its members need not hear of each other.
+    std::vector<OP_Node *> readers = getOutputNodes();
+    myOutputs.clear();
+    const bool quiet = myParent && myParent->myBeingDestroyed;
+    for (OP_Node *reader : readers)
+        for (unsigned i = 0; i < reader->myInputs.size(); ++i)
+            if (reader->myInputs[i].node == this)
+            {
+                reader->myInputs[i] = op_Input();
+                if (!quiet)
+                    reader->opChanged(OP_INPUT_REWIRED,
+                                  reinterpret_cast<void *>(static_cast<intptr_t>(i)));
+            }
+    OP_Director *director = OPgetDirector();
+    std::set<int> dependants;
+    dependants.swap(myExtraDependants);
+    for (int id : dependants)
+        if (OP_Node *node = director->lookupNode(id))
+        {
+            node->myExtraInputs.erase(myUniqueId);
+            if (!node->myBeingDestroyed)
+                node->opChanged(OP_INPUT_CHANGED, reinterpret_cast<void *>(intptr_t(-1)));
+        }
+}
+
+// Cooking ------------------------------------------------------------------------------------
+
+bool OP_Node::isCookNeeded(const OP_Context &context) const
+{
+    return myDirty || !myHasCooked || (myTimeDependent && context.getTime() != myLastCookTime);
+}
+
+UT_ErrorSeverity OP_Node::cook(OP_Context &context)
+{
+    if (myCooking)
+    {
+        // Reached again from inside its own cook: a loop through inputs or references.
+        myErrors.addError(UT_Error("OP", 2, UT_ERROR_ABORT, "Cook loop at " + getFullPath()));
+        return UT_ERROR_ABORT;
+    }
+    if (!isCookNeeded(context))
+        return error();
+
+    myCooking = true;
+    myErrors.clearAndDestroyErrors();
+    myTimeDependent = false;
+    UT_ErrorSeverity severity;
+    {
+        UT_AutoErrorManager errors(myErrors);
+        CH_AutoEvaluate evaluating(this, context.getTime(), context.getThread());
+        int copiedInput = -1;
+        severity = myBypass ? bypassMe(context, copiedInput) : cookMe(context);
+    }
+    myCooking = false;
+    myDirty = false;
+    myHasCooked = true;
+    myLastCookTime = context.getTime();
+    ++myCookCount;
+    return std::max(severity, error());
+}
+
+UT_ErrorSeverity OP_Node::cookMe(OP_Context &)
+{
+    return error();
+}
+
+UT_ErrorSeverity OP_Node::bypassMe(OP_Context &, int &copiedInput)
+{
+    copiedInput = getInput(0) ? 0 : -1;
+    return error();
+}
+
+void OP_Node::setBypass(bool on)
+{
+    if (myBypass == on)
+        return;
+    myBypass = on;
+    opChanged(OP_FLAG_CHANGED);
+}
+
+// Change -------------------------------------------------------------------------------------
+
+void OP_Node::opChanged(OP_EventType reason, void *data)
+{
+    myDirty = true;
+    // Handlers may remove themselves; walk a copy.
+    std::vector<std::pair<int, EventHandler>> handlers = myHandlers;
+    for (auto &[handle, handler] : handlers)
+        handler(*this, reason, data);
+
+    const bool outermost = theActivePass == 0;
+    if (outermost)
+        theActivePass = ++theNextPass;
+    myLastPass = theActivePass;
+    propagateChange(theActivePass);
+    if (outermost)
+        theActivePass = 0;
+}
+
+void OP_Node::propagateChange(unsigned pass)
+{
+    std::vector<OP_Node *> targets = getOutputNodes();
+    OP_Director *director = OPgetDirector();
+    for (int id : myExtraDependants)
+        if (OP_Node *node = director->lookupNode(id))
+            targets.push_back(node);
+    for (OP_Node *target : targets)
+        if (target->myLastPass != pass)
+            target->opChanged(OP_INPUT_CHANGED, reinterpret_cast<void *>(intptr_t(-1)));
+    if (myParent && !myParent->myBeingDestroyed && myParent->myLastPass != pass)
+        myParent->opChanged(OP_CHILD_CHANGED, this);
+}
+
+int OP_Node::addEventHandler(EventHandler handler)
+{
+    myHandlers.emplace_back(myNextHandler, std::move(handler));
+    return myNextHandler++;
+}
+
+void OP_Node::removeEventHandler(int handle)
+{
+    std::erase_if(myHandlers, [handle](const auto &h) { return h.first == handle; });
+}
+
+// Parameters ---------------------------------------------------------------------------------
+
+bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &expr, float time,
+                                     int thread, EV_Value &value, bool &timeDependent)
+{
+    UT_AutoErrorManager errors(myErrors);
+    if (theEvalDepth >= theMaxEvalDepth)
+    {
+        UTaddError("OP", 1,
+                   (getFullPath() + " " + parm.getToken() + ": references loop back").c_str());
+        return false;
+    }
+    op_EvalContext context(*this);
+    context.time = time;
+    context.thread = thread;
+    context.owner = this;
+    CH_AutoEvaluate evaluating(this, time, thread);
+    ++theEvalDepth;
+    bool ok = expr.evaluate(context, value);
+    --theEvalDepth;
+    timeDependent = context.timeDependent;
+    if (timeDependent && myCooking)
+        myTimeDependent = true;
+    if (!ok)
+        UTaddError("OP", 1,
+                   (getFullPath() + " " + parm.getToken() + ": " + context.error).c_str());
+    return ok;
+}
+
+bool OP_Node::evaluateExpression(const std::string &text, float time, EV_Value &value,
+                                 std::string &error)
+{
+    std::unique_ptr<EV_Expression> expr = EV_Expression::parse(text, error);
+    if (!expr)
+        return false;
+    if (theEvalDepth >= theMaxEvalDepth)
+    {
+        error = "Expression references loop back";
+        return false;
+    }
+    op_EvalContext context(*this);
+    context.time = time;
+    context.thread = UT_Thread::getMySequentialThreadIndex();
+    context.owner = this;
+    CH_AutoEvaluate evaluating(this, time, context.thread);
+    ++theEvalDepth;
+    bool ok = expr->evaluate(context, value);
+    --theEvalDepth;
+    if (!ok)
+        error = context.error;
+    return ok;
+}
+
+void OP_Node::parmChanged(PRM_Parm &parm, int)
+{
+    int index = getParmList()->getParmIndex(parm.getToken());
+    opChanged(OP_PARM_CHANGED, reinterpret_cast<void *>(static_cast<intptr_t>(index)));
+}
+
+bool OP_Node::getVariableString(int index, UT_String &value, int thread)
+{
+    return OP_Parameters::getVariableString(index, value, thread);
+}
+
+bool OP_Node::getParameterOrProperty(const char *name, float, OP_Node *&node, PRM_Parm *&parm,
+                                     PRM_ParmList *, bool)
+{
+    PRM_Parm *found = getParmPtr(name);
+    if (!found)
+        return false;
+    node = this;
+    parm = found;
+    return true;
+}
+
+bool OP_Node::getParameterOrPropertyByChannel(const char *channel, float, OP_Node *&node,
+                                              PRM_Parm *&parm, int &component, PRM_ParmList *)
+{
+    PRM_Parm *found = getParmList()->getParmPtrFromChannel(channel, &component);
+    if (!found)
+        return false;
+    node = this;
+    parm = found;
+    return true;
+}

@@ -1,0 +1,187 @@
+#pragma once
+
+#include <OP/OP_Context.h>
+#include <OP/OP_Parameters.h>
+#include <UT/UT_BoundingBox.h>
+#include <UT/UT_ErrorManager.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+class OP_Network;
+class OP_Operator;
+class OBJ_Node;
+class SOP_Node;
+class SHOP_Node;
+
+/// What changed about a node; handed to opChanged and to event handlers.
+enum OP_EventType
+{
+    OP_NAME_CHANGED,
+    OP_PARM_CHANGED,    ///< data: the parameter's index
+    OP_INPUT_CHANGED,   ///< data: the input's index (or -1 when an upstream node changed)
+    OP_INPUT_REWIRED,   ///< data: the input's index
+    OP_FLAG_CHANGED,
+    OP_CHILD_CREATED,   ///< data: the child
+    OP_CHILD_DELETED,   ///< data: the child
+    OP_CHILD_CHANGED,   ///< data: the child
+    OP_SPAREPARM_MODIFIED,
+    OP_NODE_DELETED,
+};
+
+/// Interest of an extra input: why a node depends on another beyond its wired inputs.
+enum OP_InterestType
+{
+    OP_INTEREST_PARM = 1,
+    OP_INTEREST_DATA = 2,
+    OP_INTEREST_NAME = 4,
+    OP_INTEREST_EXPRESSION = 10,
+};
+
+/// A node: a named member of a network with parameters, wired inputs, an error list and a cook
+/// that runs only when something it depends on changed.
+class OP_Node : public OP_Parameters
+{
+public:
+    using EventHandler = std::function<void(OP_Node &node, OP_EventType type, void *data)>;
+
+    ~OP_Node() override;
+    OP_Node(const OP_Node &) = delete;
+    OP_Node &operator=(const OP_Node &) = delete;
+
+    // Identity --------------------------------------------------------------------------------
+    const std::string &getName() const { return myName; }
+    /// The absolute path, "/" for the root.
+    std::string getFullPath() const;
+    /// The path of `other` relative to this node (as ch() and node paths read it).
+    std::string getRelativePathTo(const OP_Node *other) const;
+    OP_Network *getParent() const { return myParent; }
+    /// The unique id, valid for the node's life; OP_Director::lookupNode finds the node by it.
+    int getUniqueId() const { return myUniqueId; }
+    virtual bool isNetwork() const { return false; }
+
+    /// The context's type name ("OBJ", "SOP", "SHOP", ...) and number.
+    virtual const char *getOpType() const { return ""; }
+    virtual int getOpTypeID() const { return 0; }
+    virtual int getDataClass() const { return 0; }
+    virtual OBJ_Node *castToOBJNode() { return nullptr; }
+    virtual SOP_Node *castToSOPNode() { return nullptr; }
+    virtual SHOP_Node *castToSHOPNode() { return nullptr; }
+
+    /// Finds a node by a path absolute or relative to this node ("..", "." and names).
+    OP_Node *findNode(const char *path) const;
+
+    // Inputs and outputs ----------------------------------------------------------------------
+    virtual unsigned minInputs() const;
+    virtual unsigned maxInputs() const;
+    virtual unsigned maxOutputs() const;
+    /// The number of input slots in use: one past the last connected input.
+    unsigned nInputs() const;
+    OP_Node *getInput(unsigned index) const;
+    /// The output index of `src` that feeds the input.
+    int getInputOutputIndex(unsigned index) const;
+    /// Connects output `outputIndex` of `src` (null disconnects) to an input. Refused (false
+    /// with `error`) for an index out of range, a node of another network, or a cycle.
+    bool setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::string &error);
+    bool setInput(unsigned index, OP_Node *src, unsigned outputIndex = 0);
+    /// Nodes with an input wired to this node, each once.
+    std::vector<OP_Node *> getOutputNodes() const;
+    /// Remembers that this node depends on `src` beyond its wires, so that changes of `src`
+    /// make this node cook again.
+    void addExtraInput(OP_Node *src, OP_InterestType interest);
+    void removeExtraInputs();
+
+    // Errors ----------------------------------------------------------------------------------
+    /// The highest severity on the node's error list.
+    UT_ErrorSeverity error() const { return myErrors.getSeverity(); }
+    UT_ErrorManager &getErrorManager() { return myErrors; }
+    const UT_ErrorManager &getErrorManager() const { return myErrors; }
+    void clearErrors() { myErrors.clearAndDestroyErrors(); }
+
+    // Cooking ---------------------------------------------------------------------------------
+    /// Cooks the node when it changed since its last cook, or when it is time dependent and the
+    /// time differs; returns the error severity. The node's error list is current meanwhile.
+    UT_ErrorSeverity cook(OP_Context &context);
+    bool isCookNeeded(const OP_Context &context) const;
+    /// Whether the last cook used anything that depends on time.
+    bool isTimeDependent() const { return myTimeDependent; }
+    void setTimeDependent(bool on) { myTimeDependent = on; }
+    int getCookCount() const { return myCookCount; }
+    bool isCooking() const { return myCooking; }
+
+    bool getBypass() const { return myBypass; }
+    void setBypass(bool on);
+
+    // Change ----------------------------------------------------------------------------------
+    /// Tells the node that something about it changed: it is marked to cook again, event
+    /// handlers hear of it, and every node depending on it is told in turn.
+    virtual void opChanged(OP_EventType reason, void *data = nullptr);
+    /// Returns a handle for removeEventHandler.
+    int addEventHandler(EventHandler handler);
+    void removeEventHandler(int handle);
+
+    // Parameters (as the owner of a parameter list) ---------------------------------------------
+    /// Evaluates an expression text in this node's surroundings, as if it were one of its
+    /// parameters; false with `error` set when it does not parse or evaluate.
+    bool evaluateExpression(const std::string &text, float time, EV_Value &value,
+                            std::string &error);
+    bool evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &expr, float time,
+                                int thread, EV_Value &value, bool &timeDependent) override;
+    void parmChanged(PRM_Parm &parm, int component) override;
+    bool getVariableString(int index, UT_String &value, int thread) override;
+    /// Looks a parameter up by name for an evaluation; nodes that take properties from
+    /// elsewhere extend it.
+    virtual bool getParameterOrProperty(const char *name, float now, OP_Node *&node,
+                                        PRM_Parm *&parm, PRM_ParmList *obsolete,
+                                        bool createMissingMultiParms);
+    virtual bool getParameterOrPropertyByChannel(const char *channel, float now, OP_Node *&node,
+                                                 PRM_Parm *&parm, int &component,
+                                                 PRM_ParmList *obsolete);
+
+    /// Bounds of the node's result, for node kinds that have any.
+    virtual bool getBoundingBox(UT_BoundingBox &, OP_Context &) { return false; }
+
+protected:
+    OP_Node(OP_Network *parent, const char *name, OP_Operator *op);
+
+    /// The node's work; returns the error severity.
+    virtual UT_ErrorSeverity cookMe(OP_Context &context);
+    /// Runs instead of cookMe while the bypass flag is on; `copiedInput` names the input whose
+    /// result passes through.
+    virtual UT_ErrorSeverity bypassMe(OP_Context &context, int &copiedInput);
+
+private:
+    friend class OP_Network;
+    void setNameInternal(const std::string &name) { myName = name; }
+    void disconnectAll();
+    void propagateChange(unsigned pass);
+    void removeOutput(OP_Node *node);
+
+    struct op_Input
+    {
+        OP_Node *node = nullptr;
+        unsigned outputIndex = 0;
+    };
+
+    std::string myName;
+    OP_Network *myParent;
+    int myUniqueId;
+    std::vector<op_Input> myInputs;
+    std::vector<OP_Node *> myOutputs;  // one entry per wired input that reads this node
+    std::set<int> myExtraInputs;       // ids of nodes this node depends on
+    std::set<int> myExtraDependants;   // ids of nodes depending on this node
+    UT_ErrorManager myErrors;
+    std::vector<std::pair<int, EventHandler>> myHandlers;
+    int myNextHandler = 1;
+    bool myDirty = true;
+    bool myCooking = false;
+    bool myTimeDependent = false;
+    bool myBypass = false;
+    bool myHasCooked = false;
+    float myLastCookTime = 0;
+    int myCookCount = 0;
+    unsigned myLastPass = 0;
+    bool myBeingDestroyed = false; // set by a network tearing down its children
+};

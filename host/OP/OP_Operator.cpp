@@ -1,0 +1,32 @@
+#include <OP/OP_Operator.h>
+
+#include <cstring>
+
+OP_Operator::OP_Operator(const char *name, const char *label, OP_Constructor constructor,
+                         const PRM_Template *templates, unsigned minInputs, unsigned maxInputs,
+                         const CH_LocalVariable *variables, unsigned flags, const char *icon,
+                         unsigned maxOutputs)
+    : myName(name ? name : ""), myLabel(label ? label : (name ? name : "")),
+      myIcon(icon ? icon : ""), myConstructor(constructor),
+      myMinInputs(minInputs), myMaxInputs(maxInputs < minInputs ? minInputs : maxInputs),
+      myMaxOutputs(maxOutputs), myFlags(flags), myVariables(variables)
+{
+    for (const PRM_Template *t = templates; t && !t->isTerminator(); ++t)
+        myTemplates.push_back(*t);
+    myTemplates.emplace_back();
+}
+
+OP_Operator::~OP_Operator() = default;
+
+const CH_LocalVariable *OP_Operator::findVariable(const char *name) const
+{
+    for (const CH_LocalVariable *v = myVariables; v && v->name; ++v)
+        if (std::strcmp(v->name, name) == 0)
+            return v;
+    return nullptr;
+}
+
+OP_Node *OP_Operator::constructNode(OP_Network *parent, const char *name)
+{
+    return myConstructor ? myConstructor(parent, name, this) : nullptr;
+}

@@ -1,0 +1,176 @@
+#include <OP/OP_Parameters.h>
+
+#include <EV/EV_Expression.h>
+#include <OP/OP_Node.h>
+#include <OP/OP_Operator.h>
+#include <UT/UT_Thread.h>
+
+#include <climits>
+#include <regex>
+
+OP_Parameters::OP_Parameters(OP_Operator *op) : myOperator(op)
+{
+    mySpareTemplates.emplace_back();
+    for (PRM_Template *t = op->getParmTemplates(); !t->isTerminator(); ++t)
+        myParms.appendParm(t, this, false);
+}
+
+OP_Parameters::~OP_Parameters() = default;
+
+PRM_Template *OP_Parameters::getParmTemplates() const
+{
+    return myOperator->getParmTemplates();
+}
+
+namespace
+{
+int op_clampInt(int64_t v)
+{
+    return v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : static_cast<int>(v));
+}
+} // namespace
+
+int OP_Parameters::evalInt(const char *name, int component, float time) const
+{
+    return evalInt(myParms.getParmIndex(name), component, time);
+}
+
+int OP_Parameters::evalInt(int index, int component, float time) const
+{
+    const PRM_Parm *parm = myParms.getParmPtr(index);
+    return parm ? op_clampInt(parm->evalInt(component, time,
+                                            UT_Thread::getMySequentialThreadIndex()))
+                : 0;
+}
+
+float OP_Parameters::evalFloat(const char *name, int component, float time) const
+{
+    return evalFloat(myParms.getParmIndex(name), component, time);
+}
+
+float OP_Parameters::evalFloat(int index, int component, float time) const
+{
+    const PRM_Parm *parm = myParms.getParmPtr(index);
+    return parm ? parm->evalFloat(component, time, UT_Thread::getMySequentialThreadIndex()) : 0;
+}
+
+void OP_Parameters::evalString(UT_String &value, const char *name, int component,
+                               float time) const
+{
+    evalString(value, myParms.getParmIndex(name), component, time);
+}
+
+void OP_Parameters::evalString(UT_String &value, int index, int component, float time) const
+{
+    const PRM_Parm *parm = myParms.getParmPtr(index);
+    value = parm ? parm->evalString(component, time, UT_Thread::getMySequentialThreadIndex())
+                 : std::string();
+}
+
+bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
+{
+    if (tmpl.isTerminator() || !*tmpl.getToken())
+    {
+        error = "A spare parameter needs a name";
+        return false;
+    }
+    if (myParms.getParmPtr(tmpl.getToken()))
+    {
+        error = "Parameter '" + std::string(tmpl.getToken()) + "' already exists";
+        return false;
+    }
+    mySpareTemplates.insert(mySpareTemplates.end() - 1, tmpl);
+    repointSpareParms();
+    myParms.appendParm(&mySpareTemplates[mySpareTemplates.size() - 2], this, true);
+    return true;
+}
+
+bool OP_Parameters::removeSpareParm(const char *name)
+{
+    PRM_Parm *parm = myParms.getParmPtr(name);
+    if (!parm || !parm->isSpareParm())
+        return false;
+    myParms.removeParm(name);
+    for (auto it = mySpareTemplates.begin(); it != mySpareTemplates.end(); ++it)
+        if (!it->isTerminator() && std::string(it->getToken()) == name)
+        {
+            mySpareTemplates.erase(it);
+            break;
+        }
+    repointSpareParms();
+    return true;
+}
+
+// The spare templates live in one array (callers walk it as a terminated list), so growing it
+// moves them; the spare parameters are pointed at their templates again by name.
+void OP_Parameters::repointSpareParms()
+{
+    for (int i = 0; i < myParms.getEntries(); ++i)
+    {
+        PRM_Parm *parm = myParms.getParmPtr(i);
+        if (!parm->isSpareParm())
+            continue;
+        const std::string token = parm->getToken();
+        for (PRM_Template &t : mySpareTemplates)
+            if (!t.isTerminator() && token == t.getToken())
+                parm->setTemplatePtr(&t);
+    }
+}
+
+bool OP_Parameters::getVariableString(int, UT_String &, int)
+{
+    return false;
+}
+
+bool OP_Parameters::getVariableValue(int, double &, int)
+{
+    return false;
+}
+
+namespace
+{
+// A plain channel reference: the whole expression is one ch() or chs() of a quoted path.
+bool op_plainReference(const EV_Expression &expr, std::string &path)
+{
+    static const std::regex thePattern(
+        R"re(^\s*chs?\s*\(\s*(?:"([^"\\]*)"|'([^'\\]*)')\s*\)\s*$)re");
+    std::smatch match;
+    if (!std::regex_match(expr.getText(), match, thePattern))
+        return false;
+    path = match[1].matched ? match[1].str() : match[2].str();
+    return true;
+}
+} // namespace
+
+void OP_Parameters::followChannelReferences(OP_Node *&node, PRM_Parm *&parm, int &component)
+{
+    // A chain longer than the number of hops anyone builds by hand is a loop.
+    for (int hop = 0; node && parm && hop < 64; ++hop)
+    {
+        const EV_Expression *expr = parm->getExpression(component);
+        std::string path;
+        if (!expr || !op_plainReference(*expr, path))
+            return;
+        std::string::size_type slash = path.rfind('/');
+        OP_Node *target = slash == std::string::npos
+                              ? node
+                              : node->findNode(slash == 0 ? "/" : path.substr(0, slash).c_str());
+        std::string channel = slash == std::string::npos ? path : path.substr(slash + 1);
+        int targetComponent = 0;
+        PRM_Parm *targetParm =
+            target ? target->getParmList()->getParmPtrFromChannel(channel.c_str(),
+                                                                  &targetComponent)
+                   : nullptr;
+        if (!targetParm)
+        {
+            node = nullptr;
+            parm = nullptr;
+            return;
+        }
+        node = target;
+        parm = targetParm;
+        component = targetComponent;
+    }
+    node = nullptr;
+    parm = nullptr;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <CH/CH_Collection.h>
+#include <PRM/PRM_ParmList.h>
+#include <PRM/PRM_ParmOwner.h>
+#include <UT/UT_String.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class OP_Node;
+class OP_Operator;
+
+/// The parameters of a node: the operator's templates made into parameters, followed by the
+/// node's own spare parameters, with evaluation by name or index at a time.
+class OP_Parameters : public PRM_ParmOwner, public CH_Collection
+{
+public:
+    explicit OP_Parameters(OP_Operator *op);
+    ~OP_Parameters() override;
+
+    OP_Operator *getOperator() const { return myOperator; }
+    PRM_ParmList *getParmList() { return &myParms; }
+    const PRM_ParmList *getParmList() const { return &myParms; }
+    PRM_Parm *getParmPtr(const char *name) const { return myParms.getParmPtr(name); }
+    bool hasParm(const char *name) const { return myParms.getParmPtr(name) != nullptr; }
+
+    /// The value of one component; 0 or the empty text when the parameter or component does
+    /// not exist.
+    int evalInt(const char *name, int component, float time) const;
+    int evalInt(int index, int component, float time) const;
+    float evalFloat(const char *name, int component, float time) const;
+    float evalFloat(int index, int component, float time) const;
+    void evalString(UT_String &value, const char *name, int component, float time) const;
+    void evalString(UT_String &value, int index, int component, float time) const;
+
+    /// The operator's templates (terminated).
+    PRM_Template *getParmTemplates() const;
+    /// The spare parameters' templates (terminated; empty when there are none).
+    PRM_Template *getSpareParmTemplates() { return mySpareTemplates.data(); }
+    int getNumSpareParms() const { return static_cast<int>(mySpareTemplates.size()) - 1; }
+    /// Adds a spare parameter; false with `error` set when the name is taken or invalid.
+    bool addSpareParm(const PRM_Template &tmpl, std::string &error);
+    bool removeSpareParm(const char *name);
+
+    /// Follows plain channel references (a component whose expression is only ch("...") or
+    /// chs("...") of another parameter) to the parameter finally evaluated. On a broken
+    /// reference `node` and `parm` become null.
+    static void followChannelReferences(OP_Node *&node, PRM_Parm *&parm, int &component);
+
+    /// The value of a local variable of the operator's table, by its id; false when the node
+    /// has no such variable.
+    virtual bool getVariableString(int index, UT_String &value, int thread);
+    virtual bool getVariableValue(int index, double &value, int thread);
+
+protected:
+    PRM_ParmList myParms;
+
+private:
+    void repointSpareParms();
+
+    OP_Operator *myOperator;
+    std::vector<PRM_Template> mySpareTemplates;
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <PRM/PRM_Template.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class EV_Expression;
+struct EV_Value;
+class PRM_ParmOwner;
+
+/// One parameter of a node: for each component, either a value (number or text) or an
+/// expression parsed once and evaluated at a time.
+class PRM_Parm
+{
+public:
+    PRM_Parm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare = false);
+    ~PRM_Parm();
+    PRM_Parm(const PRM_Parm &) = delete;
+    PRM_Parm &operator=(const PRM_Parm &) = delete;
+
+    PRM_Template *getTemplatePtr() const { return myTemplate; }
+    void setTemplatePtr(PRM_Template *tmpl) { myTemplate = tmpl; }
+    const char *getToken() const { return myTemplate->getToken(); }
+    const char *getLabel() const { return myTemplate->getLabel(); }
+    std::string getChannelToken(int component = 0) const
+    {
+        return myTemplate->getChannelToken(component);
+    }
+    int getVectorSize() const { return static_cast<int>(myComponents.size()); }
+    bool isSpareParm() const { return mySpare; }
+    PRM_ParmOwner *getOwner() const { return myOwner; }
+
+    /// Sets a component to a number (clamped to a restricted range; integers truncate).
+    bool setValue(int component, double value);
+    /// Sets a component from text: the text itself for strings; for numbers a number, or a
+    /// menu token of an ordinal menu. False with `error` set when the text does not fit.
+    bool setValueFromText(int component, const char *text, std::string &error);
+    /// Makes a component an expression; false with `error` set when it does not parse.
+    bool setExpression(int component, const char *text, std::string &error);
+    void revertToDefaults();
+
+    bool isExpression(int component) const;
+    /// The expression of a component, or null.
+    const EV_Expression *getExpression(int component) const;
+    EV_Expression *getExpression(int component);
+    /// The component as it would be typed: the expression text, or the value.
+    std::string getValueText(int component) const;
+
+    int64_t evalInt(int component, float time, int thread) const;
+    float evalFloat(int component, float time, int thread) const;
+    std::string evalString(int component, float time, int thread) const;
+
+    /// Whether the last evaluation of any component depended on time.
+    bool isTimeDependent() const { return myTimeDependent; }
+
+    /// Whether every component still holds the template's default (an expression default
+    /// counts as held while the component has that same expression text).
+    bool isFactoryDefault() const;
+    bool isFactoryDefault(int component) const;
+
+    /// Whether a default is an expression, for each basic type.
+    static bool isOrdinalExpression(const PRM_Default &def);
+    static bool isFloatExpression(const char *text);
+    static bool isStringExpression(const char *text, PRM_DefaultMeaning meaning);
+
+private:
+    struct prm_Component
+    {
+        double num = 0;
+        std::string str;
+        std::unique_ptr<EV_Expression> expr;
+    };
+
+    bool validComponent(int component) const;
+    bool evalExpression(int component, float time, int thread, EV_Value &value) const;
+    void setDefault(int component);
+    void changed(int component);
+
+    PRM_Template *myTemplate;
+    PRM_ParmOwner *myOwner;
+    bool mySpare;
+    mutable bool myTimeDependent = false;
+    std::vector<prm_Component> myComponents;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <PRM/PRM_Parm.h>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+/// The parameters of one node, in template order, spare parameters after the operator's.
+class PRM_ParmList
+{
+public:
+    int getEntries() const { return static_cast<int>(myParms.size()); }
+    PRM_Parm *getParmPtr(int index) const;
+    PRM_Parm *getParmPtr(const char *name) const;
+    /// The position of the named parameter, or -1.
+    int getParmIndex(const char *name) const;
+    /// The parameter one of whose components has that channel name, and the component.
+    PRM_Parm *getParmPtrFromChannel(const char *channel, int *component = nullptr) const;
+
+    PRM_Parm &appendParm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare);
+    /// Removes a parameter; false when there is none of that name.
+    bool removeParm(const char *name);
+
+private:
+    void rebuildIndex() const;
+
+    std::vector<std::unique_ptr<PRM_Parm>> myParms;
+    // Lookups by name and by channel happen on every evaluation; both maps are rebuilt lazily
+    // after the list changes.
+    mutable bool myIndexValid = false;
+    mutable std::unordered_map<std::string, int> myByName;
+    mutable std::unordered_map<std::string, std::pair<int, int>> myByChannel;
+};

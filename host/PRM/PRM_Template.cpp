@@ -1,0 +1,57 @@
+#include <PRM/PRM_Template.h>
+
+PRM_Template::PRM_Template(PRM_Type type, int vectorSize, PRM_Name name,
+                           std::vector<PRM_Default> defaults,
+                           std::shared_ptr<PRM_ChoiceList> menu, PRM_Range range,
+                           std::shared_ptr<PRM_SpareData> spare)
+    : myType(type), myVectorSize(vectorSize < 0 ? 0 : vectorSize), myName(std::move(name)),
+      myDefaults(std::move(defaults)), myMenu(std::move(menu)), myRange(range),
+      mySpare(std::move(spare))
+{
+}
+
+const PRM_Default *PRM_Template::getDefault(int component) const
+{
+    if (myDefaults.empty() || component < 0)
+        return nullptr;
+    if (component >= static_cast<int>(myDefaults.size()))
+        return &myDefaults.back();
+    return &myDefaults[component];
+}
+
+std::string PRM_Template::getChannelToken(int component) const
+{
+    std::string token = myName.getToken();
+    if (myVectorSize <= 1)
+        return token;
+    static const char theColour[] = "rgba";
+    static const char theVector[] = "xyzw";
+    if (component < 4 && myType.hasFlag(PRM_TYPE_NAMERGB))
+        return token + theColour[component];
+    if (component < 4 && myType.hasFlag(PRM_TYPE_VECTOR))
+        return token + theVector[component];
+    return token + std::to_string(component + 1);
+}
+
+void PRM_Template::setMultiParmTemplates(std::vector<PRM_Template> templates)
+{
+    if (templates.empty() || !templates.back().isTerminator())
+        templates.emplace_back();
+    myMultiTemplates = std::move(templates);
+}
+
+int PRM_Template::countTemplates(const PRM_Template *templates, bool skipSwitchers,
+                                 bool skipSeparators, bool skipLabels)
+{
+    int count = 0;
+    for (const PRM_Template *t = templates; t && !t->isTerminator(); ++t)
+    {
+        const PRM_Type &type = t->getType();
+        if ((skipSwitchers && type.hasFlag(PRM_TYPE_SWITCHERLIST)) ||
+            (skipSeparators && type.hasFlag(PRM_TYPE_SEPARATOR)) ||
+            (skipLabels && type.hasFlag(PRM_TYPE_LABEL)))
+            continue;
+        ++count;
+    }
+    return count;
+}

@@ -1,0 +1,493 @@
+#include <UT/UT_Options.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace
+{
+
+const char *nameOrEmpty(const char *name)
+{
+    return name ? name : "";
+}
+
+bool isNumeric(const UT_OptionEntry &entry)
+{
+    return entry.type == UT_OPTION_INT || entry.type == UT_OPTION_BOOL ||
+           entry.type == UT_OPTION_FLOAT;
+}
+
+template <typename T>
+bool importInteger(const UT_OptionEntry *entry, T &value)
+{
+    if (!entry || !isNumeric(*entry))
+        return false;
+    if (entry->type == UT_OPTION_BOOL)
+    {
+        value = entry->i != 0;
+        return true;
+    }
+    if (entry->type == UT_OPTION_INT)
+    {
+        if constexpr (sizeof(T) < sizeof(int64_t))
+        {
+            if (entry->i < std::numeric_limits<T>::min() ||
+                entry->i > std::numeric_limits<T>::max())
+                return false;
+        }
+        value = static_cast<T>(entry->i);
+        return true;
+    }
+    // Converting a NaN or an out-of-range float to an integer is undefined, so refuse instead.
+    double truncated = std::trunc(entry->f);
+    if (std::isnan(truncated) || truncated < static_cast<double>(std::numeric_limits<T>::min()) ||
+        truncated >= -static_cast<double>(std::numeric_limits<T>::min()))
+        return false;
+    value = static_cast<T>(truncated);
+    return true;
+}
+
+template <typename T>
+bool importReal(const UT_OptionEntry *entry, T &value)
+{
+    if (!entry || !isNumeric(*entry))
+        return false;
+    if (entry->type == UT_OPTION_FLOAT)
+        value = static_cast<T>(entry->f);
+    else if (entry->type == UT_OPTION_BOOL)
+        value = entry->i != 0 ? 1 : 0;
+    else
+        value = static_cast<T>(entry->i);
+    return true;
+}
+
+bool sameReal(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+bool sameReals(const std::vector<double> &a, const std::vector<double> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t k = 0; k < a.size(); ++k)
+    {
+        if (!sameReal(a[k], b[k]))
+            return false;
+    }
+    return true;
+}
+
+bool sameEntry(const UT_OptionEntry &a, const UT_OptionEntry &b)
+{
+    if (a.type != b.type)
+        return false;
+    switch (a.type)
+    {
+    case UT_OPTION_INT:
+        return a.i == b.i;
+    case UT_OPTION_BOOL:
+        return (a.i != 0) == (b.i != 0);
+    case UT_OPTION_FLOAT:
+        return sameReal(a.f, b.f);
+    case UT_OPTION_STRING:
+        return a.s == b.s;
+    case UT_OPTION_VECTOR2:
+    case UT_OPTION_VECTOR3:
+    case UT_OPTION_VECTOR4:
+    case UT_OPTION_FLOATARRAY:
+        return sameReals(a.v, b.v);
+    case UT_OPTION_INTARRAY:
+        return a.ia == b.ia;
+    case UT_OPTION_STRINGARRAY:
+        return a.sa == b.sa;
+    case UT_OPTION_INVALID:
+        return true;
+    }
+    return false;
+}
+
+// Length of the well-formed UTF-8 sequence starting at `p`, or 0 when the byte there does not
+// begin one. Surrogates and overlong forms are rejected exactly as Python's decoder does.
+size_t utf8SequenceLength(const unsigned char *p, const unsigned char *end)
+{
+    unsigned char c = p[0];
+    if (c < 0x80)
+        return 1;
+    size_t length;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF)
+        length = 2;
+    else if (c >= 0xE0 && c <= 0xEF)
+    {
+        length = 3;
+        if (c == 0xE0)
+            low = 0xA0;
+        else if (c == 0xED)
+            high = 0x9F;
+    }
+    else if (c >= 0xF0 && c <= 0xF4)
+    {
+        length = 4;
+        if (c == 0xF0)
+            low = 0x90;
+        else if (c == 0xF4)
+            high = 0x8F;
+    }
+    else
+        return 0;
+    if (static_cast<size_t>(end - p) < length)
+        return 0;
+    if (p[1] < low || p[1] > high)
+        return 0;
+    for (size_t k = 2; k < length; ++k)
+    {
+        if (p[k] < 0x80 || p[k] > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+void appendPyString(UT_WorkBuffer &out, const std::string &text)
+{
+    std::string literal = "'";
+    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+    const auto *end = p + text.size();
+    char hex[16];
+    while (p < end)
+    {
+        unsigned char c = *p;
+        size_t length = utf8SequenceLength(p, end);
+        if (length == 0)
+        {
+            // A byte that is not valid UTF-8 becomes the lone surrogate U+DC00+byte, which is
+            // how Python itself represents undecodable bytes (the "surrogateescape" handler);
+            // encoding the string back with that handler yields the original bytes.
+            std::snprintf(hex, sizeof(hex), "\\udc%02x", c);
+            literal += hex;
+            ++p;
+            continue;
+        }
+        if (length > 1)
+        {
+            literal.append(reinterpret_cast<const char *>(p), length);
+            p += length;
+            continue;
+        }
+        switch (c)
+        {
+        case '\\':
+            literal += "\\\\";
+            break;
+        case '\'':
+            literal += "\\'";
+            break;
+        case '\n':
+            literal += "\\n";
+            break;
+        case '\r':
+            literal += "\\r";
+            break;
+        case '\t':
+            literal += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F)
+            {
+                std::snprintf(hex, sizeof(hex), "\\x%02x", c);
+                literal += hex;
+            }
+            else
+                literal += static_cast<char>(c);
+            break;
+        }
+        ++p;
+    }
+    literal += '\'';
+    out.append(literal);
+}
+
+void appendPyFloat(UT_WorkBuffer &out, double value)
+{
+    if (std::isnan(value))
+    {
+        out.append("float('nan')");
+        return;
+    }
+    if (std::isinf(value))
+    {
+        out.append(value < 0 ? "-float('inf')" : "float('inf')");
+        return;
+    }
+    // Seventeen significant digits always read back to the same double; to_chars gives the
+    // "%.17g" text without depending on the C locale's decimal point.
+    char text[64];
+    auto result = std::to_chars(text, text + sizeof(text), value, std::chars_format::general, 17);
+    std::string digits(text, result.ptr);
+    // "%g" drops the point from whole numbers, which Python would read as an int.
+    if (digits.find_first_of(".e") == std::string::npos)
+        digits += ".0";
+    out.append(digits);
+}
+
+void appendPyInt(UT_WorkBuffer &out, int64_t value)
+{
+    char text[32];
+    auto result = std::to_chars(text, text + sizeof(text), value);
+    out.append(std::string(text, result.ptr));
+}
+
+template <typename T, typename F>
+void appendPyList(UT_WorkBuffer &out, const std::vector<T> &values, F appendOne)
+{
+    out.append('[');
+    for (size_t k = 0; k < values.size(); ++k)
+    {
+        if (k)
+            out.append(", ");
+        appendOne(out, values[k]);
+    }
+    out.append(']');
+}
+
+void appendPyValue(UT_WorkBuffer &out, const UT_OptionEntry &entry)
+{
+    switch (entry.type)
+    {
+    case UT_OPTION_INT:
+        appendPyInt(out, entry.i);
+        break;
+    case UT_OPTION_BOOL:
+        out.append(entry.i ? "True" : "False");
+        break;
+    case UT_OPTION_FLOAT:
+        appendPyFloat(out, entry.f);
+        break;
+    case UT_OPTION_STRING:
+        appendPyString(out, entry.s);
+        break;
+    case UT_OPTION_VECTOR2:
+    case UT_OPTION_VECTOR3:
+    case UT_OPTION_VECTOR4:
+    case UT_OPTION_FLOATARRAY:
+        appendPyList(out, entry.v, appendPyFloat);
+        break;
+    case UT_OPTION_INTARRAY:
+        appendPyList(out, entry.ia, appendPyInt);
+        break;
+    case UT_OPTION_STRINGARRAY:
+        appendPyList(out, entry.sa, appendPyString);
+        break;
+    case UT_OPTION_INVALID:
+        out.append("None");
+        break;
+    }
+}
+
+} // namespace
+
+void UT_Options::setOption(const char *name, UT_OptionEntry entry)
+{
+    myOptions[nameOrEmpty(name)] = std::move(entry);
+}
+
+void UT_Options::setOptionI(const char *name, int64_t value)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_INT;
+    entry.i = value;
+    setOption(name, std::move(entry));
+}
+
+void UT_Options::setOptionB(const char *name, bool value)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_BOOL;
+    entry.i = value ? 1 : 0;
+    setOption(name, std::move(entry));
+}
+
+void UT_Options::setOptionF(const char *name, double value)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_FLOAT;
+    entry.f = value;
+    setOption(name, std::move(entry));
+}
+
+void UT_Options::setOptionS(const char *name, const char *value)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_STRING;
+    entry.s = value ? value : "";
+    setOption(name, std::move(entry));
+}
+
+void UT_Options::setOptionV2(const char *name, double x, double y)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_VECTOR2;
+    entry.v = {x, y};
+    setOption(name, std::move(entry));
+}
+
+void UT_Options::setOptionV3(const char *name, double x, double y, double z)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_VECTOR3;
+    entry.v = {x, y, z};
+    setOption(name, std::move(entry));
+}
+
+void UT_Options::setOptionV4(const char *name, double x, double y, double z, double w)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_VECTOR4;
+    entry.v = {x, y, z, w};
+    setOption(name, std::move(entry));
+}
+
+void UT_Options::setOptionIArray(const char *name, std::vector<int64_t> values)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_INTARRAY;
+    entry.ia = std::move(values);
+    setOption(name, std::move(entry));
+}
+
+void UT_Options::setOptionFArray(const char *name, std::vector<double> values)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_FLOATARRAY;
+    entry.v = std::move(values);
+    setOption(name, std::move(entry));
+}
+
+void UT_Options::setOptionSArray(const char *name, std::vector<std::string> values)
+{
+    UT_OptionEntry entry;
+    entry.type = UT_OPTION_STRINGARRAY;
+    entry.sa = std::move(values);
+    setOption(name, std::move(entry));
+}
+
+bool UT_Options::hasOption(const char *name) const
+{
+    return myOptions.count(nameOrEmpty(name)) != 0;
+}
+
+UT_OptionType UT_Options::getOptionType(const char *name) const
+{
+    const UT_OptionEntry *entry = getOptionEntry(name);
+    return entry ? entry->type : UT_OPTION_INVALID;
+}
+
+const UT_OptionEntry *UT_Options::getOptionEntry(const char *name) const
+{
+    auto it = myOptions.find(nameOrEmpty(name));
+    return it == myOptions.end() ? nullptr : &it->second;
+}
+
+bool UT_Options::removeOption(const char *name)
+{
+    return myOptions.erase(nameOrEmpty(name)) != 0;
+}
+
+bool UT_Options::importOption(const char *name, int &value) const
+{
+    return importInteger(getOptionEntry(name), value);
+}
+
+bool UT_Options::importOption(const char *name, int64_t &value) const
+{
+    return importInteger(getOptionEntry(name), value);
+}
+
+bool UT_Options::importOption(const char *name, bool &value) const
+{
+    const UT_OptionEntry *entry = getOptionEntry(name);
+    if (!entry || !isNumeric(*entry))
+        return false;
+    value = entry->type == UT_OPTION_FLOAT ? entry->f != 0 : entry->i != 0;
+    return true;
+}
+
+bool UT_Options::importOption(const char *name, float &value) const
+{
+    return importReal(getOptionEntry(name), value);
+}
+
+bool UT_Options::importOption(const char *name, double &value) const
+{
+    return importReal(getOptionEntry(name), value);
+}
+
+bool UT_Options::importOption(const char *name, UT_String &value) const
+{
+    const UT_OptionEntry *entry = getOptionEntry(name);
+    if (!entry || entry->type != UT_OPTION_STRING)
+        return false;
+    value = UT_String(entry->s);
+    return true;
+}
+
+bool UT_Options::importOption(const char *name, std::string &value) const
+{
+    const UT_OptionEntry *entry = getOptionEntry(name);
+    if (!entry || entry->type != UT_OPTION_STRING)
+        return false;
+    value = entry->s;
+    return true;
+}
+
+bool UT_Options::importOption(const char *name, std::vector<double> &value) const
+{
+    const UT_OptionEntry *entry = getOptionEntry(name);
+    if (!entry)
+        return false;
+    switch (entry->type)
+    {
+    case UT_OPTION_VECTOR2:
+    case UT_OPTION_VECTOR3:
+    case UT_OPTION_VECTOR4:
+    case UT_OPTION_FLOATARRAY:
+        value = entry->v;
+        return true;
+    case UT_OPTION_INTARRAY:
+        value.assign(entry->ia.begin(), entry->ia.end());
+        return true;
+    default:
+        return false;
+    }
+}
+
+void UT_Options::appendPyDictionary(UT_WorkBuffer &out) const
+{
+    out.append('{');
+    bool first = true;
+    for (const auto &[name, entry] : myOptions)
+    {
+        if (!first)
+            out.append(", ");
+        first = false;
+        appendPyString(out, name);
+        out.append(": ");
+        appendPyValue(out, entry);
+    }
+    out.append('}');
+}
+
+bool UT_Options::operator==(const UT_Options &other) const
+{
+    if (myOptions.size() != other.myOptions.size())
+        return false;
+    for (auto a = myOptions.begin(), b = other.myOptions.begin(); a != myOptions.end(); ++a, ++b)
+    {
+        if (a->first != b->first || !sameEntry(a->second, b->second))
+            return false;
+    }
+    return true;
+}

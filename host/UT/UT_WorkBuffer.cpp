@@ -1,0 +1,109 @@
+#include <UT/UT_WorkBuffer.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+
+bool isBareChar(unsigned char c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+        return true;
+    return std::strchr("_./:+=,@%^*?-", c) != nullptr && c != '\0';
+}
+
+bool canStayBare(const char *text)
+{
+    // A leading `#` would start a comment, and an empty word has to be quoted to exist at all.
+    if (!*text || *text == '#')
+        return false;
+    for (const char *p = text; *p; ++p)
+    {
+        if (!isBareChar(static_cast<unsigned char>(*p)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void UT_WorkBuffer::vappendSprintf(const char *fmt, va_list args)
+{
+    if (!fmt)
+        return;
+    va_list measure;
+    va_copy(measure, args);
+    int needed = std::vsnprintf(nullptr, 0, fmt, measure);
+    va_end(measure);
+    if (needed <= 0)
+        return;
+    // Format into a separate string: an argument may point into this buffer, and growing the
+    // buffer in place could move the text out from under it.
+    std::string text(static_cast<size_t>(needed) + 1, '\0');
+    va_list format;
+    va_copy(format, args);
+    std::vsnprintf(text.data(), text.size(), fmt, format);
+    va_end(format);
+    text.resize(static_cast<size_t>(needed));
+    myData += text;
+}
+
+void UT_WorkBuffer::appendSprintf(const char *fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    vappendSprintf(fmt, args);
+    va_end(args);
+}
+
+void UT_WorkBuffer::sprintf(const char *fmt, ...)
+{
+    UT_WorkBuffer result;
+    va_list args;
+    va_start(args, fmt);
+    result.vappendSprintf(fmt, args);
+    va_end(args);
+    myData = std::move(result.myData);
+}
+
+std::string UT_WorkBuffer::protect(const char *text)
+{
+    if (!text)
+        text = "";
+    if (canStayBare(text))
+        return text;
+    std::string out = "\"";
+    for (const char *p = text; *p; ++p)
+    {
+        switch (*p)
+        {
+        case '"':
+        case '\\':
+        case '`':
+            out += '\\';
+            out += *p;
+            break;
+        // Scripts are read a line at a time, so line breaks must never appear raw.
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += *p;
+            break;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+void UT_WorkBuffer::protectedStrcat(const char *text)
+{
+    myData += protect(text);
+}
