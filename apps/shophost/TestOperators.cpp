@@ -18,6 +18,17 @@ public:
         return new shophost_Node(parent, name, op);
     }
     const char *getOpType() const override { return "OBJ"; }
+
+protected:
+    // Reads every parameter, as a node that uses them would, so that bad expressions show.
+    UT_ErrorSeverity cookMe(OP_Context &context) override
+    {
+        UT_String value;
+        for (int i = 0; i < getParmList()->getEntries(); ++i)
+            for (int c = 0; c < getParmList()->getParmPtr(i)->getVectorSize(); ++c)
+                evalString(value, i, c, context.getTime());
+        return error();
+    }
 };
 
 class shophost_Network : public OP_Network

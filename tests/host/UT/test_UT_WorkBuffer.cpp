@@ -138,7 +138,7 @@ TEST(UT_WorkBuffer, RandomTextRoundTripsAlongsideOtherWords)
 {
     std::mt19937 rng(12345);
     // Weighted toward the characters the quoting has to care about.
-    const std::string special = " \t\n\r'\"`\\#$";
+    const std::string awkward = " \t\n\r'\"`\\#$";
     for (int round = 0; round < 500; ++round)
     {
         std::vector<std::string> texts;
@@ -151,7 +151,7 @@ TEST(UT_WorkBuffer, RandomTextRoundTripsAlongsideOtherWords)
             for (int k = 0; k < length; ++k)
             {
                 if (rng() % 2)
-                    text += special[rng() % special.size()];
+                    text += awkward[rng() % awkward.size()];
                 else
                     text += static_cast<char>(1 + rng() % 255);
             }

@@ -1,0 +1,139 @@
+// End-to-end runs of the shophost program: scripts in, text and exit status out.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+struct HostRun
+{
+    std::string out;
+    std::string err;
+    int status = -1;
+};
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs shophost with `args` (already quoted for the shell) and `input` on standard input.
+HostRun shophost(const std::string &args, const std::string &input = "")
+{
+    char dir[] = "/tmp/shophost_testXXXXXX";
+    EXPECT_NE(mkdtemp(dir), nullptr);
+    const std::string base = dir;
+    std::ofstream(base + "/in", std::ios::binary) << input;
+    const std::string command = std::string(SHOPHOST_EXE) + " " + args + " <" + base + "/in >" +
+                                base + "/out 2>" + base + "/err";
+    HostRun run;
+    int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = readFile(base + "/out");
+    run.err = readFile(base + "/err");
+    std::system(("rm -rf " + base).c_str());
+    return run;
+}
+
+std::string writeScript(const std::string &name, const std::string &text)
+{
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+} // namespace
+
+TEST(Shophost, BuildsNodesAndFollowsRenamedReferences)
+{
+    HostRun run = shophost("", "cd /obj\n"
+                           "add null mover\n"
+                           "add parmtest p\n"
+                           "set mover t 1 2 3\n"
+                           "set -e p scale 'ch(\"../mover/ty\") * 2'\n"
+                           "eval p scale\n"
+                           "rename mover shifter\n"
+                           "set shifter ty 5\n"
+                           "eval p scale\n"
+                           "ls\n"
+                           "pwd\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "4\n10\nshifter\np\n/obj\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Shophost, FailingLineNamesFileAndLineAndStopsTheScript)
+{
+    std::string script = writeScript("bad.cmd", "echo first\n"
+                                                "# a comment\n"
+                                                "\n"
+                                                "add nosuchtype\n"
+                                                "echo never\n");
+    HostRun run = shophost(script);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "first\n");
+    EXPECT_EQ(run.err, "Error: Unknown node type 'nosuchtype' in / (" + script + ":4)\n");
+
+    HostRun c = shophost("-c 'echo a' -c 'rm /nowhere' -c 'echo b'");
+    EXPECT_EQ(c.status, 1);
+    EXPECT_EQ(c.out, "a\n");
+    EXPECT_EQ(c.err, "Error: No node '/nowhere' (-c:1)\n");
+}
+
+TEST(Shophost, SourcedScriptReportsItsOwnLineOnce)
+{
+    std::string inner = writeScript("inner.cmd", "echo inner\nset /obj x 1\n");
+    HostRun run = shophost("", "source " + inner + "\necho after\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "inner\n");
+    EXPECT_EQ(run.err, "Error: No parameter 'x' on /obj (" + inner + ":2)\n");
+}
+
+TEST(Shophost, BadValueIsNamed)
+{
+    HostRun run = shophost("", "cd /obj\nadd parmtest p\nset p color 1 oops 1\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error: Bad value 'oops' for parameter 'color' (stdin:3)\n");
+}
+
+TEST(Shophost, QuotingAndBackquotesReachCommandsIntact)
+{
+    HostRun run = shophost("", "echo 'single \"q\" `1+1`' \"double `1+1` \\\"x\\\"\" plain\\ word\n"
+                           "cd /obj\nadd parmtest p\n"
+                           "set p label 'a b\\c'\n"
+                           "eval p label\n"
+                           "echo `chs(\"/obj/p/label\")`\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "single \"q\" `1+1` double 2 \"x\" plain word\na b\\c\na b\\c\n");
+}
+
+TEST(Shophost, ErrorsAndSpareParameters)
+{
+    HostRun run = shophost("", "cd /obj\n"
+                           "add parmtest p\n"
+                           "spare p tint color 3 0.1 0.2 0.3\n"
+                           "eval p tintb\n"
+                           "eval p tint\n"
+                           "set -e p scale 'ch(\"nothere\")'\n"
+                           "errors p\n"
+                           "spare p tint float 1\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "0.3\n0.1 0.2 0.3\nError: /obj/p scale: Unknown channel 'nothere'\n");
+    EXPECT_EQ(run.err, "Error: Parameter 'tint' already exists (stdin:8)\n");
+}
+
+TEST(Shophost, HelpAndUsage)
+{
+    HostRun help = shophost("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: shophost"), std::string::npos);
+    HostRun bad = shophost("-c");
+    EXPECT_EQ(bad.status, 2);
+    HostRun commands = shophost("", "help\n");
+    EXPECT_NE(commands.out.find("wire SRC DST INPUT [OUTPUT]"), std::string::npos);
+}
