@@ -1,0 +1,169 @@
+#include <CMD/CMD_Manager.h>
+#include <OP/OP_Director.h>
+#include <UT/UT_WorkBuffer.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+class cmdtest_Node : public OP_Node
+{
+public:
+    cmdtest_Node(OP_Network *parent, const char *name, OP_Operator *op) : OP_Node(parent, name, op)
+    {
+    }
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new cmdtest_Node(parent, name, op);
+    }
+};
+
+class cmdtest_Network : public OP_Network
+{
+public:
+    cmdtest_Network(OP_Network *parent, const char *name, OP_Operator *op)
+        : OP_Network(parent, name, op)
+    {
+    }
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new cmdtest_Network(parent, name, op);
+    }
+};
+
+const PRM_Template theTemplates[] = {
+    PRM_Template(PRM_RGB, 3, PRM_Name("color"), {PRM_Default(0.5)}),
+    PRM_Template(PRM_STRING, 1, PRM_Name("label")),
+    PRM_Template(),
+};
+
+// Runs lines on the command manager with a fresh network as the current one.
+class CommandTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        OP_Director *director = OPgetDirector();
+        OP_OperatorTable *root = director->getOperatorTable(OP_Director::theRootTableName);
+        if (!root->getOperator("cmdtestnet"))
+        {
+            auto *net = new OP_Operator("cmdtestnet", "Net", cmdtest_Network::myConstructor,
+                                        nullptr, 0, 0, nullptr, OP_FLAG_NETWORK);
+            net->setChildTableName("CmdTest");
+            root->addOperator(net);
+            director->getOperatorTable("CmdTest")->addOperator(new OP_Operator(
+                "thing", "Thing", cmdtest_Node::myConstructor, theTemplates, 0, 1));
+        }
+        myNet = static_cast<OP_Network *>(director->getRoot()->createNode("cmdtestnet"));
+        director->setCwd(myNet);
+    }
+    void TearDown() override
+    {
+        OPgetDirector()->setCwd(nullptr);
+        OPgetDirector()->getRoot()->destroyNode(myNet);
+    }
+
+    bool run(const std::string &line)
+    {
+        myOut.str("");
+        myErr.str("");
+        myError.clear();
+        return CMDgetManager()->execute(line, myOut, myErr, myError);
+    }
+
+    OP_Network *myNet = nullptr;
+    std::ostringstream myOut, myErr;
+    std::string myError;
+};
+} // namespace
+
+TEST_F(CommandTest, ProtectedTextReadsBackAsOneWordThroughTheManager)
+{
+    const std::string awkward[] = {
+        "",       "plain",      "two words", "'single'",     "\"double\"", "back\\slash",
+        "`1+1`",  "#not a comment", "$T",    "line\nbreak",  "tab\there",  "cr\rlf",
+        "trailing\\", "mixed '\" `\\ \n", "caf\xc3\xa9", "-e",
+    };
+    for (const std::string &text : awkward)
+    {
+        UT_WorkBuffer line("set thing1 label ");
+        if (!myNet->getChild("thing1"))
+        {
+            ASSERT_TRUE(run("add thing"));
+        }
+        line.protectedStrcat(text.c_str());
+        ASSERT_TRUE(run(line.toStdString())) << myError;
+        ASSERT_TRUE(run("eval thing1 label"));
+        EXPECT_EQ(myOut.str(), text + "\n") << "for " << line.toStdString();
+    }
+}
+
+TEST_F(CommandTest, OptionsComeFirstAndNumbersAreNotOptions)
+{
+    ASSERT_TRUE(run("add thing t"));
+    ASSERT_TRUE(run("set t color -1 -2 -3"));
+    ASSERT_TRUE(run("eval t color"));
+    EXPECT_EQ(myOut.str(), "-1 -2 -3\n");
+    ASSERT_TRUE(run("set -e t colorg '1 + 1'"));
+    ASSERT_TRUE(run("eval t color 1"));
+    EXPECT_EQ(myOut.str(), "2\n");
+    ASSERT_TRUE(run("set -- t label -e"));
+    ASSERT_TRUE(run("eval t label"));
+    EXPECT_EQ(myOut.str(), "-e\n");
+}
+
+TEST_F(CommandTest, AFailingSetChangesNothing)
+{
+    ASSERT_TRUE(run("add thing t"));
+    ASSERT_TRUE(run("set t color 0.25 0.5 0.75"));
+    EXPECT_FALSE(run("set t color 1 oops 1"));
+    EXPECT_EQ(myError, "Bad value 'oops' for parameter 'color'");
+    EXPECT_FALSE(run("set -e t color 1 '2 +' 3"));
+    EXPECT_FALSE(run("set t color 1 1 1 1"));
+    EXPECT_FALSE(run("set t colorb 1 1"));
+    ASSERT_TRUE(run("eval t color"));
+    EXPECT_EQ(myOut.str(), "0.25 0.5 0.75\n");
+}
+
+TEST_F(CommandTest, MalformedLinesFailWithAReason)
+{
+    EXPECT_FALSE(run("echo 'unterminated"));
+    EXPECT_FALSE(myError.empty());
+    EXPECT_FALSE(run("echo `1 +`"));
+    EXPECT_NE(myError.find("Syntax error"), std::string::npos) << myError;
+    EXPECT_FALSE(run("nosuchcommand"));
+    EXPECT_EQ(myError, "Unknown command 'nosuchcommand'");
+    EXPECT_FALSE(run("wire"));
+    EXPECT_EQ(myError, "Usage: wire SRC DST INPUT [OUTPUT]");
+    EXPECT_FALSE(run("wire a b -1"));
+    EXPECT_TRUE(run("   # only a comment"));
+    EXPECT_TRUE(run(""));
+}
+
+TEST_F(CommandTest, WiringThroughCommands)
+{
+    ASSERT_TRUE(run("add thing a"));
+    ASSERT_TRUE(run("add thing b"));
+    ASSERT_TRUE(run("wire a b 0"));
+    EXPECT_EQ(myNet->getChild("b")->getInput(0), myNet->getChild("a"));
+    EXPECT_FALSE(run("wire b a 0"));
+    EXPECT_NE(myError.find("loop"), std::string::npos) << myError;
+    EXPECT_FALSE(run("wire a b 1"));
+    ASSERT_TRUE(run("unwire b 0"));
+    EXPECT_EQ(myNet->getChild("b")->getInput(0), nullptr);
+    ASSERT_TRUE(run("rm a b"));
+    EXPECT_EQ(myNet->getNchildren(), 0);
+}
+
+TEST_F(CommandTest, AScriptThatSourcesItselfStops)
+{
+    const std::string path = ::testing::TempDir() + "self.cmd";
+    std::ofstream(path) << "source " << path << "\n";
+    std::ostringstream out, err;
+    EXPECT_FALSE(CMDgetManager()->runFile(path, out, err));
+    EXPECT_NE(err.str().find("nested too deeply"), std::string::npos) << err.str();
+}
