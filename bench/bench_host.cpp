@@ -1,0 +1,113 @@
+// Parameter evaluation costs, each next to its baseline in the same run:
+// - a parameter holding a value against reading a float member;
+// - an expression parameter against the same arithmetic in C++;
+// - a ch() reference to another node against a plain value.
+
+#include <OP/OP_Director.h>
+
+#include <benchmark/benchmark.h>
+
+namespace
+{
+class bench_Node : public OP_Node
+{
+public:
+    bench_Node(OP_Network *parent, const char *name, OP_Operator *op) : OP_Node(parent, name, op)
+    {
+    }
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new bench_Node(parent, name, op);
+    }
+};
+
+class bench_Network : public OP_Network
+{
+public:
+    bench_Network(OP_Network *parent, const char *name, OP_Operator *op)
+        : OP_Network(parent, name, op)
+    {
+    }
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new bench_Network(parent, name, op);
+    }
+};
+
+const PRM_Template theTemplates[] = {
+    PRM_Template(PRM_FLT, 1, PRM_Name("value"), {PRM_Default(0.5)}),
+    PRM_Template(PRM_FLT, 1, PRM_Name("expr")),
+    PRM_Template(PRM_FLT, 1, PRM_Name("ref")),
+    PRM_Template(),
+};
+
+struct bench_Scene
+{
+    bench_Scene()
+    {
+        OP_Director *director = OPgetDirector();
+        auto *net = new OP_Operator("benchnet", "Net", bench_Network::myConstructor, nullptr, 0,
+                                    0, nullptr, OP_FLAG_NETWORK);
+        net->setChildTableName("Bench");
+        director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
+        director->getOperatorTable("Bench")->addOperator(
+            new OP_Operator("thing", "Thing", bench_Node::myConstructor, theTemplates, 0, 1));
+        OP_Network *root = static_cast<OP_Network *>(director->getRoot()->createNode("benchnet"));
+        a = root->createNode("thing", "a");
+        b = root->createNode("thing", "b");
+        std::string error;
+        b->getParmPtr("expr")->setExpression(0, "(1.5 + 2) * 3 - 4 / 2", error);
+        b->getParmPtr("ref")->setExpression(0, "ch(\"../a/value\")", error);
+    }
+    OP_Node *a;
+    OP_Node *b;
+};
+
+bench_Scene &scene()
+{
+    static bench_Scene theScene;
+    return theScene;
+}
+
+void BM_BaselineFloatMember(benchmark::State &state)
+{
+    volatile float member = 0.5f;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(member + 0.0f);
+}
+BENCHMARK(BM_BaselineFloatMember);
+
+void BM_ParmValue(benchmark::State &state)
+{
+    OP_Node *node = scene().a;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(node->evalFloat("value", 0, 0.0f));
+}
+BENCHMARK(BM_ParmValue);
+
+void BM_BaselineArithmetic(benchmark::State &state)
+{
+    volatile double x = 1.5;
+    for (auto _ : state)
+        benchmark::DoNotOptimize((x + 2) * 3 - 4 / 2.0);
+}
+BENCHMARK(BM_BaselineArithmetic);
+
+void BM_ParmExpression(benchmark::State &state)
+{
+    OP_Node *node = scene().b;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(node->evalFloat("expr", 0, 0.0f));
+}
+BENCHMARK(BM_ParmExpression);
+
+void BM_ParmChannelReference(benchmark::State &state)
+{
+    OP_Node *node = scene().b;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(node->evalFloat("ref", 0, 0.0f));
+}
+BENCHMARK(BM_ParmChannelReference);
+} // namespace
+
+BENCHMARK_MAIN();
