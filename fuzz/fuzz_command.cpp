@@ -9,9 +9,69 @@
 #include <sstream>
 #include <string>
 
+namespace
+{
+class fuzz_Node : public OP_Node
+{
+public:
+    fuzz_Node(OP_Network *parent, const char *name, OP_Operator *op) : OP_Node(parent, name, op) {}
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new fuzz_Node(parent, name, op);
+    }
+
+protected:
+    UT_ErrorSeverity cookMe(OP_Context &context) override
+    {
+        UT_String value;
+        for (int i = 0; i < getParmList()->getEntries(); ++i)
+            evalString(value, i, 0, context.getTime());
+        return error();
+    }
+};
+
+class fuzz_Network : public OP_Network
+{
+public:
+    fuzz_Network(OP_Network *parent, const char *name, OP_Operator *op)
+        : OP_Network(parent, name, op)
+    {
+    }
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new fuzz_Network(parent, name, op);
+    }
+};
+
+const PRM_Template theTemplates[] = {
+    PRM_Template(PRM_XYZ, 3, PRM_Name("t")),
+    PRM_Template(PRM_RGB, 3, PRM_Name("color"), {PRM_Default(0.5)}),
+    PRM_Template(PRM_INT, 1, PRM_Name("count"), {PRM_Default(0, "$F", PRM_DEFAULT_EXPRESSION)}),
+    PRM_Template(PRM_STRING, 1, PRM_Name("label")),
+    PRM_Template(),
+};
+
+// Short type names, so that mutated inputs find them: "n" makes networks, "x" nodes.
+void fuzz_installOperators()
+{
+    OP_Director *director = OPgetDirector();
+    for (const char *table : {OP_Director::theRootTableName, "Fuzz"})
+    {
+        auto *net = new OP_Operator("n", "Net", fuzz_Network::myConstructor, theTemplates, 0, 2,
+                                    nullptr, OP_FLAG_NETWORK);
+        net->setChildTableName("Fuzz");
+        director->getOperatorTable(table)->addOperator(net);
+        director->getOperatorTable(table)->addOperator(
+            new OP_Operator("x", "Node", fuzz_Node::myConstructor, theTemplates, 0, 2));
+    }
+}
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static CMD_Manager *manager = CMDgetManager();
+    static bool installed = (fuzz_installOperators(), true);
+    (void)installed;
     OP_Director *director = OPgetDirector();
     std::istringstream in(std::string(reinterpret_cast<const char *>(data), size));
     std::ostringstream out, err;

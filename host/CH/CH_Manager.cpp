@@ -16,12 +16,22 @@ CH_Manager *CHgetManager()
 
 std::vector<CH_Manager::ch_Frame> &CH_Manager::stack(int thread) const
 {
+    // Every evaluation asks for its thread's stack; a thread almost always asks for its own,
+    // so the last answer is kept per thread and the lock taken only for a different one.
+    thread_local const CH_Manager *theCachedManager = nullptr;
+    thread_local int theCachedThread = -1;
+    thread_local std::vector<ch_Frame> *theCachedStack = nullptr;
+    if (theCachedManager == this && theCachedThread == thread)
+        return *theCachedStack;
+
     std::lock_guard<std::mutex> lock(theStacksLock);
-    if (thread < 0)
-        thread = 0;
-    if (static_cast<size_t>(thread) >= myStacks.size())
-        myStacks.resize(thread + 1);
-    return myStacks[thread];
+    const int index = thread < 0 ? 0 : thread;
+    if (static_cast<size_t>(index) >= myStacks.size())
+        myStacks.resize(index + 1);
+    theCachedManager = this;
+    theCachedThread = thread;
+    theCachedStack = &myStacks[index];
+    return *theCachedStack;
 }
 
 float CH_Manager::getEvaluateTime(int thread) const

@@ -5,6 +5,8 @@
 #include <OP/OP_Operator.h>
 #include <UT/UT_Thread.h>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <regex>
 
@@ -69,19 +71,31 @@ void OP_Parameters::evalString(UT_String &value, int index, int component, float
 
 bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
 {
-    if (tmpl.isTerminator() || !*tmpl.getToken())
+    const std::string name = tmpl.isTerminator() ? std::string() : tmpl.getToken();
+    // Channel names are read out of expression texts, so they keep to what a reference can
+    // spell.
+    const bool valid = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    });
+    if (!valid)
     {
-        error = "A spare parameter needs a name";
+        error = "Bad parameter name '" + name + "'";
         return false;
     }
-    if (myParms.getParmPtr(tmpl.getToken()))
+    if (myParms.getParmPtr(name.c_str()))
     {
-        error = "Parameter '" + std::string(tmpl.getToken()) + "' already exists";
+        error = "Parameter '" + name + "' already exists";
         return false;
     }
-    mySpareTemplates.insert(mySpareTemplates.end() - 1, tmpl);
-    repointSpareParms();
-    myParms.appendParm(&mySpareTemplates[mySpareTemplates.size() - 2], this, true);
+    for (int c = 0; c < tmpl.getVectorSize(); ++c)
+        if (myParms.getParmPtrFromChannel(tmpl.getChannelToken(c).c_str()))
+        {
+            error = "Channel '" + tmpl.getChannelToken(c) + "' already exists";
+            return false;
+        }
+    mySpareOwned.push_back(std::make_unique<PRM_Template>(tmpl));
+    rebuildSpareTemplates();
+    myParms.appendParm(mySpareOwned.back().get(), this, true);
     return true;
 }
 
@@ -90,31 +104,20 @@ bool OP_Parameters::removeSpareParm(const char *name)
     PRM_Parm *parm = myParms.getParmPtr(name);
     if (!parm || !parm->isSpareParm())
         return false;
-    myParms.removeParm(name);
-    for (auto it = mySpareTemplates.begin(); it != mySpareTemplates.end(); ++it)
-        if (!it->isTerminator() && std::string(it->getToken()) == name)
-        {
-            mySpareTemplates.erase(it);
-            break;
-        }
-    repointSpareParms();
+    // `name` may be the parameter's own token, which goes with its template.
+    const PRM_Template *tmpl = parm->getTemplatePtr();
+    myParms.removeParm(std::string(name).c_str());
+    std::erase_if(mySpareOwned, [tmpl](const auto &t) { return t.get() == tmpl; });
+    rebuildSpareTemplates();
     return true;
 }
 
-// The spare templates live in one array (callers walk it as a terminated list), so growing it
-// moves them; the spare parameters are pointed at their templates again by name.
-void OP_Parameters::repointSpareParms()
+void OP_Parameters::rebuildSpareTemplates()
 {
-    for (int i = 0; i < myParms.getEntries(); ++i)
-    {
-        PRM_Parm *parm = myParms.getParmPtr(i);
-        if (!parm->isSpareParm())
-            continue;
-        const std::string token = parm->getToken();
-        for (PRM_Template &t : mySpareTemplates)
-            if (!t.isTerminator() && token == t.getToken())
-                parm->setTemplatePtr(&t);
-    }
+    mySpareTemplates.clear();
+    for (const auto &tmpl : mySpareOwned)
+        mySpareTemplates.push_back(*tmpl);
+    mySpareTemplates.emplace_back();
 }
 
 bool OP_Parameters::getVariableString(int, UT_String &, int)

@@ -167,3 +167,17 @@ TEST_F(CommandTest, AScriptThatSourcesItselfStops)
     EXPECT_FALSE(CMDgetManager()->runFile(path, out, err));
     EXPECT_NE(err.str().find("nested too deeply"), std::string::npos) << err.str();
 }
+
+TEST_F(CommandTest, SpareParametersKeepTheirValuesAsMoreAreAdded)
+{
+    ASSERT_TRUE(run("add thing t"));
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(run("spare t s" + std::to_string(i) + " float 1 " + std::to_string(i)));
+    ASSERT_TRUE(run("eval t s0"));
+    EXPECT_EQ(myOut.str(), "0\n");
+    ASSERT_TRUE(run("eval t s19"));
+    EXPECT_EQ(myOut.str(), "19\n");
+    EXPECT_FALSE(run("spare t s3 int 1"));
+    EXPECT_FALSE(run("spare t bad nosuchtype 1"));
+    EXPECT_FALSE(run("spare t big float 17"));
+}
