@@ -4,36 +4,13 @@
 // - a ch() reference to another node against a plain value.
 
 #include <OP/OP_Director.h>
+#include <OP/OP_GenericNetwork.h>
+#include <OP/OP_GenericNode.h>
 
 #include <benchmark/benchmark.h>
 
 namespace
 {
-class bench_Node : public OP_Node
-{
-public:
-    bench_Node(OP_Network *parent, const char *name, OP_Operator *op) : OP_Node(parent, name, op)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new bench_Node(parent, name, op);
-    }
-};
-
-class bench_Network : public OP_Network
-{
-public:
-    bench_Network(OP_Network *parent, const char *name, OP_Operator *op)
-        : OP_Network(parent, name, op)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new bench_Network(parent, name, op);
-    }
-};
-
 const PRM_Template theTemplates[] = {
     PRM_Template(PRM_FLT, 1, PRM_Name("value"), {PRM_Default(0.5)}),
     PRM_Template(PRM_FLT, 1, PRM_Name("expr")),
@@ -46,12 +23,12 @@ struct bench_Scene
     bench_Scene()
     {
         OP_Director *director = OPgetDirector();
-        auto *net = new OP_Operator("benchnet", "Net", bench_Network::myConstructor, nullptr, 0,
+        auto *net = new OP_Operator("benchnet", "Net", OP_GenericNetwork::myConstructor, nullptr, 0,
                                     0, nullptr, OP_FLAG_NETWORK);
         net->setChildTableName("Bench");
         director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
         director->getOperatorTable("Bench")->addOperator(
-            new OP_Operator("thing", "Thing", bench_Node::myConstructor, theTemplates, 0, 1));
+            new OP_Operator("thing", "Thing", OP_GenericNode::myConstructor, theTemplates, 0, 1));
         OP_Network *root = static_cast<OP_Network *>(director->getRoot()->createNode("benchnet"));
         a = root->createNode("thing", "a");
         b = root->createNode("thing", "b");

@@ -3,6 +3,8 @@
 
 #include <CMD/CMD_Manager.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_GenericNetwork.h>
+#include <OP/OP_GenericNode.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -11,38 +13,6 @@
 
 namespace
 {
-class fuzz_Node : public OP_Node
-{
-public:
-    fuzz_Node(OP_Network *parent, const char *name, OP_Operator *op) : OP_Node(parent, name, op) {}
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new fuzz_Node(parent, name, op);
-    }
-
-protected:
-    UT_ErrorSeverity cookMe(OP_Context &context) override
-    {
-        UT_String value;
-        for (int i = 0; i < getParmList()->getEntries(); ++i)
-            evalString(value, i, 0, context.getTime());
-        return error();
-    }
-};
-
-class fuzz_Network : public OP_Network
-{
-public:
-    fuzz_Network(OP_Network *parent, const char *name, OP_Operator *op)
-        : OP_Network(parent, name, op)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new fuzz_Network(parent, name, op);
-    }
-};
-
 const PRM_Template theTemplates[] = {
     PRM_Template(PRM_XYZ, 3, PRM_Name("t")),
     PRM_Template(PRM_RGB, 3, PRM_Name("color"), {PRM_Default(0.5)}),
@@ -57,12 +27,12 @@ void fuzz_installOperators()
     OP_Director *director = OPgetDirector();
     for (const char *table : {OP_Director::theRootTableName, "Fuzz"})
     {
-        auto *net = new OP_Operator("n", "Net", fuzz_Network::myConstructor, theTemplates, 0, 2,
+        auto *net = new OP_Operator("n", "Net", OP_GenericNetwork::myConstructor, theTemplates, 0, 2,
                                     nullptr, OP_FLAG_NETWORK);
         net->setChildTableName("Fuzz");
         director->getOperatorTable(table)->addOperator(net);
         director->getOperatorTable(table)->addOperator(
-            new OP_Operator("x", "Node", fuzz_Node::myConstructor, theTemplates, 0, 2));
+            new OP_Operator("x", "Node", OP_GenericNode::myConstructor, theTemplates, 0, 2));
     }
 }
 } // namespace

@@ -1,49 +1,12 @@
 #include "TestOperators.h"
 
 #include <OP/OP_Director.h>
+#include <OP/OP_GenericNetwork.h>
+#include <OP/OP_GenericNode.h>
 
 namespace
 {
 const char *theObjectTable = "Object";
-
-class shophost_Node : public OP_Node
-{
-public:
-    shophost_Node(OP_Network *parent, const char *name, OP_Operator *op)
-        : OP_Node(parent, name, op)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new shophost_Node(parent, name, op);
-    }
-    const char *getOpType() const override { return "OBJ"; }
-
-protected:
-    // Reads every parameter, as a node that uses them would, so that bad expressions show.
-    UT_ErrorSeverity cookMe(OP_Context &context) override
-    {
-        UT_String value;
-        for (int i = 0; i < getParmList()->getEntries(); ++i)
-            for (int c = 0; c < getParmList()->getParmPtr(i)->getVectorSize(); ++c)
-                evalString(value, i, c, context.getTime());
-        return error();
-    }
-};
-
-class shophost_Network : public OP_Network
-{
-public:
-    shophost_Network(OP_Network *parent, const char *name, OP_Operator *op)
-        : OP_Network(parent, name, op)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new shophost_Network(parent, name, op);
-    }
-    const char *getOpType() const override { return "OBJ"; }
-};
 
 const PRM_Template theTransformTemplates[] = {
     PRM_Template(PRM_XYZ, 3, PRM_Name("t", "Translate")),
@@ -86,17 +49,17 @@ void TestOperators::install()
     OP_OperatorTable *root = director->getOperatorTable(OP_Director::theRootTableName);
     OP_OperatorTable *objects = director->getOperatorTable(theObjectTable);
     shophost_add(root,
-                 new OP_Operator("objnet", "Object Network", shophost_Network::myConstructor,
+                 new OP_Operator("objnet", "Object Network", OP_GenericNetwork::myConstructor,
                                  nullptr, 0, 0, nullptr, OP_FLAG_NETWORK | OP_FLAG_MANAGER),
                  theObjectTable);
     shophost_add(objects,
-                 new OP_Operator("subnet", "Subnetwork", shophost_Network::myConstructor,
+                 new OP_Operator("subnet", "Subnetwork", OP_GenericNetwork::myConstructor,
                                  theTransformTemplates, 0, 4, nullptr, OP_FLAG_NETWORK),
                  theObjectTable);
-    shophost_add(objects, new OP_Operator("null", "Null", shophost_Node::myConstructor,
+    shophost_add(objects, new OP_Operator("null", "Null", OP_GenericNode::myConstructor,
                                           theTransformTemplates, 0, 1));
     shophost_add(objects, new OP_Operator("parmtest", "Parameter Test",
-                                          shophost_Node::myConstructor, theParmTestTemplates, 0,
+                                          OP_GenericNode::myConstructor, theParmTestTemplates, 0,
                                           2));
     director->getRoot()->createNode("objnet", "obj");
 }

@@ -1,5 +1,7 @@
 #include <CMD/CMD_Manager.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_GenericNetwork.h>
+#include <OP/OP_GenericNode.h>
 #include <UT/UT_WorkBuffer.h>
 
 #include <gtest/gtest.h>
@@ -10,31 +12,6 @@
 
 namespace
 {
-class cmdtest_Node : public OP_Node
-{
-public:
-    cmdtest_Node(OP_Network *parent, const char *name, OP_Operator *op) : OP_Node(parent, name, op)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new cmdtest_Node(parent, name, op);
-    }
-};
-
-class cmdtest_Network : public OP_Network
-{
-public:
-    cmdtest_Network(OP_Network *parent, const char *name, OP_Operator *op)
-        : OP_Network(parent, name, op)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new cmdtest_Network(parent, name, op);
-    }
-};
-
 const PRM_Template theTemplates[] = {
     PRM_Template(PRM_RGB, 3, PRM_Name("color"), {PRM_Default(0.5)}),
     PRM_Template(PRM_STRING, 1, PRM_Name("label")),
@@ -51,12 +28,12 @@ protected:
         OP_OperatorTable *root = director->getOperatorTable(OP_Director::theRootTableName);
         if (!root->getOperator("cmdtestnet"))
         {
-            auto *net = new OP_Operator("cmdtestnet", "Net", cmdtest_Network::myConstructor,
+            auto *net = new OP_Operator("cmdtestnet", "Net", OP_GenericNetwork::myConstructor,
                                         nullptr, 0, 0, nullptr, OP_FLAG_NETWORK);
             net->setChildTableName("CmdTest");
             root->addOperator(net);
             director->getOperatorTable("CmdTest")->addOperator(new OP_Operator(
-                "thing", "Thing", cmdtest_Node::myConstructor, theTemplates, 0, 1));
+                "thing", "Thing", OP_GenericNode::myConstructor, theTemplates, 0, 1));
         }
         myNet = static_cast<OP_Network *>(director->getRoot()->createNode("cmdtestnet"));
         director->setCwd(myNet);
