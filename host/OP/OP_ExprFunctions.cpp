@@ -6,15 +6,13 @@
 
 #include <string>
 
-bool OPfindChannel(OP_Node *from, const char *path, OP_Node *&node, PRM_Parm *&parm,
-                   int &component)
+bool OPfindChannel(OP_Node *from, const char *path, OP_Node *&node, PRM_Parm *&parm, int &component)
 {
     const std::string text = path ? path : "";
     std::string::size_type slash = text.rfind('/');
     OP_Node *target = from;
     if (slash != std::string::npos)
-        target = from ? from->findNode(slash == 0 ? "/" : text.substr(0, slash).c_str())
-                      : nullptr;
+        target = from ? from->findNode(slash == 0 ? "/" : text.substr(0, slash).c_str()) : nullptr;
     const std::string channel = slash == std::string::npos ? text : text.substr(slash + 1);
     PRM_Parm *found =
         target ? target->getParmList()->getParmPtrFromChannel(channel.c_str(), &component)
@@ -43,17 +41,17 @@ void op_channel(EV_FunctionCall &call, bool asText)
     }
     // Reading another node's value makes this node depend on it.
     owner->addExtraInput(node, OP_INTEREST_PARM);
-    const float time = call.context.time;
-    const int thread = call.context.thread;
-    if (asText)
-        call.result = EV_Value::string(parm->evalString(component, time, thread));
-    else if (parm->getTemplatePtr()->getBasicType() == PRM_BASIC_FLOAT)
-        call.result = EV_Value::number(parm->evalFloat(component, time, thread));
-    else if (parm->getTemplatePtr()->getBasicType() == PRM_BASIC_ORDINAL)
-        call.result = EV_Value::number(static_cast<double>(parm->evalInt(component, time, thread)));
-    else
-        call.result = EV_Value::number(EV_Value::string(parm->evalString(component, time, thread))
-                                           .asNumber());
+    // A channel whose own expression fails (a reference loop among others) fails this one
+    // too, rather than passing on a 0 that looks like a value.
+    EV_Value value;
+    if (!parm->evalValue(component, call.context.time, call.context.thread,
+                         asText ? EV_TYPE_STRING : EV_TYPE_FLOAT, value))
+    {
+        call.failed = true;
+        call.context.error = "Channel '" + path + "' cannot be evaluated";
+        return;
+    }
+    call.result = std::move(value);
     if (parm->isTimeDependent())
         call.context.timeDependent = true;
 }
@@ -114,8 +112,8 @@ bool op_channelRename(const EV_CallSite &site, int arg, const std::string &oldPa
 const EV_Type theStringArg[] = {EV_TYPE_STRING};
 EV_FUNCTION theChFunction(0, "ch", 1, EV_TYPE_FLOAT, theStringArg, op_ch, op_channelDependency,
                           op_channelRename);
-EV_FUNCTION theChsFunction(0, "chs", 1, EV_TYPE_STRING, theStringArg, op_chs,
-                           op_channelDependency, op_channelRename);
+EV_FUNCTION theChsFunction(0, "chs", 1, EV_TYPE_STRING, theStringArg, op_chs, op_channelDependency,
+                           op_channelRename);
 } // namespace
 
 void OPinstallExpressionFunctions()

@@ -8,6 +8,7 @@
 #include <OP/OP_Path.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 namespace
@@ -73,10 +74,13 @@ private:
 // past this depth are a reference loop.
 constexpr int theMaxEvalDepth = 64;
 thread_local int theEvalDepth = 0;
+// The parameter expressions being evaluated on this thread: meeting one again is a loop, found
+// at once instead of after the whole depth has been climbed.
+thread_local std::vector<const EV_Expression *> theActiveExpressions;
 
 // Change passes: every node is told once per pass, which ends loops of dependencies.
 thread_local unsigned theActivePass = 0;
-unsigned theNextPass = 0;
+std::atomic<unsigned> theNextPass = 0;
 } // namespace
 
 OP_Node::OP_Node(OP_Network *parent, const char *name, OP_Operator *op)
@@ -118,9 +122,9 @@ OP_Node *OP_Node::findNode(const char *path) const
         if (part == "..")
             current = current->getParent();
         else
-            current = current->isNetwork() ? static_cast<OP_Network *>(current)->getChild(
-                                                 part.c_str())
-                                           : nullptr;
+            current = current->isNetwork()
+                          ? static_cast<OP_Network *>(current)->getChild(part.c_str())
+                          : nullptr;
         if (!current)
             return nullptr;
     }
@@ -197,8 +201,7 @@ bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::
         }
         if (op_dependsOn(src, this))
         {
-            error = "Wiring " + src->getFullPath() + " to " + getFullPath() +
-                    " would make a loop";
+            error = "Wiring " + src->getFullPath() + " to " + getFullPath() + " would make a loop";
             return false;
         }
     }
@@ -274,7 +277,7 @@ void OP_Node::disconnectAll()
                 reader->myInputs[i] = op_Input();
                 if (!quiet)
                     reader->opChanged(OP_INPUT_REWIRED,
-                                  reinterpret_cast<void *>(static_cast<intptr_t>(i)));
+                                      reinterpret_cast<void *>(static_cast<intptr_t>(i)));
             }
     OP_Director *director = OPgetDirector();
     std::set<int> dependants;
@@ -347,7 +350,13 @@ void OP_Node::setBypass(bool on)
 
 void OP_Node::opChanged(OP_EventType reason, void *data)
 {
-    myDirty = true;
+    noteChange(reason, data, true);
+}
+
+void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
+{
+    if (dirty)
+        myDirty = true;
     // Handlers may remove themselves; walk a copy.
     std::vector<std::pair<int, EventHandler>> handlers = myHandlers;
     for (auto &[handle, handler] : handlers)
@@ -393,7 +402,9 @@ bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &
                                      int thread, EV_Value &value, bool &timeDependent)
 {
     UT_AutoErrorManager errors(myErrors);
-    if (theEvalDepth >= theMaxEvalDepth)
+    if (theEvalDepth >= theMaxEvalDepth ||
+        std::find(theActiveExpressions.begin(), theActiveExpressions.end(), &expr) !=
+            theActiveExpressions.end())
     {
         UTaddError("OP", 1,
                    (getFullPath() + " " + parm.getToken() + ": references loop back").c_str());
@@ -405,14 +416,15 @@ bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &
     context.owner = this;
     CH_AutoEvaluate evaluating(this, time, thread);
     ++theEvalDepth;
+    theActiveExpressions.push_back(&expr);
     bool ok = expr.evaluate(context, value);
+    theActiveExpressions.pop_back();
     --theEvalDepth;
     timeDependent = context.timeDependent;
     if (timeDependent && myCooking)
         myTimeDependent = true;
     if (!ok)
-        UTaddError("OP", 1,
-                   (getFullPath() + " " + parm.getToken() + ": " + context.error).c_str());
+        UTaddError("OP", 1, (getFullPath() + " " + parm.getToken() + ": " + context.error).c_str());
     return ok;
 }
 
@@ -443,7 +455,13 @@ bool OP_Node::evaluateExpression(const std::string &text, float time, EV_Value &
 void OP_Node::parmChanged(PRM_Parm &parm, int)
 {
     int index = getParmList()->getParmIndex(parm.getToken());
-    opChanged(OP_PARM_CHANGED, reinterpret_cast<void *>(static_cast<intptr_t>(index)));
+    void *data = reinterpret_cast<void *>(static_cast<intptr_t>(index));
+    // The node's own result stays valid, but whatever reads the value through ch() must
+    // still hear of it.
+    if (parm.getTemplatePtr()->getNoCook())
+        noteChange(OP_PARM_CHANGED, data, false);
+    else
+        opChanged(OP_PARM_CHANGED, data);
 }
 
 bool OP_Node::getVariableString(int index, UT_String &value, int thread)

@@ -20,13 +20,13 @@ class SHOP_Node;
 enum OP_EventType
 {
     OP_NAME_CHANGED,
-    OP_PARM_CHANGED,    ///< data: the parameter's index
-    OP_INPUT_CHANGED,   ///< data: the input's index (or -1 when an upstream node changed)
-    OP_INPUT_REWIRED,   ///< data: the input's index
+    OP_PARM_CHANGED,  ///< data: the parameter's index
+    OP_INPUT_CHANGED, ///< data: the input's index (or -1 when an upstream node changed)
+    OP_INPUT_REWIRED, ///< data: the input's index
     OP_FLAG_CHANGED,
-    OP_CHILD_CREATED,   ///< data: the child
-    OP_CHILD_DELETED,   ///< data: the child
-    OP_CHILD_CHANGED,   ///< data: the child
+    OP_CHILD_CREATED, ///< data: the child
+    OP_CHILD_DELETED, ///< data: the child
+    OP_CHILD_CHANGED, ///< data: the child
     OP_SPAREPARM_MODIFIED,
     OP_NODE_DELETED,
 };
@@ -156,6 +156,8 @@ private:
     friend class OP_Network;
     void setNameInternal(const std::string &name) { myName = name; }
     void disconnectAll();
+    /// opChanged without marking this node to cook when `dirty` is false.
+    void noteChange(OP_EventType reason, void *data, bool dirty);
     void propagateChange(unsigned pass);
     void removeOutput(OP_Node *node);
 
@@ -169,9 +171,9 @@ private:
     OP_Network *myParent;
     int myUniqueId;
     std::vector<op_Input> myInputs;
-    std::vector<OP_Node *> myOutputs;  // one entry per wired input that reads this node
-    std::set<int> myExtraInputs;       // ids of nodes this node depends on
-    std::set<int> myExtraDependants;   // ids of nodes depending on this node
+    std::vector<OP_Node *> myOutputs; // one entry per wired input that reads this node
+    std::set<int> myExtraInputs;      // ids of nodes this node depends on
+    std::set<int> myExtraDependants;  // ids of nodes depending on this node
     UT_ErrorManager myErrors;
     std::vector<std::pair<int, EventHandler>> myHandlers;
     int myNextHandler = 1;

@@ -40,8 +40,8 @@ int OP_Parameters::evalInt(const char *name, int component, float time) const
 int OP_Parameters::evalInt(int index, int component, float time) const
 {
     const PRM_Parm *parm = myParms.getParmPtr(index);
-    return parm ? op_clampInt(parm->evalInt(component, time,
-                                            UT_Thread::getMySequentialThreadIndex()))
+    return parm ? op_clampInt(
+                      parm->evalInt(component, time, UT_Thread::getMySequentialThreadIndex()))
                 : 0;
 }
 
@@ -56,8 +56,7 @@ float OP_Parameters::evalFloat(int index, int component, float time) const
     return parm ? parm->evalFloat(component, time, UT_Thread::getMySequentialThreadIndex()) : 0;
 }
 
-void OP_Parameters::evalString(UT_String &value, const char *name, int component,
-                               float time) const
+void OP_Parameters::evalString(UT_String &value, const char *name, int component, float time) const
 {
     evalString(value, myParms.getParmIndex(name), component, time);
 }
@@ -74,9 +73,10 @@ bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
     const std::string name = tmpl.isTerminator() ? std::string() : tmpl.getToken();
     // Channel names are read out of expression texts, so they keep to what a reference can
     // spell.
-    const bool valid = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-    });
+    const bool valid =
+        !name.empty() &&
+        std::all_of(name.begin(), name.end(),
+                    [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
     if (!valid)
     {
         error = "Bad parameter name '" + name + "'";
@@ -161,8 +161,7 @@ void OP_Parameters::followChannelReferences(OP_Node *&node, PRM_Parm *&parm, int
         std::string channel = slash == std::string::npos ? path : path.substr(slash + 1);
         int targetComponent = 0;
         PRM_Parm *targetParm =
-            target ? target->getParmList()->getParmPtrFromChannel(channel.c_str(),
-                                                                  &targetComponent)
+            target ? target->getParmList()->getParmPtrFromChannel(channel.c_str(), &targetComponent)
                    : nullptr;
         if (!targetParm)
         {

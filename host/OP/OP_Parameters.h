@@ -6,6 +6,7 @@
 #include <UT/UT_String.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,10 +38,13 @@ public:
 
     /// The operator's templates (terminated).
     PRM_Template *getParmTemplates() const;
-    /// The spare parameters' templates (terminated; empty when there are none).
+    /// Copies of the spare parameters' templates (terminated; empty when there are none),
+    /// valid until spare parameters are added or removed. A spare parameter's own template
+    /// (PRM_Parm::getTemplatePtr) stays where it is for the parameter's life.
     PRM_Template *getSpareParmTemplates() { return mySpareTemplates.data(); }
     int getNumSpareParms() const { return static_cast<int>(mySpareTemplates.size()) - 1; }
-    /// Adds a spare parameter; false with `error` set when the name is taken or invalid.
+    /// Adds a spare parameter; false with `error` set when its name is not made of letters,
+    /// digits and '_', or when its name or one of its channel names is taken.
     bool addSpareParm(const PRM_Template &tmpl, std::string &error);
     bool removeSpareParm(const char *name);
 
@@ -58,8 +62,11 @@ protected:
     PRM_ParmList myParms;
 
 private:
-    void repointSpareParms();
+    void rebuildSpareTemplates();
 
     OP_Operator *myOperator;
+    // Each spare parameter points at its template here, which never moves...
+    std::vector<std::unique_ptr<PRM_Template>> mySpareOwned;
+    // ... while callers get the terminated array they expect, rebuilt on every change.
     std::vector<PRM_Template> mySpareTemplates;
 };

@@ -4,6 +4,7 @@
 #include <PRM/PRM_ParmOwner.h>
 #include <UT/UT_String.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -27,6 +28,37 @@ int64_t prm_toInt(double v)
     if (v <= -9.2e18)
         return INT64_MIN;
     return static_cast<int64_t>(std::llround(v));
+}
+
+// What an integer parameter keeps of a number it is given: the whole part, as a default's
+// ordinal is read.
+double prm_wholePart(double v)
+{
+    return static_cast<double>(prm_toInt(std::trunc(v)));
+}
+
+// The shortest text that reads back as the same single-precision value, so that 0.1 shows as
+// "0.1" and not as the double nearest to 0.1f.
+std::string prm_floatText(float v)
+{
+    if (v == 0)
+        v = 0; // no "-0"
+    char text[32];
+    auto [end, ec] = std::to_chars(text, text + sizeof(text), v);
+    return ec == std::errc() ? std::string(text, end) : std::string();
+}
+
+bool prm_defaultIsExpression(PRM_BasicType type, const PRM_Default &def)
+{
+    switch (type)
+    {
+    case PRM_BASIC_FLOAT:
+        return def.isExpression() || PRM_Parm::isFloatExpression(def.getString());
+    case PRM_BASIC_STRING:
+        return PRM_Parm::isStringExpression(def.getString(), def.getStringMeaning());
+    default:
+        return PRM_Parm::isOrdinalExpression(def);
+    }
 }
 } // namespace
 
@@ -53,7 +85,7 @@ void PRM_Parm::setDefault(int component)
     const PRM_Default *def = myTemplate->getDefault(component);
     if (!def)
         return;
-    if (def->isExpression())
+    if (prm_defaultIsExpression(myTemplate->getBasicType(), *def))
     {
         std::string error;
         c.expr = EV_Expression::parse(def->getString(), error);
@@ -66,7 +98,7 @@ void PRM_Parm::setDefault(int component)
     else if (myTemplate->getBasicType() == PRM_BASIC_FLOAT)
         c.num = static_cast<float>(def->getFloat());
     else
-        c.num = static_cast<double>(prm_toInt(def->getFloat()));
+        c.num = prm_wholePart(def->getFloat());
 }
 
 void PRM_Parm::revertToDefaults()
@@ -86,7 +118,7 @@ void PRM_Parm::changed(int component)
 
 bool PRM_Parm::setValue(int component, double value)
 {
-    if (!validComponent(component))
+    if (!validComponent(component) || std::isnan(value))
         return false;
     prm_Component &c = myComponents[component];
     c.expr.reset();
@@ -100,7 +132,7 @@ bool PRM_Parm::setValue(int component, double value)
         c.str = EV_Value::number(value).asString();
         break;
     default:
-        c.num = static_cast<double>(prm_toInt(value));
+        c.num = prm_wholePart(value);
         break;
     }
     changed(component);
@@ -124,7 +156,8 @@ bool PRM_Parm::setValueFromText(int component, const char *text, std::string &er
         changed(component);
         return true;
     }
-    if (UT_String::isNumber(text))
+    // strtod also reads "nan", "inf" and overflows; none of them is a value anyone means.
+    if (UT_String::isNumber(text) && std::isfinite(std::strtod(text, nullptr)))
         return setValue(component, std::strtod(text, nullptr));
     const PRM_ChoiceList *menu = myTemplate->getChoiceList();
     if (menu && myTemplate->getBasicType() == PRM_BASIC_ORDINAL && menu->findToken(text) >= 0)
@@ -176,75 +209,73 @@ std::string PRM_Parm::getValueText(int component) const
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
         return c.str;
     if (myTemplate->getBasicType() == PRM_BASIC_FLOAT)
-    {
-        // Nine significant digits bring every single-precision value back unchanged.
-        char text[32];
-        std::snprintf(text, sizeof(text), "%.9g", c.num);
-        return text;
-    }
+        return prm_floatText(static_cast<float>(c.num));
     return std::to_string(static_cast<int64_t>(c.num));
 }
 
 bool PRM_Parm::evalExpression(int component, float time, int thread, EV_Value &value) const
 {
     bool timeDependent = false;
-    bool ok = myOwner && myOwner->evaluateParmExpression(*this, *myComponents[component].expr,
-                                                         time, thread, value, timeDependent);
-    if (timeDependent)
-        myTimeDependent = true;
+    bool ok = myOwner && myOwner->evaluateParmExpression(*this, *myComponents[component].expr, time,
+                                                         thread, value, timeDependent);
+    myTimeDependent = timeDependent;
     return ok;
+}
+
+bool PRM_Parm::evalValue(int component, float time, int thread, EV_Type type, EV_Value &value) const
+{
+    const bool asText = type == EV_TYPE_STRING;
+    value = asText ? EV_Value::string({}) : EV_Value::number(0);
+    if (!validComponent(component))
+        return false;
+    const prm_Component &c = myComponents[component];
+    const PRM_BasicType basic = myTemplate->getBasicType();
+    EV_Value raw;
+    if (c.expr)
+    {
+        if (!evalExpression(component, time, thread, raw))
+            return false;
+    }
+    else
+    {
+        myTimeDependent = false;
+        raw = basic == PRM_BASIC_STRING ? EV_Value::string(c.str) : EV_Value::number(c.num);
+    }
+    // Whatever the expression gave is read the way the parameter holds values.
+    if (basic == PRM_BASIC_STRING)
+        value = asText ? EV_Value::string(raw.asString()) : EV_Value::number(raw.asNumber());
+    else if (basic == PRM_BASIC_FLOAT)
+    {
+        const float f = static_cast<float>(raw.asNumber());
+        value = asText ? EV_Value::string(prm_floatText(f)) : EV_Value::number(f);
+    }
+    else
+    {
+        const double i = static_cast<double>(prm_toInt(raw.asNumber()));
+        value = asText ? EV_Value::string(EV_Value::number(i).asString()) : EV_Value::number(i);
+    }
+    return true;
 }
 
 int64_t PRM_Parm::evalInt(int component, float time, int thread) const
 {
-    if (!validComponent(component))
-        return 0;
-    const prm_Component &c = myComponents[component];
-    if (!c.expr)
-    {
-        if (myTemplate->getBasicType() == PRM_BASIC_STRING)
-            return prm_toInt(EV_Value::string(c.str).asNumber());
-        return prm_toInt(c.num);
-    }
     EV_Value value;
-    return evalExpression(component, time, thread, value) ? prm_toInt(value.asNumber()) : 0;
+    evalValue(component, time, thread, EV_TYPE_FLOAT, value);
+    return prm_toInt(value.num);
 }
 
 float PRM_Parm::evalFloat(int component, float time, int thread) const
 {
-    if (!validComponent(component))
-        return 0;
-    const prm_Component &c = myComponents[component];
-    if (!c.expr)
-    {
-        if (myTemplate->getBasicType() == PRM_BASIC_STRING)
-            return static_cast<float>(EV_Value::string(c.str).asNumber());
-        return static_cast<float>(c.num);
-    }
     EV_Value value;
-    return evalExpression(component, time, thread, value) ? static_cast<float>(value.asNumber())
-                                                          : 0.0f;
+    evalValue(component, time, thread, EV_TYPE_FLOAT, value);
+    return static_cast<float>(value.num);
 }
 
 std::string PRM_Parm::evalString(int component, float time, int thread) const
 {
-    if (!validComponent(component))
-        return {};
-    const prm_Component &c = myComponents[component];
-    if (!c.expr)
-    {
-        if (myTemplate->getBasicType() == PRM_BASIC_STRING)
-            return c.str;
-        return EV_Value::number(c.num).asString();
-    }
     EV_Value value;
-    if (!evalExpression(component, time, thread, value))
-        return {};
-    if (myTemplate->getBasicType() == PRM_BASIC_FLOAT)
-        return EV_Value::number(static_cast<float>(value.asNumber())).asString();
-    if (myTemplate->getBasicType() == PRM_BASIC_ORDINAL)
-        return EV_Value::number(static_cast<double>(prm_toInt(value.asNumber()))).asString();
-    return value.asString();
+    evalValue(component, time, thread, EV_TYPE_STRING, value);
+    return value.str;
 }
 
 bool PRM_Parm::isFactoryDefault(int component) const
@@ -255,7 +286,7 @@ bool PRM_Parm::isFactoryDefault(int component) const
     if (myTemplate->getType().hasFlag(PRM_TYPE_SWITCHERLIST))
         return !c.expr && c.num == 0;
     const PRM_Default *def = myTemplate->getDefault(component);
-    if (def && def->isExpression())
+    if (def && prm_defaultIsExpression(myTemplate->getBasicType(), *def))
         return c.expr && c.expr->getText() == def->getString();
     if (c.expr)
         return false;
@@ -266,7 +297,7 @@ bool PRM_Parm::isFactoryDefault(int component) const
     case PRM_BASIC_FLOAT:
         return static_cast<float>(c.num) == static_cast<float>(def ? def->getFloat() : 0.0);
     default:
-        return prm_toInt(c.num) == (def ? prm_toInt(def->getFloat()) : 0);
+        return c.num == (def ? prm_wholePart(def->getFloat()) : 0.0);
     }
 }
 

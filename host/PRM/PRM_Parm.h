@@ -1,5 +1,6 @@
 #pragma once
 
+#include <EV/EV_Function.h>
 #include <PRM/PRM_Template.h>
 
 #include <cstdint>
@@ -8,7 +9,6 @@
 #include <vector>
 
 class EV_Expression;
-struct EV_Value;
 class PRM_ParmOwner;
 
 /// One parameter of a node: for each component, either a value (number or text) or an
@@ -33,7 +33,8 @@ public:
     bool isSpareParm() const { return mySpare; }
     PRM_ParmOwner *getOwner() const { return myOwner; }
 
-    /// Sets a component to a number (clamped to a restricted range; integers truncate).
+    /// Sets a component to a number (clamped to a restricted range; integers truncate). False
+    /// for a component out of range or a NaN.
     bool setValue(int component, double value);
     /// Sets a component from text: the text itself for strings; for numbers a number, or a
     /// menu token of an ordinal menu. False with `error` set when the text does not fit.
@@ -49,6 +50,10 @@ public:
     /// The component as it would be typed: the expression text, or the value.
     std::string getValueText(int component) const;
 
+    /// Evaluates a component as a number (what evalFloat gives for floats, evalInt for
+    /// ordinals) or, for EV_TYPE_STRING, as the text evalString gives. False, with 0 or the
+    /// empty text, when the component does not exist or its expression fails.
+    bool evalValue(int component, float time, int thread, EV_Type type, EV_Value &value) const;
     int64_t evalInt(int component, float time, int thread) const;
     float evalFloat(int component, float time, int thread) const;
     std::string evalString(int component, float time, int thread) const;

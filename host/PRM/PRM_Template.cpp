@@ -1,9 +1,8 @@
 #include <PRM/PRM_Template.h>
 
 PRM_Template::PRM_Template(PRM_Type type, int vectorSize, PRM_Name name,
-                           std::vector<PRM_Default> defaults,
-                           std::shared_ptr<PRM_ChoiceList> menu, PRM_Range range,
-                           std::shared_ptr<PRM_SpareData> spare)
+                           std::vector<PRM_Default> defaults, std::shared_ptr<PRM_ChoiceList> menu,
+                           PRM_Range range, std::shared_ptr<PRM_SpareData> spare)
     : myType(type), myVectorSize(vectorSize < 0 ? 0 : vectorSize), myName(std::move(name)),
       myDefaults(std::move(defaults)), myMenu(std::move(menu)), myRange(range),
       mySpare(std::move(spare))
@@ -21,14 +20,19 @@ const PRM_Default *PRM_Template::getDefault(int component) const
 
 std::string PRM_Template::getChannelToken(int component) const
 {
+    if (component < 0)
+        return {};
     std::string token = myName.getToken();
     if (myVectorSize <= 1)
         return token;
+    // Letters only when they name every component: "c5" after "cr cg cb ca" would leave
+    // people guessing which names a wide colour has.
     static const char theColour[] = "rgba";
     static const char theVector[] = "xyzw";
-    if (component < 4 && myType.hasFlag(PRM_TYPE_NAMERGB))
+    const bool lettered = myVectorSize <= 4 && component < 4;
+    if (lettered && myType.hasFlag(PRM_TYPE_NAMERGB))
         return token + theColour[component];
-    if (component < 4 && myType.hasFlag(PRM_TYPE_VECTOR))
+    if (lettered && myType.hasFlag(PRM_TYPE_VECTOR))
         return token + theVector[component];
     return token + std::to_string(component + 1);
 }

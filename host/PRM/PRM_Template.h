@@ -23,7 +23,8 @@ public:
     /// `defaults` gives one default per component; a shorter list repeats its last entry and an
     /// empty one means 0 (or the empty text). Folder switchers take one default per folder: the
     /// number of parameters in it, with the folder's label as text.
-    PRM_Template(PRM_Type type, int vectorSize, PRM_Name name, std::vector<PRM_Default> defaults = {},
+    PRM_Template(PRM_Type type, int vectorSize, PRM_Name name,
+                 std::vector<PRM_Default> defaults = {},
                  std::shared_ptr<PRM_ChoiceList> menu = nullptr, PRM_Range range = {},
                  std::shared_ptr<PRM_SpareData> spare = nullptr);
 
@@ -48,7 +49,9 @@ public:
     void setSpareData(std::shared_ptr<PRM_SpareData> spare) { mySpare = std::move(spare); }
 
     /// The channel name of one component: the parameter name when it has one component, else
-    /// the name followed by r g b a for colours, x y z w for vectors, or 1 2 3 ... otherwise.
+    /// the name followed by r g b a for colours, x y z w for vectors, or 1 2 3 ... otherwise
+    /// (also for colours and vectors of more than four components). Empty for a negative
+    /// component.
     std::string getChannelToken(int component) const;
 
     /// Whether changing the parameter leaves the node's cooked result valid.

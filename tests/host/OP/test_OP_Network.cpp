@@ -1,0 +1,175 @@
+#include "OP_TestNodes.h"
+
+#include <algorithm>
+
+using namespace optest;
+
+using OP_Network_Test = OPTest;
+
+TEST_F(OP_Network_Test, PathsResolveAbsoluteRelativeAndRoot)
+{
+    OP_Network *root = OPgetDirector()->getRoot();
+    OP_Network *a = net("a");
+    TestNode *b = leaf("b", a);
+    TestNode *c = leaf("c");
+    const std::string m = mgr->getFullPath();
+
+    EXPECT_EQ(root->getFullPath(), "/");
+    EXPECT_EQ(b->getFullPath(), m + "/a/b");
+    EXPECT_EQ(b->findNode(".."), a);
+    EXPECT_EQ(b->findNode("."), b);
+    EXPECT_EQ(b->findNode("../../c"), c);
+    EXPECT_EQ(b->findNode("./../b"), b);
+    EXPECT_EQ(c->findNode("../a/b"), b);
+    EXPECT_EQ(mgr->findNode("a/b"), b);
+    EXPECT_EQ(c->findNode((m + "/a/b").c_str()), b);
+    EXPECT_EQ(c->findNode("/"), root);
+    EXPECT_EQ(root->findNode(".."), nullptr);
+    EXPECT_EQ(c->findNode("../../../.."), nullptr);
+    EXPECT_EQ(c->findNode("c/x"), nullptr); // a leaf has no children
+    EXPECT_EQ(c->findNode(""), nullptr);
+    EXPECT_EQ(OPgetDirector()->findNode((m + "/a/b").c_str()), b);
+    EXPECT_EQ(OPgetDirector()->findNode("a/b"), nullptr);
+
+    EXPECT_EQ(c->getRelativePathTo(b), "../a/b");
+    EXPECT_EQ(b->getRelativePathTo(c), "../../c");
+    EXPECT_EQ(b->getRelativePathTo(b), ".");
+}
+
+TEST_F(OP_Network_Test, CreateMakesNamesUniqueAndRefusesBadOnes)
+{
+    EXPECT_EQ(leaf()->getName(), "leaf1");
+    EXPECT_EQ(leaf()->getName(), "leaf2");
+    EXPECT_EQ(leaf("geo")->getName(), "geo");
+    EXPECT_EQ(leaf("geo")->getName(), "geo1");
+    EXPECT_EQ(leaf("geo1")->getName(), "geo2");
+    EXPECT_EQ(leaf("x7")->getName(), "x7");
+    EXPECT_EQ(leaf("x7")->getName(), "x1");
+
+    std::string error;
+    for (const char *bad : {".", "..", "a b", "a/b", "ü"})
+    {
+        error.clear();
+        EXPECT_EQ(mgr->createNode("leaf", bad, error), nullptr) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    EXPECT_EQ(mgr->createNode("nosuchtype", "n", error), nullptr);
+    EXPECT_NE(error.find("nosuchtype"), std::string::npos);
+    EXPECT_EQ(mgr->getNchildren(), 7);
+    EXPECT_NE(mgr->createNode("leaf", "a.b-c_1", error), nullptr);
+}
+
+TEST_F(OP_Network_Test, IdsAreUniqueAndNeverReused)
+{
+    TestNode *a = leaf();
+    TestNode *b = leaf();
+    const int idA = a->getUniqueId();
+    const int idB = b->getUniqueId();
+    EXPECT_NE(idA, idB);
+    EXPECT_EQ(OPgetDirector()->lookupNode(idA), a);
+    ASSERT_TRUE(mgr->destroyNode(a));
+    EXPECT_FALSE(mgr->destroyNode(a));
+    EXPECT_EQ(OPgetDirector()->lookupNode(idA), nullptr);
+    EXPECT_EQ(OPgetDirector()->lookupNode(idB), b);
+    TestNode *c = leaf();
+    EXPECT_NE(c->getUniqueId(), idA);
+    EXPECT_EQ(OPgetDirector()->lookupNode(idA), nullptr);
+
+    OP_Network *n = net();
+    const int inner = leaf(nullptr, n)->getUniqueId();
+    mgr->destroyNode(n);
+    EXPECT_EQ(OPgetDirector()->lookupNode(inner), nullptr);
+}
+
+TEST_F(OP_Network_Test, InputsRefuseBadWiringAndTrackOutputs)
+{
+    TestNode *a = leaf("a");
+    TestNode *b = leaf("b");
+    TestNode *c = leaf("c");
+    OP_Network *other = net("other");
+    TestNode *far = leaf("far", other);
+    std::string error;
+
+    EXPECT_FALSE(b->setInput(2, a, 0, error)); // two inputs only
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(b->setInput(0, a, 1, error)); // one output only
+    EXPECT_FALSE(b->setInput(0, far, 0, error));
+    EXPECT_FALSE(b->setInput(0, b, 0, error));
+    EXPECT_EQ(b->nInputs(), 0u);
+
+    ASSERT_TRUE(b->setInput(1, a));
+    EXPECT_EQ(b->nInputs(), 2u);
+    EXPECT_EQ(b->getInput(0), nullptr);
+    ASSERT_TRUE(b->setInput(0, a));
+    ASSERT_TRUE(c->setInput(0, b));
+    EXPECT_EQ(a->getOutputNodes(), std::vector<OP_Node *>{b});
+    EXPECT_FALSE(a->setInput(0, c, 0, error)); // c reads b reads a
+    EXPECT_NE(error.find("loop"), std::string::npos);
+    EXPECT_FALSE(b->setInput(0, c, 0, error));
+
+    ASSERT_TRUE(b->setInput(1, nullptr));
+    EXPECT_EQ(b->nInputs(), 1u);
+    EXPECT_EQ(a->getOutputNodes(), std::vector<OP_Node *>{b});
+    ASSERT_TRUE(b->setInput(0, nullptr));
+    EXPECT_TRUE(a->getOutputNodes().empty());
+
+    // Deleting a source leaves its readers unwired and due to cook again.
+    ASSERT_TRUE(c->setInput(1, a));
+    OP_Context context(0);
+    c->cook(context);
+    EXPECT_FALSE(c->isCookNeeded(context));
+    mgr->destroyNode(b);
+    EXPECT_EQ(c->getInput(0), nullptr);
+    EXPECT_EQ(c->nInputs(), 2u);
+    EXPECT_TRUE(c->isCookNeeded(context));
+    c->cook(context);
+    mgr->destroyNode(a);
+    EXPECT_EQ(c->nInputs(), 0u);
+    EXPECT_TRUE(c->isCookNeeded(context));
+}
+
+TEST_F(OP_Network_Test, RenameRewritesReferencesToTheNodeAndBelow)
+{
+    OP_Network *geo = net("geo");
+    TestNode *inner = leaf("inner", geo);
+    TestNode *src = leaf("src");
+    TestNode *reader = leaf("reader");
+    TestNode *deep = leaf("deep", geo);
+    const std::string m = mgr->getFullPath();
+    src->getParmPtr("val")->setValue(0, 5);
+    inner->getParmPtr("t")->setValue(1, 7);
+
+    setExpr(reader, "val", ("ch(\"" + m + "/src/val\") + 1").c_str());
+    setExpr(reader, "t", "ch(\"../src/val\")", 0);
+    setExpr(reader, "t", "ch('../geo/inner/ty')", 1);
+    setExpr(reader, "t", ("ch(\"" + m + "/geo/inner/ty\")").c_str(), 2);
+    setExpr(deep, "val", "ch(\"../inner/ty\") + ch(\"../../src/val\")");
+    setExpr(src, "t", "ch(\"val\")"); // its own channel: nothing to rewrite
+    setExpr(deep, "t", ("ch(\"" + m + "/geo/inner/ty\")").c_str());
+
+    std::string error;
+    ASSERT_TRUE(mgr->renameNode(src, "source", error)) << error;
+    EXPECT_EQ(exprText(reader, "val"), "ch(\"" + m + "/source/val\") + 1");
+    EXPECT_EQ(exprText(reader, "t"), "ch(\"../source/val\")");
+    EXPECT_EQ(exprText(deep, "val"), "ch(\"../inner/ty\") + ch(\"../../source/val\")");
+    EXPECT_EQ(exprText(src, "t"), "ch(\"val\")");
+
+    ASSERT_TRUE(mgr->renameNode(geo, "geo2", error)) << error;
+    EXPECT_EQ(exprText(reader, "t", 1), "ch(\"../geo2/inner/ty\")");
+    EXPECT_EQ(exprText(reader, "t", 2), "ch(\"" + m + "/geo2/inner/ty\")");
+    // Relative references inside the renamed network still lead where they did.
+    EXPECT_EQ(exprText(deep, "val"), "ch(\"../inner/ty\") + ch(\"../../source/val\")");
+    EXPECT_EQ(exprText(deep, "t"), "ch(\"" + m + "/geo2/inner/ty\")");
+    EXPECT_FLOAT_EQ(deep->evalFloat("t", 0, 0), 7.0f);
+
+    EXPECT_FLOAT_EQ(reader->evalFloat("val", 0, 0), 6.0f);
+    EXPECT_FLOAT_EQ(reader->evalFloat("t", 0, 0), 5.0f);
+    EXPECT_FLOAT_EQ(reader->evalFloat("t", 1, 0), 7.0f);
+    EXPECT_FLOAT_EQ(reader->evalFloat("t", 2, 0), 7.0f);
+    EXPECT_FLOAT_EQ(deep->evalFloat("val", 0, 0), 12.0f);
+
+    EXPECT_FALSE(mgr->renameNode(reader, "geo2", error));
+    EXPECT_FALSE(mgr->renameNode(reader, "a b", error));
+    EXPECT_FALSE(mgr->renameNode(inner, "x", error)); // not a child of mgr
+    EXPECT_TRUE(mgr->renameNode(reader, "reader", error));
+}

@@ -1,0 +1,268 @@
+#include "OP_TestNodes.h"
+
+#include <CH/CH_Manager.h>
+#include <OP/OP_Parameters.h>
+
+using namespace optest;
+
+using OP_Node_Test = OPTest;
+
+TEST_F(OP_Node_Test, CookRunsOnlyWhenSomethingChanged)
+{
+    TestNode *up = leaf("up");
+    TestNode *down = leaf("down");
+    ASSERT_TRUE(down->setInput(0, up));
+    OP_Context context(0);
+
+    down->cook(context);
+    EXPECT_EQ(down->cookMeCount, 1);
+    EXPECT_EQ(up->cookMeCount, 1);
+    down->cook(context);
+    EXPECT_EQ(down->cookMeCount, 1);
+
+    down->getParmPtr("val")->setValue(0, 4);
+    down->cook(context);
+    EXPECT_EQ(down->cookMeCount, 2);
+    EXPECT_FLOAT_EQ(down->lastValue, 4.0f);
+    EXPECT_EQ(up->cookMeCount, 1);
+
+    up->getParmPtr("val")->setValue(0, 2);
+    down->cook(context);
+    EXPECT_EQ(down->cookMeCount, 3);
+    EXPECT_EQ(up->cookMeCount, 2);
+    EXPECT_FALSE(down->isTimeDependent());
+    OP_Context later(1);
+    down->cook(later);
+    EXPECT_EQ(down->cookMeCount, 3);
+
+    // A parameter that leaves the result valid changes nothing that must cook.
+    int events = 0;
+    int handle = down->addEventHandler([&](OP_Node &, OP_EventType type, void *)
+                                       { events += type == OP_PARM_CHANGED; });
+    down->getParmPtr("ui")->setValue(0, 3);
+    EXPECT_EQ(events, 1);
+    EXPECT_FALSE(down->isCookNeeded(later));
+    down->removeEventHandler(handle);
+}
+
+TEST_F(OP_Node_Test, TimeDependenceComesFromWhatTheCookEvaluated)
+{
+    TestNode *node = leaf();
+    setExpr(node, "val", "$F * 2");
+    setExpr(node, "t", "$T"); // never read by the cook
+    OP_Context frame1(0);
+    node->cook(frame1);
+    EXPECT_TRUE(node->isTimeDependent());
+    EXPECT_FLOAT_EQ(node->lastValue, 2.0f);
+    node->cook(frame1);
+    EXPECT_EQ(node->cookMeCount, 1);
+    OP_Context frame2(1.0f / CH_Manager::theFPS);
+    node->cook(frame2);
+    EXPECT_EQ(node->cookMeCount, 2);
+    EXPECT_FLOAT_EQ(node->lastValue, 4.0f);
+
+    node->getParmPtr("val")->setValue(0, 1);
+    node->cook(frame2);
+    EXPECT_FALSE(node->isTimeDependent());
+    node->cook(frame1);
+    EXPECT_EQ(node->cookMeCount, 3);
+
+    // Time reached through a reference counts as well.
+    TestNode *clock = leaf("clock");
+    setExpr(clock, "t", "$T * 10", 1);
+    setExpr(node, "val", "ch(\"../clock/ty\")");
+    node->cook(frame1);
+    EXPECT_TRUE(node->isTimeDependent());
+    node->cook(frame2);
+    EXPECT_FLOAT_EQ(node->lastValue, 10.0f / CH_Manager::theFPS);
+}
+
+TEST_F(OP_Node_Test, ChannelReferenceMakesTheReaderCookAgain)
+{
+    TestNode *src = leaf("src");
+    TestNode *reader = leaf("reader");
+    setExpr(reader, "val", "ch(\"../src/t\" + \"y\") + ch(\"../src/val\")");
+    OP_Context context(0);
+    reader->cook(context);
+    EXPECT_FLOAT_EQ(reader->lastValue, 1.0f);
+    reader->cook(context);
+    EXPECT_EQ(reader->cookMeCount, 1);
+    src->getParmPtr("t")->setValue(1, 3);
+    EXPECT_TRUE(reader->isCookNeeded(context));
+    reader->cook(context);
+    EXPECT_FLOAT_EQ(reader->lastValue, 4.0f);
+
+    // Deleting what a reader depends on leaves it to cook again, and its reference broken.
+    mgr->destroyNode(src);
+    EXPECT_TRUE(reader->isCookNeeded(context));
+    EXPECT_GE(reader->cook(context), UT_ERROR_ABORT);
+}
+
+TEST_F(OP_Node_Test, ExpressionErrorsLandOnTheCookingNodeUntilTheNextCook)
+{
+    TestNode *node = leaf();
+    TestNode *other = leaf();
+    setExpr(node, "val", "ch(\"../nowhere/val\")");
+    OP_Context context(0);
+    EXPECT_GE(node->cook(context), UT_ERROR_ABORT);
+    EXPECT_GE(node->error(), UT_ERROR_ABORT);
+    ASSERT_GE(node->getErrorManager().getNumErrors(), 1);
+    EXPECT_NE(node->getErrorManager().getError(0).getMessage().find("nowhere"), std::string::npos);
+    EXPECT_EQ(other->error(), UT_ERROR_NONE);
+    EXPECT_EQ(UTgetErrorManager().getNumErrors(), 0);
+    // Nothing changed, so the failure stands without another cook.
+    EXPECT_GE(node->cook(context), UT_ERROR_ABORT);
+    EXPECT_EQ(node->cookMeCount, 1);
+
+    setExpr(node, "val", "$NOSUCHVARIABLE");
+    EXPECT_GE(node->cook(context), UT_ERROR_ABORT);
+    EXPECT_EQ(node->getErrorManager().getNumErrors(), 1);
+    node->getParmPtr("val")->setValue(0, 2);
+    EXPECT_EQ(node->cook(context), UT_ERROR_NONE);
+    EXPECT_EQ(node->getErrorManager().getNumErrors(), 0);
+}
+
+TEST_F(OP_Node_Test, ReferenceLoopsFailInsteadOfRecursing)
+{
+    TestNode *a = leaf("a");
+    TestNode *b = leaf("b");
+    setExpr(a, "val", "ch(\"val\") + 1");
+    OP_Context context(0);
+    EXPECT_GE(a->cook(context), UT_ERROR_ABORT);
+    EXPECT_EQ(a->evalFloat("val", 0, 0), 0.0f);
+
+    // A loop through another node fails for whoever starts it, however deep it goes.
+    setExpr(a, "val", "ch(\"../b/val\") + 1");
+    setExpr(b, "val", "ch(\"../a/tz\") + 1");
+    setExpr(a, "t", "ch(\"../a/val\")", 2);
+    EXPECT_GE(a->cook(context), UT_ERROR_ABORT);
+    EXPECT_EQ(a->evalFloat("val", 0, 0), 0.0f);
+    EXPECT_GE(a->cook(context), UT_ERROR_ABORT);
+    EXPECT_GE(b->cook(context), UT_ERROR_ABORT);
+    std::string error;
+    EV_Value value;
+    EXPECT_FALSE(a->evaluateExpression("ch(\"val\")", 0, value, error));
+
+    // Breaking the loop makes both good again.
+    b->getParmPtr("val")->setValue(0, 5);
+    EXPECT_EQ(a->cook(context), UT_ERROR_NONE);
+    EXPECT_FLOAT_EQ(a->lastValue, 6.0f);
+    EXPECT_FLOAT_EQ(a->evalFloat("t", 2, 0), 6.0f);
+}
+
+TEST_F(OP_Node_Test, FollowChannelReferencesEndsAtTheValue)
+{
+    TestNode *a = leaf("a");
+    TestNode *b = leaf("b");
+    TestNode *c = leaf("c");
+    setExpr(a, "val", "ch(\"../b/ty\")");
+    setExpr(b, "t", "chs('../c/label')", 1);
+    setExpr(c, "t", "ch(\"val\") * 2"); // not plain: the chain stops here
+
+    OP_Node *node = a;
+    PRM_Parm *parm = a->getParmPtr("val");
+    int component = 0;
+    OP_Parameters::followChannelReferences(node, parm, component);
+    EXPECT_EQ(node, c);
+    EXPECT_EQ(parm, c->getParmPtr("label"));
+    EXPECT_EQ(component, 0);
+
+    node = c;
+    parm = c->getParmPtr("t");
+    OP_Parameters::followChannelReferences(node, parm, component);
+    EXPECT_EQ(node, c);
+    EXPECT_EQ(parm, c->getParmPtr("t"));
+
+    setExpr(c, "label", "chs(\"../nowhere/label\")");
+    node = a;
+    parm = a->getParmPtr("val");
+    OP_Parameters::followChannelReferences(node, parm, component);
+    EXPECT_EQ(node, nullptr);
+    EXPECT_EQ(parm, nullptr);
+
+    setExpr(c, "label", "chs(\"../a/val\")");
+    node = a;
+    parm = a->getParmPtr("val");
+    OP_Parameters::followChannelReferences(node, parm, component);
+    EXPECT_EQ(node, nullptr);
+    EXPECT_EQ(parm, nullptr);
+}
+
+TEST_F(OP_Node_Test, SpareParametersKeepTheirTemplates)
+{
+    TestNode *node = leaf();
+    std::string error;
+    ASSERT_TRUE(
+        node->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("extra"), {PRM_Default(2)}), error));
+    PRM_Parm *extra = node->getParmPtr("extra");
+    ASSERT_NE(extra, nullptr);
+    EXPECT_TRUE(extra->isSpareParm());
+    const PRM_Template *extraTemplate = extra->getTemplatePtr();
+    EXPECT_FLOAT_EQ(node->evalFloat("extra", 0, 0), 2.0f);
+
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(node->addSpareParm(
+            PRM_Template(PRM_RGB, 3, PRM_Name(("s" + std::to_string(i)).c_str())), error));
+    EXPECT_EQ(extra->getTemplatePtr(), extraTemplate);
+    EXPECT_STREQ(extraTemplate->getToken(), "extra");
+    EXPECT_EQ(node->getNumSpareParms(), 41);
+    EXPECT_EQ(PRM_Template::countTemplates(node->getSpareParmTemplates()), 41);
+    EXPECT_STREQ(node->getSpareParmTemplates()[40].getToken(), "s39");
+
+    // Taken names and channel names, and names no expression could read, are refused.
+    for (const char *bad : {"extra", "val", "tx", "s3g", "", "a b", "$x"})
+    {
+        error.clear();
+        EXPECT_FALSE(node->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name(bad)), error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    EXPECT_FALSE(node->addSpareParm(PRM_Template(PRM_XYZ, 3, PRM_Name("s1")), error));
+    ASSERT_TRUE(node->addSpareParm(PRM_Template(PRM_XYZ, 2, PRM_Name("v")), error));
+    EXPECT_FALSE(node->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("vy")), error));
+
+    setExpr(node, "val", "ch(\"s5b\") + ch(\"extra\")");
+    node->getParmPtr("s5")->setValue(2, 3);
+    EXPECT_FLOAT_EQ(node->evalFloat("val", 0, 0), 5.0f);
+
+    EXPECT_FALSE(node->removeSpareParm("val"));
+    EXPECT_TRUE(node->removeSpareParm(node->getParmPtr("s5")->getToken()));
+    EXPECT_EQ(node->getParmPtr("s5"), nullptr);
+    EXPECT_EQ(node->getNumSpareParms(), 41);
+    EXPECT_TRUE(node->getSpareParmTemplates()[41].isTerminator());
+    EXPECT_EQ(extra->getTemplatePtr(), extraTemplate);
+    EXPECT_EQ(node->evalFloat("val", 0, 0), 0.0f);
+    EXPECT_FLOAT_EQ(node->evalFloat("s6", 1, 0), 0.0f);
+}
+
+TEST_F(OP_Node_Test, LocalVariablesAndEvents)
+{
+    TestNode *node = leaf("n1");
+    node->getParmPtr("val")->setValue(0, 1.5);
+    setExpr(node, "label", "$NAME + \"/\" + $OS");
+    setExpr(node, "t", "$TWICE");
+    UT_String text;
+    node->evalString(text, "label", 0, 0);
+    EXPECT_EQ(text.toStdString(), "var_n1/n1");
+    EXPECT_FLOAT_EQ(node->evalFloat("t", 0, 0), 3.0f);
+    // A variable the table names but the node does not supply is an error, not a 0.
+    setExpr(node, "t", "$MISSING", 1);
+    EXPECT_EQ(node->evalFloat("t", 1, 0), 0.0f);
+    EXPECT_GE(node->error(), UT_ERROR_ABORT);
+
+    std::vector<std::pair<OP_EventType, intptr_t>> events;
+    int handle =
+        node->addEventHandler([&](OP_Node &, OP_EventType type, void *data)
+                              { events.emplace_back(type, reinterpret_cast<intptr_t>(data)); });
+    node->getParmPtr("t")->setValue(2, 1);
+    std::string error;
+    ASSERT_TRUE(mgr->renameNode(node, "n2", error));
+    node->evalString(text, "label", 0, 0);
+    EXPECT_EQ(text.toStdString(), "var_n2/n2");
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].first, OP_PARM_CHANGED);
+    EXPECT_EQ(events[0].second, node->getParmList()->getParmIndex("t"));
+    EXPECT_EQ(events[1].first, OP_NAME_CHANGED);
+    node->removeEventHandler(handle);
+    node->getParmPtr("t")->setValue(2, 2);
+    EXPECT_EQ(events.size(), 2u);
+}
