@@ -259,13 +259,27 @@ bool PRM_Parm::evalValue(int component, float time, int thread, EV_Type type, EV
 
 int64_t PRM_Parm::evalInt(int component, float time, int thread) const
 {
+    if (const prm_Component *c = plainComponent(component, false))
+        return prm_toInt(c->num);
     EV_Value value;
     evalValue(component, time, thread, EV_TYPE_FLOAT, value);
     return prm_toInt(value.num);
 }
 
+// Plain values are by far the most common and are read without the general conversion.
+const PRM_Parm::prm_Component *PRM_Parm::plainComponent(int component, bool text) const
+{
+    if (!validComponent(component) || myComponents[component].expr ||
+        (myTemplate->getBasicType() == PRM_BASIC_STRING) != text)
+        return nullptr;
+    myTimeDependent = false;
+    return &myComponents[component];
+}
+
 float PRM_Parm::evalFloat(int component, float time, int thread) const
 {
+    if (const prm_Component *c = plainComponent(component, false))
+        return static_cast<float>(c->num);
     EV_Value value;
     evalValue(component, time, thread, EV_TYPE_FLOAT, value);
     return static_cast<float>(value.num);
@@ -273,6 +287,8 @@ float PRM_Parm::evalFloat(int component, float time, int thread) const
 
 std::string PRM_Parm::evalString(int component, float time, int thread) const
 {
+    if (const prm_Component *c = plainComponent(component, true))
+        return c->str;
     EV_Value value;
     evalValue(component, time, thread, EV_TYPE_STRING, value);
     return value.str;

@@ -80,6 +80,7 @@ private:
     };
 
     bool validComponent(int component) const;
+    const prm_Component *plainComponent(int component, bool text) const;
     bool evalExpression(int component, float time, int thread, EV_Value &value) const;
     void setDefault(int component);
     void changed(int component);

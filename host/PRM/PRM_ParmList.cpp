@@ -17,7 +17,7 @@ int PRM_ParmList::getParmIndex(const char *name) const
     if (!name)
         return -1;
     rebuildIndex();
-    auto it = myByName.find(name);
+    auto it = myByName.find(std::string_view(name));
     return it == myByName.end() ? -1 : it->second;
 }
 
@@ -26,7 +26,7 @@ PRM_Parm *PRM_ParmList::getParmPtrFromChannel(const char *channel, int *componen
     if (!channel)
         return nullptr;
     rebuildIndex();
-    auto it = myByChannel.find(channel);
+    auto it = myByChannel.find(std::string_view(channel));
     if (it == myByChannel.end())
         return nullptr;
     if (component)

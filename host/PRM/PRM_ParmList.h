@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -30,6 +31,14 @@ private:
     // Lookups by name and by channel happen on every evaluation; both maps are rebuilt lazily
     // after the list changes.
     mutable bool myIndexValid = false;
-    mutable std::unordered_map<std::string, int> myByName;
-    mutable std::unordered_map<std::string, std::pair<int, int>> myByChannel;
+    // Transparent hashing, so that a lookup by a C string does not build a std::string.
+    struct prm_Hash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    template <typename T>
+    using prm_Map = std::unordered_map<std::string, T, prm_Hash, std::equal_to<>>;
+    mutable prm_Map<int> myByName;
+    mutable prm_Map<std::pair<int, int>> myByChannel;
 };

@@ -2,7 +2,7 @@
 
 #include <EV/EV_Expression.h>
 #include <OP/OP_Director.h>
-#include <OP/OP_Network.h>
+#include <OP/OP_GenericNetwork.h>
 
 #include <gtest/gtest.h>
 
@@ -62,19 +62,6 @@ protected:
     }
 };
 
-class TestNetwork : public OP_Network
-{
-public:
-    TestNetwork(OP_Network *parent, const char *name, OP_Operator *op)
-        : OP_Network(parent, name, op)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new TestNetwork(parent, name, op);
-    }
-};
-
 inline const CH_LocalVariable theVariables[] = {
     {"NAME", VAR_NAME, CH_VARIABLE_STRING},
     {"TWICE", VAR_TWICE, CH_VARIABLE_FLOAT},
@@ -99,13 +86,13 @@ inline void install()
         };
         templates[3].setNoCook(true);
         auto *manager =
-            new OP_Operator(theManagerType, "OP Test Manager", TestNetwork::myConstructor, nullptr,
+            new OP_Operator(theManagerType, "OP Test Manager", OP_GenericNetwork::myConstructor, nullptr,
                             0, 0, nullptr, OP_FLAG_NETWORK | OP_FLAG_MANAGER);
         manager->setChildTableName(theTable);
         root->addOperator(manager);
         table->addOperator(new OP_Operator("leaf", "Leaf", TestNode::myConstructor, templates, 0, 2,
                                            theVariables));
-        auto *net = new OP_Operator("net", "Net", TestNetwork::myConstructor, templates, 0, 1,
+        auto *net = new OP_Operator("net", "Net", OP_GenericNetwork::myConstructor, templates, 0, 1,
                                     nullptr, OP_FLAG_NETWORK);
         net->setChildTableName(theTable);
         table->addOperator(net);
