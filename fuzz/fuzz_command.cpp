@@ -27,8 +27,8 @@ void fuzz_installOperators()
     OP_Director *director = OPgetDirector();
     for (const char *table : {OP_Director::theRootTableName, "Fuzz"})
     {
-        auto *net = new OP_Operator("n", "Net", OP_GenericNetwork::myConstructor, theTemplates, 0, 2,
-                                    nullptr, OP_FLAG_NETWORK);
+        auto *net = new OP_Operator("n", "Net", OP_GenericNetwork::myConstructor, theTemplates, 0,
+                                    2, nullptr, OP_FLAG_NETWORK);
         net->setChildTableName("Fuzz");
         director->getOperatorTable(table)->addOperator(net);
         director->getOperatorTable(table)->addOperator(

@@ -9,7 +9,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     std::string error;
-    auto expr = EV_Expression::parse(std::string(reinterpret_cast<const char *>(data), size), error);
+    auto expr =
+        EV_Expression::parse(std::string(reinterpret_cast<const char *>(data), size), error);
     if (expr)
     {
         EV_Context context;

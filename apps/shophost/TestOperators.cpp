@@ -58,8 +58,8 @@ void TestOperators::install()
                  theObjectTable);
     shophost_add(objects, new OP_Operator("null", "Null", OP_GenericNode::myConstructor,
                                           theTransformTemplates, 0, 1));
-    shophost_add(objects, new OP_Operator("parmtest", "Parameter Test",
-                                          OP_GenericNode::myConstructor, theParmTestTemplates, 0,
-                                          2));
+    shophost_add(objects,
+                 new OP_Operator("parmtest", "Parameter Test", OP_GenericNode::myConstructor,
+                                 theParmTestTemplates, 0, 2));
     director->getRoot()->createNode("objnet", "obj");
 }

@@ -105,7 +105,8 @@ bool CMD_Manager::parseOptions(const cmd_Command &command, const std::vector<std
 bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostream &err,
                           std::string &error)
 {
-    auto expand = [this](const std::string &expr, std::string &value, std::string &why) {
+    auto expand = [this](const std::string &expr, std::string &value, std::string &why)
+    {
         EV_Value result;
         if (!OPgetDirector()->getCwd()->evaluateExpression(expr, getTime(), result, why))
             return false;

@@ -30,8 +30,7 @@ public:
 
     /// Runs one line. Returns false with `error` set when the command fails or the line is
     /// malformed; blank and comment lines succeed.
-    bool execute(const std::string &line, std::ostream &out, std::ostream &err,
-                 std::string &error);
+    bool execute(const std::string &line, std::ostream &out, std::ostream &err, std::string &error);
 
     /// Runs lines from a stream until the first failure, which is printed on `err` as
     /// "Error: <what> (<source>:<line>)". Returns whether every line succeeded.

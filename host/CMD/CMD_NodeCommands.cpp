@@ -201,8 +201,8 @@ void cmd_set(CMD_Args &args)
     if (first + count > parm->getVectorSize())
     {
         args.fail("Parameter '" + std::string(parm->getToken()) + "' has " +
-                  std::to_string(parm->getVectorSize()) + " components, " +
-                  std::to_string(count) + " values given");
+                  std::to_string(parm->getVectorSize()) + " components, " + std::to_string(count) +
+                  " values given");
         return;
     }
     // Check every value before changing any, so that a bad value changes nothing.
@@ -211,12 +211,12 @@ void cmd_set(CMD_Args &args)
     {
         const char *text = args(3 + i);
         std::string error;
-        bool ok = args.found('e') ? EV_Expression::parse(text, error) != nullptr
-                                  : parm->getTemplatePtr()->getBasicType() == PRM_BASIC_STRING ||
-                                        UT_String::isNumber(text) ||
-                                        (parm->getTemplatePtr()->getChoiceList() &&
-                                         parm->getTemplatePtr()->getChoiceList()->findToken(
-                                             text) >= 0);
+        bool ok = args.found('e')
+                      ? EV_Expression::parse(text, error) != nullptr
+                      : parm->getTemplatePtr()->getBasicType() == PRM_BASIC_STRING ||
+                            UT_String::isNumber(text) ||
+                            (parm->getTemplatePtr()->getChoiceList() &&
+                             parm->getTemplatePtr()->getChoiceList()->findToken(text) >= 0);
         if (!ok)
         {
             args.fail(error.empty() ? "Bad value '" + std::string(text) + "' for parameter '" +
@@ -247,7 +247,7 @@ void cmd_spare(CMD_Args &args)
         return;
     const std::string type = args(3);
     static const std::map<std::string, PRM_Type> theTypes = {
-        {"int", PRM_INT},     {"float", PRM_FLT},   {"string", PRM_STRING},
+        {"int", PRM_INT},       {"float", PRM_FLT}, {"string", PRM_STRING},
         {"toggle", PRM_TOGGLE}, {"color", PRM_RGB}, {"vector", PRM_XYZ},
     };
     auto it = theTypes.find(type);

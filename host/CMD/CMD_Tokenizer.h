@@ -18,11 +18,11 @@ class CMD_Tokenizer
 public:
     /// Evaluates the text of one backquoted expression; returns false with `error` set when it
     /// cannot.
-    using Expander = std::function<bool(const std::string &expr, std::string &value,
-                                        std::string &error)>;
+    using Expander =
+        std::function<bool(const std::string &expr, std::string &value, std::string &error)>;
 
     /// Splits `line`. Returns false with `error` set for an unterminated quote or backquote, a
     /// trailing backslash, or a failing expansion.
-    static bool split(const std::string &line, std::vector<std::string> &words,
-                      std::string &error, const Expander &expander = nullptr);
+    static bool split(const std::string &line, std::vector<std::string> &words, std::string &error,
+                      const Expander &expander = nullptr);
 };

@@ -35,11 +35,11 @@ public:
     /// Supplies the value of `$name`; false when there is no such variable.
     virtual bool getVariable(const std::string &name, EV_Value &value);
 
-    float time = 0;            ///< evaluation time in seconds
-    int thread = 0;            ///< sequential index of the evaluating thread
-    void *owner = nullptr;     ///< what the expression belongs to (a parameter's node)
+    float time = 0;             ///< evaluation time in seconds
+    int thread = 0;             ///< sequential index of the evaluating thread
+    void *owner = nullptr;      ///< what the expression belongs to (a parameter's node)
     bool timeDependent = false; ///< set by anything that depends on time
-    std::string error;         ///< why the evaluation failed
+    std::string error;          ///< why the evaluation failed
 };
 
 struct EV_FUNCTION;
@@ -50,9 +50,9 @@ struct EV_FunctionCall
     const EV_FUNCTION &function;
     const std::vector<EV_Value> &args; ///< already converted to the function's argument types
     EV_Context &context;
-    void *instanceData;                ///< this call site's data (see the instance allocator)
-    EV_Value result;                   ///< set by the callback; preset to the result type
-    bool failed = false;               ///< set with context.error to fail the evaluation
+    void *instanceData;  ///< this call site's data (see the instance allocator)
+    EV_Value result;     ///< set by the callback; preset to the result type
+    bool failed = false; ///< set with context.error to fail the evaluation
 };
 
 /// A dependency or rename visit of one call site. Arguments that are literals carry their

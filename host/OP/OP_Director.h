@@ -5,9 +5,9 @@
 
 #include <functional>
 #include <map>
-#include <unordered_map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 /// The host's scene: the root network "/", the operator tables of every context, the node ids,

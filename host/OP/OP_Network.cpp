@@ -111,16 +111,18 @@ namespace
 // Rewrites every expression in the scene that names `oldPath` or a node below it.
 void op_renameReferences(const std::string &oldPath, const std::string &newPath)
 {
-    OP_Director::traverse(OPgetDirector()->getRoot(), [&](OP_Node &node) {
-        PRM_ParmList *parms = node.getParmList();
-        for (int i = 0; i < parms->getEntries(); ++i)
-        {
-            PRM_Parm *parm = parms->getParmPtr(i);
-            for (int c = 0; c < parm->getVectorSize(); ++c)
-                if (EV_Expression *expr = parm->getExpression(c))
-                    expr->renameReferences(&node, oldPath, newPath);
-        }
-    });
+    OP_Director::traverse(OPgetDirector()->getRoot(),
+                          [&](OP_Node &node)
+                          {
+                              PRM_ParmList *parms = node.getParmList();
+                              for (int i = 0; i < parms->getEntries(); ++i)
+                              {
+                                  PRM_Parm *parm = parms->getParmPtr(i);
+                                  for (int c = 0; c < parm->getVectorSize(); ++c)
+                                      if (EV_Expression *expr = parm->getExpression(c))
+                                          expr->renameReferences(&node, oldPath, newPath);
+                              }
+                          });
 }
 } // namespace
 

@@ -7,9 +7,9 @@ OP_Operator::OP_Operator(const char *name, const char *label, OP_Constructor con
                          const CH_LocalVariable *variables, unsigned flags, const char *icon,
                          unsigned maxOutputs)
     : myName(name ? name : ""), myLabel(label ? label : (name ? name : "")),
-      myIcon(icon ? icon : ""), myConstructor(constructor),
-      myMinInputs(minInputs), myMaxInputs(maxInputs < minInputs ? minInputs : maxInputs),
-      myMaxOutputs(maxOutputs), myFlags(flags), myVariables(variables)
+      myIcon(icon ? icon : ""), myConstructor(constructor), myMinInputs(minInputs),
+      myMaxInputs(maxInputs < minInputs ? minInputs : maxInputs), myMaxOutputs(maxOutputs),
+      myFlags(flags), myVariables(variables)
 {
     for (const PRM_Template *t = templates; t && !t->isTerminator(); ++t)
         myTemplates.push_back(*t);

@@ -13,9 +13,8 @@ public:
 
     /// Evaluates an expression of `parm` at a time on a thread; false with an error reported on
     /// the current error list when it fails. Sets `timeDependent` when the value depends on time.
-    virtual bool evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &expr,
-                                        float time, int thread, EV_Value &value,
-                                        bool &timeDependent) = 0;
+    virtual bool evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &expr, float time,
+                                        int thread, EV_Value &value, bool &timeDependent) = 0;
 
     /// Told after a component's value or expression changed.
     virtual void parmChanged(PRM_Parm &parm, int component) = 0;

@@ -18,9 +18,9 @@ enum PRM_TypeFlag : unsigned
     PRM_TYPE_SWITCHERLIST = 1u << 1, ///< a folder switcher; its defaults are the folder sizes
     PRM_TYPE_SEPARATOR = 1u << 2,
     PRM_TYPE_LABEL = 1u << 3,
-    PRM_TYPE_NAMERGB = 1u << 4, ///< a colour: channels end in r g b a
-    PRM_TYPE_VECTOR = 1u << 5,  ///< a vector: channels end in x y z w
-    PRM_TYPE_PIC = 1u << 6,     ///< a picture file
+    PRM_TYPE_NAMERGB = 1u << 4,  ///< a colour: channels end in r g b a
+    PRM_TYPE_VECTOR = 1u << 5,   ///< a vector: channels end in x y z w
+    PRM_TYPE_PIC = 1u << 6,      ///< a picture file
     PRM_TYPE_CALLBACK = 1u << 7, ///< a button
     PRM_TYPE_FILE = 1u << 8,
     PRM_TYPE_POLAR = 1u << 9,

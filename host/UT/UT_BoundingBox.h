@@ -27,7 +27,10 @@ public:
             myMax[i] = -std::numeric_limits<float>::max();
         }
     }
-    bool isValid() const { return myMin[0] <= myMax[0] && myMin[1] <= myMax[1] && myMin[2] <= myMax[2]; }
+    bool isValid() const
+    {
+        return myMin[0] <= myMax[0] && myMin[1] <= myMax[1] && myMin[2] <= myMax[2];
+    }
     void enlargeBounds(float x, float y, float z)
     {
         const float p[3] = {x, y, z};

@@ -3,8 +3,8 @@
 /// Integer settings of the host, read from environment variables.
 enum UT_IntControl
 {
-    ENV_SHOP_GLSL = 63,           // SHOP_GLSL: the GLSL viewport path
-    ENV_SHOP_ALL_PARMS = 109,     // SHOP_ALL_PARMS: shader strings list defaults too
+    ENV_SHOP_GLSL = 63,            // SHOP_GLSL: the GLSL viewport path
+    ENV_SHOP_ALL_PARMS = 109,      // SHOP_ALL_PARMS: shader strings list defaults too
     ENV_SHOP_SWITCH_NOFLAGS = 113, // SHOP_SWITCH_NOFLAGS: clear the switch operator's flags
 };
 

@@ -30,8 +30,7 @@ class UT_Error
 {
 public:
     UT_Error(std::string type, int code, UT_ErrorSeverity severity, std::string message = {})
-        : myType(std::move(type)), myCode(code), mySeverity(severity),
-          myMessage(std::move(message))
+        : myType(std::move(type)), myCode(code), mySeverity(severity), myMessage(std::move(message))
     {
     }
 

@@ -27,12 +27,12 @@ enum UT_OptionType
 struct UT_OptionEntry
 {
     UT_OptionType type = UT_OPTION_INVALID;
-    int64_t i = 0;                 // INT, BOOL
-    double f = 0;                  // FLOAT
-    std::string s;                 // STRING
-    std::vector<double> v;         // VECTOR2/3/4, FLOATARRAY
-    std::vector<int64_t> ia;       // INTARRAY
-    std::vector<std::string> sa;   // STRINGARRAY
+    int64_t i = 0;               // INT, BOOL
+    double f = 0;                // FLOAT
+    std::string s;               // STRING
+    std::vector<double> v;       // VECTOR2/3/4, FLOATARRAY
+    std::vector<int64_t> ia;     // INTARRAY
+    std::vector<std::string> sa; // STRINGARRAY
 };
 
 /// A set of named, typed options, kept in name order so that every listing is stable.

@@ -52,16 +52,16 @@ std::string writeScript(const std::string &name, const std::string &text)
 TEST(Shophost, BuildsNodesAndFollowsRenamedReferences)
 {
     HostRun run = shophost("", "cd /obj\n"
-                           "add null mover\n"
-                           "add parmtest p\n"
-                           "set mover t 1 2 3\n"
-                           "set -e p scale 'ch(\"../mover/ty\") * 2'\n"
-                           "eval p scale\n"
-                           "rename mover shifter\n"
-                           "set shifter ty 5\n"
-                           "eval p scale\n"
-                           "ls\n"
-                           "pwd\n");
+                               "add null mover\n"
+                               "add parmtest p\n"
+                               "set mover t 1 2 3\n"
+                               "set -e p scale 'ch(\"../mover/ty\") * 2'\n"
+                               "eval p scale\n"
+                               "rename mover shifter\n"
+                               "set shifter ty 5\n"
+                               "eval p scale\n"
+                               "ls\n"
+                               "pwd\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "4\n10\nshifter\np\n/obj\n");
     EXPECT_EQ(run.err, "");
@@ -104,10 +104,10 @@ TEST(Shophost, BadValueIsNamed)
 TEST(Shophost, QuotingAndBackquotesReachCommandsIntact)
 {
     HostRun run = shophost("", "echo 'single \"q\" `1+1`' \"double `1+1` \\\"x\\\"\" plain\\ word\n"
-                           "cd /obj\nadd parmtest p\n"
-                           "set p label 'a b\\c'\n"
-                           "eval p label\n"
-                           "echo `chs(\"/obj/p/label\")`\n");
+                               "cd /obj\nadd parmtest p\n"
+                               "set p label 'a b\\c'\n"
+                               "eval p label\n"
+                               "echo `chs(\"/obj/p/label\")`\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "single \"q\" `1+1` double 2 \"x\" plain word\na b\\c\na b\\c\n");
 }
@@ -115,13 +115,13 @@ TEST(Shophost, QuotingAndBackquotesReachCommandsIntact)
 TEST(Shophost, ErrorsAndSpareParameters)
 {
     HostRun run = shophost("", "cd /obj\n"
-                           "add parmtest p\n"
-                           "spare p tint color 3 0.1 0.2 0.3\n"
-                           "eval p tintb\n"
-                           "eval p tint\n"
-                           "set -e p scale 'ch(\"nothere\")'\n"
-                           "errors p\n"
-                           "spare p tint float 1\n");
+                               "add parmtest p\n"
+                               "spare p tint color 3 0.1 0.2 0.3\n"
+                               "eval p tintb\n"
+                               "eval p tint\n"
+                               "set -e p scale 'ch(\"nothere\")'\n"
+                               "errors p\n"
+                               "spare p tint float 1\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "0.3\n0.1 0.2 0.3\nError: /obj/p scale: Unknown channel 'nothere'\n");
     EXPECT_EQ(run.err, "Error: Parameter 'tint' already exists (stdin:8)\n");

@@ -61,9 +61,22 @@ protected:
 TEST_F(CommandTest, ProtectedTextReadsBackAsOneWordThroughTheManager)
 {
     const std::string awkward[] = {
-        "",       "plain",      "two words", "'single'",     "\"double\"", "back\\slash",
-        "`1+1`",  "#not a comment", "$T",    "line\nbreak",  "tab\there",  "cr\rlf",
-        "trailing\\", "mixed '\" `\\ \n", "caf\xc3\xa9", "-e",
+        "",
+        "plain",
+        "two words",
+        "'single'",
+        "\"double\"",
+        "back\\slash",
+        "`1+1`",
+        "#not a comment",
+        "$T",
+        "line\nbreak",
+        "tab\there",
+        "cr\rlf",
+        "trailing\\",
+        "mixed '\" `\\ \n",
+        "caf\xc3\xa9",
+        "-e",
     };
     for (const std::string &text : awkward)
     {

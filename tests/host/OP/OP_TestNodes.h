@@ -86,8 +86,8 @@ inline void install()
         };
         templates[3].setNoCook(true);
         auto *manager =
-            new OP_Operator(theManagerType, "OP Test Manager", OP_GenericNetwork::myConstructor, nullptr,
-                            0, 0, nullptr, OP_FLAG_NETWORK | OP_FLAG_MANAGER);
+            new OP_Operator(theManagerType, "OP Test Manager", OP_GenericNetwork::myConstructor,
+                            nullptr, 0, 0, nullptr, OP_FLAG_NETWORK | OP_FLAG_MANAGER);
         manager->setChildTableName(theTable);
         root->addOperator(manager);
         table->addOperator(new OP_Operator("leaf", "Leaf", TestNode::myConstructor, templates, 0, 2,
