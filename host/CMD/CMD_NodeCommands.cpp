@@ -54,6 +54,13 @@ PRM_Parm *cmd_findParm(CMD_Args &args, OP_Node &node, const char *name, int &com
     return parm;
 }
 
+/// The parameter that arguments 1 (node path) and 2 (parameter or channel name) name.
+PRM_Parm *cmd_findNodeParm(CMD_Args &args, OP_Node *&node, int &component)
+{
+    node = cmd_findNode(args, args(1));
+    return node ? cmd_findParm(args, *node, args(2), component) : nullptr;
+}
+
 std::string cmd_evalComponent(const PRM_Parm &parm, int component, float time)
 {
     const int thread = UT_Thread::getMySequentialThreadIndex();
@@ -191,9 +198,9 @@ void cmd_set(CMD_Args &args)
 {
     if (!cmd_needArgs(args, 3))
         return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Node *node = nullptr;
     int component = -1;
-    PRM_Parm *parm = node ? cmd_findParm(args, *node, args(2), component) : nullptr;
+    PRM_Parm *parm = cmd_findNodeParm(args, node, component);
     if (!parm)
         return;
     const int first = component < 0 ? 0 : component;
@@ -289,9 +296,9 @@ void cmd_eval(CMD_Args &args)
 {
     if (!cmd_needArgs(args, 2))
         return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Node *node = nullptr;
     int component = -1;
-    PRM_Parm *parm = node ? cmd_findParm(args, *node, args(2), component) : nullptr;
+    PRM_Parm *parm = cmd_findNodeParm(args, node, component);
     if (!parm)
         return;
     if (args.argc() > 3)

@@ -1,6 +1,7 @@
 #include "OP_TestNodes.h"
 
 #include <algorithm>
+#include <thread>
 
 using namespace optest;
 
@@ -172,4 +173,24 @@ TEST_F(OP_Network_Test, RenameRewritesReferencesToTheNodeAndBelow)
     EXPECT_FALSE(mgr->renameNode(reader, "a b", error));
     EXPECT_FALSE(mgr->renameNode(inner, "x", error)); // not a child of mgr
     EXPECT_TRUE(mgr->renameNode(reader, "reader", error));
+}
+
+TEST_F(OP_Network_Test, CurrentNetworkIsPerThreadAndFallsBackToTheRoot)
+{
+    OP_Director *director = OPgetDirector();
+    OP_Network *inner = net("inner");
+    director->setCwd(inner);
+    OP_Network *seenByOther = nullptr;
+    std::thread other([&] {
+        seenByOther = director->getCwd();
+        director->setCwd(mgr);
+    });
+    other.join();
+    EXPECT_EQ(seenByOther, director->getRoot());
+    EXPECT_EQ(director->getCwd(), inner);
+
+    // Deleting the current network leaves the thread at the root, never at a dangling node.
+    mgr->destroyNode(inner);
+    EXPECT_EQ(director->getCwd(), director->getRoot());
+    director->setCwd(nullptr);
 }
