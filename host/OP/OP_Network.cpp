@@ -152,6 +152,46 @@ bool OP_Network::renameNode(OP_Node *child, const char *name, std::string &error
     return true;
 }
 
+bool OP_Network::moveNode(OP_Node *child, OP_Network *destination, std::string &error)
+{
+    auto it = std::find_if(myChildren.begin(), myChildren.end(),
+                           [child](const auto &c) { return c.get() == child; });
+    if (it == myChildren.end() || !destination)
+    {
+        error = "No such node in " + getFullPath();
+        return false;
+    }
+    if (destination == this)
+        return true;
+    OP_OperatorTable *table = destination->getOperatorTable();
+    if (!table || table->getOperator(child->getOperator()->getName().c_str()) !=
+                      child->getOperator())
+    {
+        error = "A " + child->getOperator()->getName() + " node cannot be placed in " +
+                destination->getFullPath();
+        return false;
+    }
+    for (OP_Node *n = destination; n; n = n->getParent())
+        if (n == child)
+        {
+            error = "Cannot move " + child->getFullPath() + " inside itself";
+            return false;
+        }
+
+    const std::string oldPath = child->getFullPath();
+    child->disconnectWires();
+    std::unique_ptr<OP_Node> moving = std::move(*it);
+    myChildren.erase(it);
+    moving->setNameInternal(destination->getUniqueName(moving->getName().c_str()));
+    moving->myParent = destination;
+    destination->myChildren.push_back(std::move(moving));
+    child->parentChanged(this);
+    op_renameReferences(oldPath, child->getFullPath());
+    opChanged(OP_CHILD_DELETED, child);
+    destination->opChanged(OP_CHILD_CREATED, child);
+    return true;
+}
+
 bool OP_Network::destroyNode(OP_Node *child)
 {
     auto it = std::find_if(myChildren.begin(), myChildren.end(),

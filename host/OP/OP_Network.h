@@ -34,6 +34,11 @@ public:
     /// Renames a child; expressions that name it, or anything inside it, follow. False with
     /// `error` set for a bad or taken name.
     bool renameNode(OP_Node *child, const char *name, std::string &error);
+    /// Moves a child, with everything inside it, into `destination` (a network whose children
+    /// come from the same table), keeping its name when it is free there. Its wires are cut,
+    /// since wires join members of one network; expressions naming it follow. False with
+    /// `error` set when the move is not possible.
+    bool moveNode(OP_Node *child, OP_Network *destination, std::string &error);
     /// Deletes a child and everything inside it.
     bool destroyNode(OP_Node *child);
 

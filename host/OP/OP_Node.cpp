@@ -2,6 +2,7 @@
 
 #include <CH/CH_Manager.h>
 #include <EV/EV_Expression.h>
+#include <OP/OP_Bundle.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_Network.h>
 #include <OP/OP_Operator.h>
@@ -257,13 +258,12 @@ void OP_Node::removeExtraInputs()
     myExtraInputs.clear();
 }
 
-void OP_Node::disconnectAll()
+void OP_Node::disconnectWires()
 {
     for (op_Input &input : myInputs)
         if (input.node)
             input.node->removeOutput(this);
     myInputs.clear();
-    removeExtraInputs();
 
     // Whatever read this node loses the input and must cook again; when the whole network
     // goes, its members need not hear of each other.
@@ -279,6 +279,12 @@ void OP_Node::disconnectAll()
                     reader->opChanged(OP_INPUT_REWIRED,
                                       reinterpret_cast<void *>(static_cast<intptr_t>(i)));
             }
+}
+
+void OP_Node::disconnectAll()
+{
+    disconnectWires();
+    removeExtraInputs();
     OP_Director *director = OPgetDirector();
     std::set<int> dependants;
     dependants.swap(myExtraDependants);
@@ -289,6 +295,45 @@ void OP_Node::disconnectAll()
             if (!node->myBeingDestroyed)
                 node->opChanged(OP_INPUT_CHANGED, reinterpret_cast<void *>(intptr_t(-1)));
         }
+}
+
+// Bundles ------------------------------------------------------------------------------------
+
+OP_Bundle *OP_Node::getParmBundle(const char *parm, int component, const UT_String &pattern,
+                                  OP_Network *creator, const char *filter)
+{
+    const std::string name = parm ? parm : "";
+    const std::string filterName = filter ? filter : "";
+    const OP_Node *base = creator ? static_cast<const OP_Node *>(creator) : this;
+    for (op_BundleRef &ref : myBundleRefs)
+        if (ref.parm == name && ref.component == component)
+        {
+            if (ref.bundle->getPattern() != pattern.toStdString() ||
+                ref.bundle->getFilter() != filterName)
+                ref.bundle = std::make_unique<OP_Bundle>(pattern.toStdString(), base, filterName);
+            ref.used = true;
+            return ref.bundle.get();
+        }
+    myBundleRefs.push_back(
+        {name, component, std::make_unique<OP_Bundle>(pattern.toStdString(), base, filterName),
+         true});
+    return myBundleRefs.back().bundle.get();
+}
+
+void OP_Node::markBundleRefsAsUnused()
+{
+    for (op_BundleRef &ref : myBundleRefs)
+        ref.used = false;
+}
+
+void OP_Node::cleanUnusedBundleRefs()
+{
+    std::erase_if(myBundleRefs, [](const op_BundleRef &ref) { return !ref.used; });
+}
+
+std::vector<OP_Node *> OP_Node::getGlobbedNodes(const char *pattern) const
+{
+    return OP_Bundle::glob(pattern ? pattern : "", this);
 }
 
 // Cooking ------------------------------------------------------------------------------------

@@ -1,17 +1,23 @@
 #pragma once
 
 #include <OP/OP_Context.h>
+#include <OP/OP_NetworkBoxItem.h>
 #include <OP/OP_Parameters.h>
 #include <UT/UT_BoundingBox.h>
 #include <UT/UT_ErrorManager.h>
 
 #include <functional>
+#include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
+class OP_Bundle;
 class OP_Network;
 class OP_Operator;
+class UT_DMatrix4;
+class VOP_CodeGenerator;
 class OBJ_Node;
 class SOP_Node;
 class SHOP_Node;
@@ -42,7 +48,7 @@ enum OP_InterestType
 
 /// A node: a named member of a network with parameters, wired inputs, an error list and a cook
 /// that runs only when something it depends on changed.
-class OP_Node : public OP_Parameters
+class OP_Node : public OP_Parameters, public OP_NetworkBoxItem
 {
 public:
     using EventHandler = std::function<void(OP_Node &node, OP_EventType type, void *data)>;
@@ -140,11 +146,57 @@ public:
                                                  PRM_Parm *&parm, int &component,
                                                  PRM_ParmList *obsolete);
 
+    // Cooked data and files ----------------------------------------------------------------------
+    /// The kind of data a cook produces (0: none).
+    virtual int getCookedDataType() const { return 0; }
+    virtual void deleteCookedData() {}
+    /// Writes the cooked data to a file or stream; non-zero on success. The base has no data
+    /// to write and reports failure.
+    virtual int saveCookedData(const char *, OP_Context &) { return 0; }
+    virtual int saveCookedData(std::ostream &, OP_Context &, int /*binary*/) { return 0; }
+    /// The file extension of saved cooked data, binary or text.
+    virtual const char *getFileExtension(int binary) const { return binary ? "bnode" : "node"; }
+    virtual bool cookedDataUsesAllParameters() const { return false; }
+    virtual bool cookedDataNeedsErrors() const { return false; }
+    /// Writes what the node adds to a dialog script of its own.
+    virtual void saveDialogScriptExtraInfo(std::ostream &) {}
+
+    // View sizes -------------------------------------------------------------------------------
+    static int getNodeButtonWidth() { return 100; }
+    static int getFlagWidth() { return 12; }
+    static int getNodeHeight() { return 24; }
+    static int getConnectorHeight() { return 8; }
+    int getW() const override { return getNodeButtonWidth() + 2 * getFlagWidth(); }
+    int getH() const override { return getNodeHeight() + 2 * getConnectorHeight(); }
+
+    // Bundles ----------------------------------------------------------------------------------
+    /// The bundle that a parameter's node pattern selects, read from `creator` (or from this
+    /// node when null), optionally through a bundle filter. The node keeps it as a reference
+    /// of that parameter component until cleanUnusedBundleRefs drops it.
+    OP_Bundle *getParmBundle(const char *parm, int component, const UT_String &pattern,
+                             OP_Network *creator, const char *filter);
+    /// Marks every bundle reference unused; those not asked for again are dropped by
+    /// cleanUnusedBundleRefs.
+    void markBundleRefsAsUnused();
+    void cleanUnusedBundleRefs();
+    int getNumBundleRefs() const { return static_cast<int>(myBundleRefs.size()); }
+    /// The nodes a pattern selects from this node.
+    std::vector<OP_Node *> getGlobbedNodes(const char *pattern) const;
+
+    /// The code generator of a node whose shader is built from a network of nodes, or null.
+    virtual VOP_CodeGenerator *getVopCodeGenerator() { return nullptr; }
+
+    /// The node's transform in world space, for nodes that have one.
+    virtual bool getWorldTransform(UT_DMatrix4 &, OP_Context &) { return false; }
+
     /// Bounds of the node's result, for node kinds that have any.
     virtual bool getBoundingBox(UT_BoundingBox &, OP_Context &) { return false; }
 
 protected:
     OP_Node(OP_Network *parent, const char *name, OP_Operator *op);
+
+    /// Told after the node was moved into another network.
+    virtual void parentChanged(OP_Network *) {}
 
     /// The node's work; returns the error severity.
     virtual UT_ErrorSeverity cookMe(OP_Context &context);
@@ -155,11 +207,21 @@ protected:
 private:
     friend class OP_Network;
     void setNameInternal(const std::string &name) { myName = name; }
+    void disconnectWires();
     void disconnectAll();
     /// opChanged without marking this node to cook when `dirty` is false.
     void noteChange(OP_EventType reason, void *data, bool dirty);
     void propagateChange(unsigned pass);
     void removeOutput(OP_Node *node);
+
+    struct op_BundleRef
+    {
+        std::string parm;
+        int component;
+        std::unique_ptr<OP_Bundle> bundle;
+        bool used;
+    };
+    std::vector<op_BundleRef> myBundleRefs;
 
     struct op_Input
     {

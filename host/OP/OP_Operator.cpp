@@ -30,3 +30,10 @@ OP_Node *OP_Operator::constructNode(OP_Network *parent, const char *name)
 {
     return myConstructor ? myConstructor(parent, name, this) : nullptr;
 }
+
+int OP_Operator::compareOperator(const OP_Operator *other, int) const
+{
+    if (!other)
+        return -1;
+    return myName.compare(other->getName()) < 0 ? -1 : (myName == other->getName() ? 0 : 1);
+}

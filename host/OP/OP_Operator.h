@@ -51,7 +51,7 @@ public:
 
     unsigned minInputs() const { return myMinInputs; }
     unsigned maxInputs() const { return myMaxInputs; }
-    unsigned maxOutputs() const { return myMaxOutputs; }
+    virtual unsigned maxOutputs() const { return myMaxOutputs; }
     void setMaxOutputs(unsigned n) { myMaxOutputs = n; }
 
     unsigned getFlags() const { return myFlags; }
@@ -70,6 +70,13 @@ public:
 
     /// The context-specific record of this type, or null.
     virtual OP_SpecificData *getOpSpecificData() { return nullptr; }
+    virtual const OP_SpecificData *getOpSpecificData() const { return nullptr; }
+
+    /// Orders operators in lists: negative when this one comes before `other`, positive after,
+    /// 0 when equal. The base orders by name; `column` names the list's sort column (unused).
+    virtual int compareOperator(const OP_Operator *other, int column) const;
+    /// Whether the input editor is offered for nodes of this type: when they take inputs.
+    virtual bool wantsInputEditor() const { return myMaxInputs > 0; }
 
     OP_OperatorTable *getOperatorTable() const { return myTable; }
     void setOperatorTable(OP_OperatorTable *table) { myTable = table; }

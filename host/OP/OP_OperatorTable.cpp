@@ -1,5 +1,7 @@
 #include <OP/OP_OperatorTable.h>
 
+#include <algorithm>
+
 bool OP_OperatorTable::addOperator(OP_Operator *op)
 {
     std::unique_ptr<OP_Operator> owned(op);
@@ -21,5 +23,8 @@ std::vector<OP_Operator *> OP_OperatorTable::getOperators() const
     std::vector<OP_Operator *> ops;
     for (const auto &[name, op] : myOperators)
         ops.push_back(op.get());
+    std::stable_sort(ops.begin(), ops.end(), [](const OP_Operator *a, const OP_Operator *b) {
+        return a->compareOperator(b, 0) < 0;
+    });
     return ops;
 }

@@ -20,7 +20,7 @@ public:
     bool addOperator(OP_Operator *op);
     OP_Operator *getOperator(const char *name) const;
     int entries() const { return static_cast<int>(myOperators.size()); }
-    /// All operators in name order.
+    /// All operators in the order their compareOperator gives (ties by name).
     std::vector<OP_Operator *> getOperators() const;
 
     /// The type that tools create when none is named.

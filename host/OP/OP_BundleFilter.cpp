@@ -1,0 +1,36 @@
+#include <OP/OP_BundleFilter.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace
+{
+// Looked up by the name each filter gives: the name is a virtual, not yet available while the
+// base constructor runs.
+std::vector<OP_BundleFilter *> &op_filters()
+{
+    static std::vector<OP_BundleFilter *> theFilters;
+    return theFilters;
+}
+} // namespace
+
+OP_BundleFilter::OP_BundleFilter()
+{
+    op_filters().push_back(this);
+}
+
+OP_BundleFilter::~OP_BundleFilter()
+{
+    std::erase(op_filters(), this);
+}
+
+const OP_BundleFilter *OP_BundleFilter::findFilter(const char *name)
+{
+    if (!name)
+        return nullptr;
+    for (const OP_BundleFilter *filter : op_filters())
+        if (std::strcmp(filter->getName(), name) == 0)
+            return filter;
+    return nullptr;
+}

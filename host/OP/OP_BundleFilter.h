@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+class OP_Bundle;
+class OP_Node;
+
+/// A named test of nodes, offered wherever bundles are chosen ("opfilter"). A filter is
+/// registered from when it is made until it is destroyed; it is found by its name.
+class OP_BundleFilter
+{
+public:
+    OP_BundleFilter();
+    virtual ~OP_BundleFilter();
+    OP_BundleFilter(const OP_BundleFilter &) = delete;
+    OP_BundleFilter &operator=(const OP_BundleFilter &) = delete;
+
+    virtual const char *getName() const = 0;
+    virtual const char *getLabel() const = 0;
+    virtual bool isNodeValid(const OP_Bundle *bundle, const OP_Node *node) const = 0;
+
+    /// The registered filter of that name, or null.
+    static const OP_BundleFilter *findFilter(const char *name);
+};

@@ -1,0 +1,227 @@
+#include <shop/clerk/SHOP_Clerk.h>
+
+#include <shop/clerk/SHOP_StringData.h>
+#include <shop/node/SHOP_Node.h>
+
+#include <OP/OP_Context.h>
+#include <PRM/PRM_Template.h>
+#include <UT/UT_BoundingBox.h>
+#include <UT/UT_EnvControl.h>
+#include <UT/UT_Options.h>
+#include <UT/UT_String.h>
+#include <UT/UT_WorkBuffer.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace
+{
+constexpr int theDefaultPrecision = 12;
+
+// No double has more significant digits than this, so a larger precision writes the same text;
+// clamping keeps an absurd precision from asking the formatter for a huge work area.
+constexpr int theMaxPrecision = 800;
+
+int shop_digits(int precision)
+{
+    return precision > theMaxPrecision ? theMaxPrecision : precision;
+}
+
+bool shop_writesFloats(int components)
+{
+    return (components >= 1 && components <= 4) || components == 9 || components == 16;
+}
+
+bool shop_usable(SHOP_Node *node)
+{
+    return node->error() < UT_ERROR_ABORT;
+}
+} // namespace
+
+SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision)
+{
+    node->markBundleRefsAsUnused();
+    const char *shaderName = node->getShaderName(getIsVexClerk());
+    UT_String start;
+    buildShaderStart(start, shaderName, node);
+
+    PRM_Template *templates =
+        node->getVopCodeGenerator() ? node->getSpareParmTemplates() : node->getParmTemplates();
+    const int first = node->getFirstParameter();
+    const int last = node->getLastParameter();
+    for (int i = 0; i < first; ++i)
+        if (templates[i].isTerminator())
+            return nullptr; // the list is shorter than the node's range promises
+
+    const bool allParms = UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0;
+    UT_WorkBuffer parms;
+    UT_WorkBuffer one;
+    for (int i = first; i < last && !templates[i].isTerminator(); ++i)
+    {
+        PRM_Template &tmpl = templates[i];
+        const PRM_Type &type = tmpl.getType();
+        if (type.isOrdinalType() && type.hasFlag(PRM_TYPE_SWITCHERLIST))
+            continue;
+        if (type.isStringType() &&
+            (type.hasFlag(PRM_TYPE_SEPARATOR) || type.hasFlag(PRM_TYPE_LABEL)))
+            continue;
+        if (!allParms && SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, nullptr))
+            continue;
+        one.clear();
+        if (!buildParmCommand(one, node, &tmpl, now, precision))
+            return nullptr;
+        parms.append(' ');
+        parms.append(one.toStdString());
+    }
+    start.str() += parms.toStdString();
+
+    UT_String end;
+    buildShaderEnd(end, shaderName, node);
+    if (end.isstring())
+        start.str() += end.toStdString();
+
+    auto data = std::make_unique<SHOP_StringData>(this);
+    data->setString(start.c_str());
+    node->cleanUnusedBundleRefs();
+    return data.release();
+}
+
+SHOP_Data *SHOP_Clerk::buildGeometryData(SHOP_Node *node, float now, int precision)
+{
+    return buildRenderData(node, now, precision);
+}
+
+bool SHOP_Clerk::buildShaderData(SHOP_Node *, SHOP_ReData &, float, const UT_Options *)
+{
+    return false;
+}
+
+bool SHOP_Clerk::buildShaderString(SHOP_Node *node, UT_String &result, float now,
+                                   const UT_Options *overrides)
+{
+    if (!generatesString())
+        return false;
+    int precision = theDefaultPrecision;
+    if (overrides)
+        overrides->importOption("qelo_precision", precision);
+    std::unique_ptr<SHOP_Data> data(buildRenderData(node, now, precision));
+    if (!data)
+        return false;
+    const char *text = data->getStringData();
+    result.harden(text);
+    return result.isstring();
+}
+
+bool SHOP_Clerk::buildShaderBounds(SHOP_Node *node, UT_BoundingBox &box, float now,
+                                   const UT_Options *)
+{
+    OP_Context context(now);
+    return getBoundingBox(box, *node, context);
+}
+
+bool SHOP_Clerk::getBoundingBox(UT_BoundingBox &, SHOP_Node &, OP_Context &)
+{
+    return false;
+}
+
+void SHOP_Clerk::buildShaderStart(UT_String &start, const char *shaderName, SHOP_Node *)
+{
+    start.harden(shaderName);
+}
+
+void SHOP_Clerk::buildShaderEnd(UT_String &end, const char *, SHOP_Node *)
+{
+    end.clear();
+}
+
+int SHOP_Clerk::buildParmCommand(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_Template *tmpl,
+                                 float now, int precision)
+{
+    const char *name = tmpl->getToken();
+    const int components = tmpl->getVectorSize();
+    switch (tmpl->getBasicType())
+    {
+    case PRM_BASIC_ORDINAL:
+        if (components == 1)
+            buffer.sprintf("%s %d", name, node->evalInt(name, 0, now));
+        break;
+    case PRM_BASIC_FLOAT:
+        if (shop_writesFloats(components))
+        {
+            buffer.strcpy(name);
+            for (int i = 0; i < components; ++i)
+                buffer.appendSprintf(" %.*g", shop_digits(precision),
+                                     static_cast<double>(node->evalFloat(name, i, now)));
+            // A 2-vector goes out as three numbers, as renderers read them.
+            if (components == 2)
+                buffer.append(" 0");
+        }
+        break;
+    case PRM_BASIC_STRING:
+        if (components == 1)
+        {
+            UT_String value;
+            bool quote = true;
+            node->evalStringParm(value, name, 0, now, tmpl, quote, getRenderName(), precision);
+            buffer.sprintf("%s ", name);
+            if (quote)
+                buffer.protectedStrcat(value.c_str());
+            else
+                buffer.append(value.c_str());
+        }
+        break;
+    default:
+        break;
+    }
+    return shop_usable(node) ? 1 : 0;
+}
+
+int SHOP_Clerk::buildRenderManParm(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_Template *tmpl,
+                                   float now, int precision)
+{
+    const PRM_BasicType basic = tmpl->getBasicType();
+    if (basic != PRM_BASIC_ORDINAL && basic != PRM_BASIC_FLOAT && basic != PRM_BASIC_STRING)
+        return shop_usable(node) ? 1 : 0;
+
+    const char *name = tmpl->getToken();
+    const PRM_SpareData *spare = tmpl->getSparePtr();
+    const char *rmanType = spare ? spare->getRenderManType() : nullptr;
+    if (rmanType)
+        buffer.sprintf("\"%s %s\"", rmanType, name);
+    else
+        buffer.sprintf("\"%s\"", name);
+    buffer.append(" [");
+    for (int i = 0; i < tmpl->getVectorSize(); ++i)
+    {
+        if (basic == PRM_BASIC_ORDINAL)
+            buffer.appendSprintf(" %d", node->evalInt(name, i, now));
+        else if (basic == PRM_BASIC_FLOAT)
+            buffer.appendSprintf(" %.*g", shop_digits(precision),
+                                 static_cast<double>(node->evalFloat(name, i, now)));
+        else
+        {
+            UT_String value;
+            bool quote = true;
+            node->evalStringParm(value, name, i, now, tmpl, quote, getRenderName(), precision);
+            if (quote)
+                buffer.appendSprintf(" \"%s\"", value.c_str());
+            else
+                buffer.append(value.c_str());
+        }
+    }
+    buffer.append("]");
+    return shop_usable(node) ? 1 : 0;
+}
+
+bool SHOP_Clerk::evalSopBoundingBox(UT_BoundingBox &box, SHOP_Node &node, const char *parm,
+                                    float now)
+{
+    UT_String path;
+    node.evalString(path, parm, 0, now);
+    OP_Node *sop = path.isstring() ? node.findNode(path.c_str()) : nullptr;
+    if (!sop)
+        return false;
+    OP_Context context(now);
+    return sop->getBoundingBox(box, context);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+class OP_Node;
+class SHOP_Clerk;
+class SHOP_Node;
+class UT_Options;
+
+/// The common part of a build: cooks the node, records on whose behalf the build runs (the
+/// calling object and geometry node) and picks the clerk. The destructor puts back the calling
+/// nodes that the node had before, so nested builds unwind in order on every path.
+class SHOP_AutoBuilder
+{
+public:
+    SHOP_AutoBuilder(SHOP_Node *node, float now, OP_Node *obj, OP_Node *sop,
+                     const UT_Options *overrides, const char *defaultRenderer, bool needsString);
+    ~SHOP_AutoBuilder();
+    SHOP_AutoBuilder(const SHOP_AutoBuilder &) = default;
+    SHOP_AutoBuilder &operator=(const SHOP_AutoBuilder &) = default;
+
+    /// The clerk chosen for the build, or null.
+    SHOP_Clerk *getClerk() const { return myClerk; }
+
+private:
+    SHOP_Node *myNode;
+    OP_Node *mySavedObject;
+    OP_Node *mySavedSop;
+    SHOP_Clerk *myClerk = nullptr;
+};

@@ -1,0 +1,405 @@
+#include <shop/node/SHOP_Node.h>
+
+#include <shop/clerk/SHOP_Clerk.h>
+#include <shop/clerk/SHOP_ClerkCacheEntry.h>
+#include <shop/clerk/SHOP_ClerkRegistry.h>
+#include <shop/node/SHOP_AutoBuilder.h>
+#include <shop/operator/SHOP_OperatorInfo.h>
+#include <shop/types/SHOP_TypeTable.h>
+
+#include <OP/OP_Operator.h>
+#include <UT/UT_ErrorManager.h>
+#include <UT/UT_Options.h>
+
+#include <cstring>
+#include <string>
+
+namespace
+{
+const char *theErrorType = "SHOP";
+
+// The texts of the "SHOP" codes; registered with the first shader node.
+void shop_registerErrorTexts()
+{
+    static const bool theDone = []
+    {
+        UTsetErrorText(theErrorType, SHOP_ERR_INPUT_TYPES, "Inputs have different shader types");
+        UTsetErrorText(theErrorType, SHOP_ERR_INDEX_RANGE, "%s");
+        return true;
+    }();
+    (void)theDone;
+}
+
+enum
+{
+    SHOP_VAR_OBJ,
+    SHOP_VAR_SOP,
+};
+
+const CH_LocalVariable theVariables[] = {
+    {"OBJ", SHOP_VAR_OBJ, CH_VARIABLE_STRING},
+    {"SOP", SHOP_VAR_SOP, CH_VARIABLE_STRING},
+    {nullptr, 0, CH_VARIABLE_FLOAT},
+};
+
+const char *shop_maskOf(OP_Operator *op)
+{
+    const auto *info =
+        op ? dynamic_cast<const SHOP_OperatorInfo *>(op->getOpSpecificData()) : nullptr;
+    return info ? info->getRenderMask() : "*";
+}
+} // namespace
+
+const CH_LocalVariable *SHOP_Node::getVariables()
+{
+    return theVariables;
+}
+
+SHOP_Node::SHOP_Node(OP_Network *parent, const char *name, OP_Operator *op, SHOP_TYPE type)
+    : OP_Network(parent, name, op), myRenderMask(shop_maskOf(op)), myShaderType(type)
+{
+    shop_registerErrorTexts();
+    if (SHOP_Node *shop = shopParent(parent))
+        shop->bumpContainedType(myShaderType, 1);
+}
+
+SHOP_Node::~SHOP_Node()
+{
+    if (SHOP_Node *shop = shopParent(getParent()))
+        shop->bumpContainedType(myShaderType, -1);
+    destroyCache();
+}
+
+SHOP_Node *SHOP_Node::shopParent(OP_Network *network)
+{
+    return network ? network->castToSHOPNode() : nullptr;
+}
+
+// The shader type table and the clerk registry, as members for the library's callers. -------
+
+const char *SHOP_Node::getShaderType(SHOP_TYPE type)
+{
+    return SHOP_TypeTable::getShaderType(type);
+}
+
+const char *SHOP_Node::getShaderLabel(SHOP_TYPE type)
+{
+    return SHOP_TypeTable::getShaderLabel(type);
+}
+
+const char *SHOP_Node::getIconName(SHOP_TYPE type)
+{
+    return SHOP_TypeTable::getIconName(type);
+}
+
+const char *SHOP_Node::getBundleFilter(SHOP_TYPE type)
+{
+    return SHOP_TypeTable::getBundleFilter(type);
+}
+
+const char *SHOP_Node::getShaderParmPath(SHOP_TYPE type)
+{
+    return SHOP_TypeTable::getShaderParmPath(type);
+}
+
+const char *SHOP_Node::getShaderSpaceParm(SHOP_TYPE type)
+{
+    return SHOP_TypeTable::getShaderSpaceParm(type);
+}
+
+SHOP_TYPE SHOP_Node::getShaderType(const char *name)
+{
+    return SHOP_TypeTable::getShaderType(name);
+}
+
+SHOP_TYPE SHOP_Node::getTypeFromParm(const char *parm)
+{
+    return SHOP_TypeTable::getTypeFromParm(parm);
+}
+
+SHOP_TYPE SHOP_Node::getTypeFromSpaceParm(const char *parm)
+{
+    return SHOP_TypeTable::getTypeFromSpaceParm(parm);
+}
+
+bool SHOP_Node::addShaderClerk(SHOP_TYPE type, SHOP_Clerk *clerk)
+{
+    return SHOP_ClerkRegistry::addShaderClerk(type, clerk);
+}
+
+UT_PtrArray<SHOP_Clerk *> &SHOP_Node::getClerkList(SHOP_TYPE type)
+{
+    return SHOP_ClerkRegistry::getClerkList(type);
+}
+
+// Types below this node ---------------------------------------------------------------------
+
+bool SHOP_Node::containsShopType(SHOP_TYPE type) const
+{
+    return type >= 0 && type < SHOP_MAX_TYPES && myContainedTypes[type] > 0;
+}
+
+void SHOP_Node::bumpContainedType(SHOP_TYPE type, int delta)
+{
+    if (type < 0 || type >= SHOP_MAX_TYPES)
+        return;
+    for (SHOP_Node *node = this; node; node = shopParent(node->getParent()))
+        node->myContainedTypes[type] += delta;
+}
+
+void SHOP_Node::setShaderType(SHOP_TYPE type)
+{
+    if (type == myShaderType)
+        return;
+    if (SHOP_Node *shop = shopParent(getParent()))
+    {
+        shop->bumpContainedType(type, 1);
+        shop->bumpContainedType(myShaderType, -1);
+    }
+    myShaderType = type;
+}
+
+// A move takes the node and everything below it out of the old enclosing shader networks and
+// into the new ones.
+void SHOP_Node::parentChanged(OP_Network *oldParent)
+{
+    SHOP_Node *from = shopParent(oldParent);
+    SHOP_Node *to = shopParent(getParent());
+    for (int t = 0; t < SHOP_MAX_TYPES; ++t)
+    {
+        const int count = myContainedTypes[t] + (t == myShaderType ? 1 : 0);
+        if (count == 0)
+            continue;
+        if (from)
+            from->bumpContainedType(static_cast<SHOP_TYPE>(t), -count);
+        if (to)
+            to->bumpContainedType(static_cast<SHOP_TYPE>(t), count);
+    }
+}
+
+// Inputs, outputs and names ---------------------------------------------------------------------
+
+bool SHOP_Node::isInputVisible(int index) const
+{
+    return index >= 0 && index < static_cast<int>(maxInputs());
+}
+
+bool SHOP_Node::isOutputVisible(int index) const
+{
+    return index >= 0 && index < static_cast<int>(maxOutputs());
+}
+
+void SHOP_Node::getInputName(UT_String &name, int index) const
+{
+    const SHOP_TYPE type = getInputType(index);
+    if (type != SHOP_UNDEFINED)
+    {
+        const char *label = getShaderLabel(type);
+        name.harden(label ? label : "");
+    }
+    else
+        name.harden(("Input " + std::to_string(index)).c_str());
+}
+
+void SHOP_Node::getOutputName(UT_String &name, int index) const
+{
+    const char *label = getShaderLabel(getOutputType(index));
+    name.harden(label ? label : "");
+}
+
+SHOP_TYPE SHOP_Node::getOutputType(int index) const
+{
+    return index == 0 ? getShaderType() : SHOP_UNDEFINED;
+}
+
+const char *SHOP_Node::getShaderName(bool) const
+{
+    return getOperator()->getName().c_str();
+}
+
+SHOP_Node *SHOP_Node::getFullInput(int index, int &outputIndex) const
+{
+    if (index < 0)
+        return nullptr;
+    OP_Node *input = getInput(static_cast<unsigned>(index));
+    SHOP_Node *shop = input ? input->castToSHOPNode() : nullptr;
+    if (!shop)
+        return nullptr;
+    outputIndex = getInputOutputIndex(static_cast<unsigned>(index));
+    return shop;
+}
+
+bool SHOP_Node::getVariableString(int index, UT_String &value, int thread)
+{
+    switch (index)
+    {
+    case SHOP_VAR_OBJ:
+        value = myCallingObject ? myCallingObject->getFullPath() : std::string();
+        return true;
+    case SHOP_VAR_SOP:
+        value = myCallingSop ? myCallingSop->getFullPath() : std::string();
+        return true;
+    default:
+        return OP_Network::getVariableString(index, value, thread);
+    }
+}
+
+void SHOP_Node::setOGLScriptCache(int state, const char *vertex, const char *fragment)
+{
+    myOGLScriptCacheState = state;
+    myOGLVertexSource.harden(vertex);
+    myOGLFragmentSource.harden(fragment);
+}
+
+// Errors --------------------------------------------------------------------------------------
+
+void SHOP_Node::addError(int code, const char *message)
+{
+    UTaddError(theErrorType, code, message);
+}
+
+void SHOP_Node::addMessage(SHOP_ErrorCode code, const char *message)
+{
+    UTaddMessage(theErrorType, code, message);
+}
+
+void SHOP_Node::addWarning(SHOP_ErrorCode code, const char *message)
+{
+    UTaddWarning(theErrorType, code, message);
+}
+
+void SHOP_Node::addFatal(SHOP_ErrorCode code, const char *message)
+{
+    UTaddFatal(theErrorType, code, message);
+}
+
+void SHOP_Node::addSystemError(const char *message)
+{
+    UTaddSystemError(message);
+}
+
+void SHOP_Node::addCommonError(UT_CommonErrorCode code, const char *message)
+{
+    UTaddCommonError(code, message);
+}
+
+// Cooking -------------------------------------------------------------------------------------
+
+UT_ErrorSeverity SHOP_Node::cookMe(OP_Context &)
+{
+    destroyCache();
+    return error();
+}
+
+UT_ErrorSeverity SHOP_Node::bypassMe(OP_Context &context, int &copiedInput)
+{
+    if (getInput(0))
+        copiedInput = 0;
+    return cookMe(context);
+}
+
+// Resolution and builds -----------------------------------------------------------------------
+
+SHOP_Node *SHOP_Node::findShader(SHOP_TYPE type, float, const UT_Options *overrides)
+{
+    if (getShaderType() != type)
+        return nullptr;
+    std::string renderer;
+    if (overrides && overrides->importOption("rendertype", renderer))
+        return renderMatch(renderer.c_str()) ? this : nullptr;
+    return this;
+}
+
+int SHOP_Node::collectShaders(UT_PtrArray<SHOP_Node *> &list, SHOP_TYPE type, float,
+                              const UT_Options *)
+{
+    if (getShaderType() == type)
+        list.append(this);
+    return list.entries();
+}
+
+bool SHOP_Node::buildShaderString(UT_String &result, float now, const UT_Options *overrides,
+                                  OP_Node *obj, OP_Node *sop)
+{
+    SHOP_AutoBuilder builder(this, now, obj, sop, overrides, "VKorvit", true);
+    SHOP_Clerk *clerk = builder.getClerk();
+    return clerk && clerk->buildShaderString(this, result, now, overrides);
+}
+
+bool SHOP_Node::buildShaderData(SHOP_ReData &data, float now, const UT_Options *overrides,
+                                OP_Node *obj, OP_Node *sop)
+{
+    SHOP_AutoBuilder builder(this, now, obj, sop, overrides, "OGL", false);
+    SHOP_Clerk *clerk = builder.getClerk();
+    return clerk && clerk->buildShaderData(this, data, now, overrides);
+}
+
+bool SHOP_Node::buildShaderBounds(UT_BoundingBox &box, float now, const UT_Options *overrides,
+                                  OP_Node *obj, OP_Node *sop)
+{
+    SHOP_AutoBuilder builder(this, now, obj, sop, overrides, "VKorvit", false);
+    SHOP_Clerk *clerk = builder.getClerk();
+    return clerk && clerk->buildShaderBounds(this, box, now, overrides);
+}
+
+bool SHOP_Node::getBoundingBox(UT_BoundingBox &box, OP_Context &context, const char *)
+{
+    if (getShaderType() != SHOP_GEOMETRY)
+        return false;
+    for (SHOP_Clerk *clerk : getClerkList(getShaderType()))
+        if (renderMatch(*clerk) && clerk->getBoundingBox(box, *this, context))
+            return true;
+    return false;
+}
+
+// Clerks of this node -------------------------------------------------------------------------
+
+bool SHOP_Node::renderMatch(const char *renderer) const
+{
+    return SHOP_OperatorInfo::maskMatches(renderer, myRenderMask.c_str());
+}
+
+bool SHOP_Node::renderMatch(const SHOP_Clerk &clerk) const
+{
+    return renderMatch(clerk.getRenderName());
+}
+
+SHOP_Clerk *SHOP_Node::getClerk(const char *renderName)
+{
+    if (!renderName || !renderMatch(renderName))
+        return nullptr;
+    const UT_PtrArray<SHOP_Clerk *> &clerks = getClerkList(myShaderType);
+    for (int i = clerks.entries() - 1; i >= 0; --i)
+        if (std::strcmp(clerks(i)->getRenderName(), renderName) == 0)
+            return clerks(i);
+    return nullptr;
+}
+
+SHOP_Clerk *SHOP_Node::getAnyClerk(bool stringOnly)
+{
+    for (SHOP_Clerk *clerk : getClerkList(getShaderType()))
+        if (renderMatch(*clerk) && (!stringOnly || clerk->generatesString()))
+            return clerk;
+    return nullptr;
+}
+
+SHOP_ClerkCacheEntry *SHOP_Node::getClerkData(const SHOP_Clerk *clerk)
+{
+    auto it = myClerkCache.find(SHOP_ClerkCacheHash(clerk, this, myCallingObject, myCallingSop));
+    return it == myClerkCache.end() ? nullptr : it->second.get();
+}
+
+void SHOP_Node::addClerkData(const SHOP_Clerk *clerk, SHOP_ClerkCacheEntry *entry)
+{
+    myClerkCache[SHOP_ClerkCacheHash(clerk, this, myCallingObject, myCallingSop)].reset(entry);
+}
+
+void SHOP_Node::destroyClerkData(const SHOP_Clerk *clerk)
+{
+    myClerkCache.erase(SHOP_ClerkCacheHash(clerk, this, myCallingObject, myCallingSop));
+}
+
+void SHOP_Node::destroyCache()
+{
+    myClerkCache.clear();
+}
