@@ -6,37 +6,34 @@ types
 
 cd /obj
 add null mover
-add parmtest panel
+add geo panel
 echo "== /obj holds"
 ls
 
-# Plain values; a colour takes one value per component, or one channel at a time.
+# Plain values; a vector takes one value per component, or one channel at a time.
 set mover t 1 2 3
-set panel color 0.2 0.4 0.6
-set panel colorb 1
-echo "panel colour:" `chs("panel/colorr")` `chs("panel/colorg")` `chs("panel/colorb")`
+set panel s 2 2 2
+set panel sz 4
+echo "panel scale:" `ch("panel/sx")` `ch("panel/sy")` `ch("panel/sz")`
 
 # An expression that reads another node's channel follows the node when it is renamed.
 set -e panel scale 'ch("../mover/ty") * 10'
-echo "scale reads mover/ty:"
+echo "uniform scale reads mover/ty:"
 eval panel scale
 rename mover lifter
 set lifter ty 4.5
 echo "after renaming mover to lifter and moving it:"
 eval panel scale
 
-# Menus take their tokens; ranges clamp what is typed in.
-set panel quality high
-set panel count -5
-echo "quality and count:" `ch("panel/quality")` `ch("panel/count")`
-
-# Spare parameters are added per node.
+# Spare parameters are added per node: colours, vectors, numbers, toggles and text.
 spare panel tint color 3 0.1 0.2 0.3
+spare panel note string 1 "first draft"
 eval panel tint
+eval panel note
 
 # Quoting: single quotes keep text as it is, double quotes expand backquotes.
-set panel label 'a label with "quotes" and `backquotes`'
-eval panel label
-echo "two plus two is `2+2`"
+set panel note 'a note with "quotes" and `backquotes`'
+eval panel note
+echo "two plus two is `2+2`; at time `$T` the frame is `$F`"
 
 errors panel

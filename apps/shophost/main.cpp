@@ -1,6 +1,7 @@
 // shophost: builds shader networks from command scripts and answers what renderers ask.
 
-#include "TestOperators.h"
+#include "HostSetup.h"
+#include "ShopCommands.h"
 
 #include <CMD/CMD_Manager.h>
 
@@ -62,8 +63,9 @@ int main(int argc, char **argv)
             jobs.emplace_back(true, argv[i]);
     }
 
-    TestOperators::install();
+    HostSetup::install();
     CMD_Manager &manager = *CMDgetManager();
+    ShopCommands::install(manager);
 
     if (jobs.empty())
     {

@@ -69,22 +69,26 @@ float CMD_Manager::getTime() const
 }
 
 bool CMD_Manager::parseOptions(const cmd_Command &command, const std::vector<std::string> &words,
-                               CMD_Args &args, std::string &error) const
+                               const std::vector<bool> &plain, CMD_Args &args,
+                               std::string &error) const
 {
-    size_t i = 1;
-    for (; i < words.size(); ++i)
+    bool optionsEnded = false;
+    for (size_t i = 1; i < words.size(); ++i)
     {
         const std::string &word = words[i];
-        if (word == "--")
+        if (!optionsEnded && plain[i] && word == "--")
         {
-            ++i;
-            break;
+            optionsEnded = true;
+            continue;
         }
-        if (word.size() != 2 || word[0] != '-')
-            break;
-        std::string::size_type at = command.options.find(word[1]);
-        if (word[1] == ':' || at == std::string::npos)
-            break;
+        std::string::size_type at = std::string::npos;
+        if (!optionsEnded && plain[i] && word.size() == 2 && word[0] == '-' && word[1] != ':')
+            at = command.options.find(word[1]);
+        if (at == std::string::npos)
+        {
+            args.addArg(word);
+            continue;
+        }
         if (at + 1 < command.options.size() && command.options[at + 1] == ':')
         {
             if (i + 1 >= words.size())
@@ -97,8 +101,6 @@ bool CMD_Manager::parseOptions(const cmd_Command &command, const std::vector<std
         else
             args.addOption(word[1], "");
     }
-    for (; i < words.size(); ++i)
-        args.addArg(words[i]);
     return true;
 }
 
@@ -114,7 +116,8 @@ bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostre
         return true;
     };
     std::vector<std::string> words;
-    if (!CMD_Tokenizer::split(line, words, error, expand))
+    std::vector<bool> plain;
+    if (!CMD_Tokenizer::split(line, words, error, expand, &plain))
         return false;
     if (words.empty())
         return true;
@@ -125,7 +128,7 @@ bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostre
         return false;
     }
     CMD_Args args(words[0], out, err);
-    if (!parseOptions(it->second, words, args, error))
+    if (!parseOptions(it->second, words, plain, args, error))
         return false;
     it->second.callback(args);
     if (args.failed())

@@ -13,9 +13,10 @@ using CMD_Callback = void (*)(CMD_Args &args);
 /// The host's command language: installed commands, and running lines, scripts and files.
 ///
 /// A line is split by CMD_Tokenizer (quotes, escapes, backquoted expressions evaluated at the
-/// current network). Options come first: "-x" for a letter of the command's option string, a
-/// letter followed by ':' takes a value ("-t surface"); "--" ends the options, and so does the
-/// first word that is not a known option (so negative numbers are plain arguments).
+/// current network). Options may stand anywhere among the arguments: a word "-x", typed bare,
+/// whose letter is in the command's option string, a letter followed by ':' taking a value
+/// ("-t surface"). Any other word is an argument (so negative numbers, and quoted words such
+/// as '-e', are plain arguments), and every word after "--" is.
 class CMD_Manager
 {
 public:
@@ -56,7 +57,7 @@ private:
         std::string usage;
     };
     bool parseOptions(const cmd_Command &command, const std::vector<std::string> &words,
-                      CMD_Args &args, std::string &error) const;
+                      const std::vector<bool> &plain, CMD_Args &args, std::string &error) const;
 
     std::map<std::string, cmd_Command> myCommands;
     bool myEcho = false;

@@ -121,13 +121,17 @@ bool readDoubleQuoted(const std::string &line, size_t &pos, std::string &word, s
 } // namespace
 
 bool CMD_Tokenizer::split(const std::string &line, std::vector<std::string> &words,
-                          std::string &error, const Expander &expander)
+                          std::string &error, const Expander &expander, std::vector<bool> *plain)
 {
     words.clear();
+    if (plain)
+        plain->clear();
     std::vector<std::string> result;
+    std::vector<bool> bare;
     std::string word;
     // Tracked apart from `word` because "" and '' make an empty word that must still count.
     bool inWord = false;
+    bool wordBare = true;
     size_t pos = 0;
     while (pos < line.size())
     {
@@ -135,15 +139,21 @@ bool CMD_Tokenizer::split(const std::string &line, std::vector<std::string> &wor
         if (isBlank(c))
         {
             if (inWord)
+            {
                 result.push_back(std::move(word));
+                bare.push_back(wordBare);
+            }
             word.clear();
             inWord = false;
+            wordBare = true;
             ++pos;
             continue;
         }
         if (c == '#' && !inWord)
             break;
         inWord = true;
+        if (c == '\'' || c == '"' || c == '`' || c == '\\')
+            wordBare = false;
         bool ok = true;
         switch (c)
         {
@@ -168,7 +178,12 @@ bool CMD_Tokenizer::split(const std::string &line, std::vector<std::string> &wor
             return false;
     }
     if (inWord)
+    {
         result.push_back(std::move(word));
+        bare.push_back(wordBare);
+    }
     words = std::move(result);
+    if (plain)
+        *plain = std::move(bare);
     return true;
 }

@@ -37,3 +37,12 @@ int OP_Operator::compareOperator(const OP_Operator *other, int) const
         return -1;
     return myName.compare(other->getName()) < 0 ? -1 : (myName == other->getName() ? 0 : 1);
 }
+
+void OP_Operator::setObsoleteTemplates(const PRM_Template *templates)
+{
+    myObsolete.clear();
+    for (const PRM_Template *t = templates; t && !t->isTerminator(); ++t)
+        myObsolete.push_back(*t);
+    if (!myObsolete.empty())
+        myObsolete.emplace_back();
+}

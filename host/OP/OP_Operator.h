@@ -68,6 +68,15 @@ public:
     const std::string &getChildTableName() const { return myChildTable; }
     void setChildTableName(const char *table) { myChildTable = table ? table : ""; }
 
+    /// Parameters that older versions of this type had: their saved values are read into a
+    /// list of their own when a node is loaded, for the node to convert (terminated; null when
+    /// none).
+    const PRM_Template *getObsoleteTemplates() const
+    {
+        return myObsolete.empty() ? nullptr : myObsolete.data();
+    }
+    void setObsoleteTemplates(const PRM_Template *templates);
+
     /// The context-specific record of this type, or null.
     virtual OP_SpecificData *getOpSpecificData() { return nullptr; }
     virtual const OP_SpecificData *getOpSpecificData() const { return nullptr; }
@@ -91,6 +100,7 @@ private:
     std::string myChildTable;
     OP_Constructor myConstructor;
     std::vector<PRM_Template> myTemplates;
+    std::vector<PRM_Template> myObsolete;
     unsigned myMinInputs;
     unsigned myMaxInputs;
     unsigned myMaxOutputs;

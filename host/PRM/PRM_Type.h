@@ -26,6 +26,7 @@ enum PRM_TypeFlag : unsigned
     PRM_TYPE_POLAR = 1u << 9,
     PRM_TYPE_FILTERS = 1u << 10,
     PRM_TYPE_MENU = 1u << 11,
+    PRM_TYPE_COMMAND = 1u << 12, ///< a command text, whose default may name a dialog script
     PRM_TYPE_TERMINATOR = 1u << 31,
 };
 
@@ -97,4 +98,5 @@ inline constexpr PRM_Type PRM_MULTILIST(PRM_BASIC_ORDINAL, PRM_TYPE_NONE, PRM_TY
                                         PRM_MULTITYPE_LIST);
 inline constexpr PRM_Type PRM_MULTISCROLL(PRM_BASIC_ORDINAL, PRM_TYPE_NONE, PRM_TYPE_EXT_NONE,
                                           PRM_MULTITYPE_SCROLL);
+inline constexpr PRM_Type PRM_COMMAND(PRM_BASIC_STRING, PRM_TYPE_COMMAND);
 inline constexpr PRM_Type PRM_LIST_TERMINATOR(PRM_BASIC_NONE, PRM_TYPE_TERMINATOR);

@@ -1,5 +1,6 @@
 #include <UT/UT_WorkBuffer.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,9 @@ bool canStayBare(const char *text)
 {
     // A leading `#` would start a comment, and an empty word has to be quoted to exist at all.
     if (!*text || *text == '#')
+        return false;
+    // A word like "-e" or "--" could read as a command option; negative numbers cannot.
+    if (text[0] == '-' && !std::isdigit(static_cast<unsigned char>(text[1])) && text[1] != '.')
         return false;
     for (const char *p = text; *p; ++p)
     {

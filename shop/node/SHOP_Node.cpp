@@ -5,6 +5,7 @@
 #include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/node/SHOP_AutoBuilder.h>
 #include <shop/operator/SHOP_OperatorInfo.h>
+#include <shop/operator/SHOP_TableBuilder.h>
 #include <shop/types/SHOP_TypeTable.h>
 
 #include <OP/OP_Operator.h>
@@ -120,6 +121,16 @@ SHOP_TYPE SHOP_Node::getTypeFromParm(const char *parm)
 SHOP_TYPE SHOP_Node::getTypeFromSpaceParm(const char *parm)
 {
     return SHOP_TypeTable::getTypeFromSpaceParm(parm);
+}
+
+void SHOP_Node::buildShaderTable(OP_OperatorTable &table)
+{
+    SHOP_TableBuilder::buildShaderTable(table);
+}
+
+OP_Operator *SHOP_Node::getManagementOperator()
+{
+    return SHOP_TableBuilder::getManagementOperator();
 }
 
 bool SHOP_Node::addShaderClerk(SHOP_TYPE type, SHOP_Clerk *clerk)
@@ -304,8 +315,11 @@ SHOP_Node *SHOP_Node::findShader(SHOP_TYPE type, float, const UT_Options *overri
 {
     if (getShaderType() != type)
         return nullptr;
+    // "*" (or nothing) names any renderer, as it does for the choice of clerk; a mask need
+    // not list "*" to serve such a request.
     std::string renderer;
-    if (overrides && overrides->importOption("rendertype", renderer))
+    if (overrides && overrides->importOption("rendertype", renderer) && !renderer.empty() &&
+        renderer != "*")
         return renderMatch(renderer.c_str()) ? this : nullptr;
     return this;
 }

@@ -53,7 +53,7 @@ TEST(Shophost, BuildsNodesAndFollowsRenamedReferences)
 {
     HostRun run = shophost("", "cd /obj\n"
                                "add null mover\n"
-                               "add parmtest p\n"
+                               "add null p\n"
                                "set mover t 1 2 3\n"
                                "set -e p scale 'ch(\"../mover/ty\") * 2'\n"
                                "eval p scale\n"
@@ -96,15 +96,15 @@ TEST(Shophost, SourcedScriptReportsItsOwnLineOnce)
 
 TEST(Shophost, BadValueIsNamed)
 {
-    HostRun run = shophost("", "cd /obj\nadd parmtest p\nset p color 1 oops 1\n");
+    HostRun run = shophost("", "cd /obj\nadd null p\nspare p color color 3\nset p color 1 oops 1\n");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Error: Bad value 'oops' for parameter 'color' (stdin:3)\n");
+    EXPECT_EQ(run.err, "Error: Bad value 'oops' for parameter 'color' (stdin:4)\n");
 }
 
 TEST(Shophost, QuotingAndBackquotesReachCommandsIntact)
 {
     HostRun run = shophost("", "echo 'single \"q\" `1+1`' \"double `1+1` \\\"x\\\"\" plain\\ word\n"
-                               "cd /obj\nadd parmtest p\n"
+                               "cd /obj\nadd null p\nspare p label string 1\n"
                                "set p label 'a b\\c'\n"
                                "eval p label\n"
                                "echo `chs(\"/obj/p/label\")`\n");
@@ -115,7 +115,7 @@ TEST(Shophost, QuotingAndBackquotesReachCommandsIntact)
 TEST(Shophost, ErrorsAndSpareParameters)
 {
     HostRun run = shophost("", "cd /obj\n"
-                               "add parmtest p\n"
+                               "add null p\n"
                                "spare p tint color 3 0.1 0.2 0.3\n"
                                "eval p tintb\n"
                                "eval p tint\n"

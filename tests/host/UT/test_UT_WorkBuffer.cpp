@@ -74,6 +74,9 @@ TEST(UT_WorkBuffer, PlainWordsStayBare)
     EXPECT_EQ(UT_WorkBuffer::protect(""), "\"\"");
     EXPECT_EQ(UT_WorkBuffer::protect(nullptr), "\"\"");
     EXPECT_EQ(UT_WorkBuffer::protect("#x"), "\"#x\"");
+    // Words that could read as command options are quoted; negative numbers need not be.
+    EXPECT_EQ(UT_WorkBuffer::protect("-e"), "\"-e\"");
+    EXPECT_EQ(UT_WorkBuffer::protect("--"), "\"--\"");
 
     UT_WorkBuffer buf("cmd ");
     buf.protectedStrcat("two words");

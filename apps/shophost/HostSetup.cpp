@@ -1,0 +1,20 @@
+#include "HostSetup.h"
+
+#include <shop/node/SHOP_Node.h>
+
+#include <OBJ/OBJ_Node.h>
+#include <OP/OP_Director.h>
+#include <SOP/SOP_Node.h>
+
+void HostSetup::install()
+{
+    OP_Director *director = OPgetDirector();
+    OP_OperatorTable *root = director->getOperatorTable(OP_Director::theRootTableName);
+    OBJ_Node::buildOperatorTable(*director->getOperatorTable(OBJ_Node::theTableName), *root);
+    SOP_Node::buildOperatorTable(*director->getOperatorTable(SOP_Node::theTableName));
+    SHOP_Node::buildShaderTable(*director->getOperatorTable(SHOP_Node::theOpTypeName));
+    root->addOperator(SHOP_Node::getManagementOperator());
+
+    director->getRoot()->createNode("objnet", "obj");
+    director->getRoot()->createNode("shopnet", "shop");
+}

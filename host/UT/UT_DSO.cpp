@@ -1,0 +1,68 @@
+#include <UT/UT_DSO.h>
+
+#include <UT/UT_PathSearch.h>
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <map>
+
+namespace
+{
+// Loaded libraries stay loaded: the clerks and operators they register live for the process.
+std::map<std::string, void *> &ut_loaded()
+{
+    static std::map<std::string, void *> theLoaded;
+    return theLoaded;
+}
+
+std::vector<std::string> ut_libraries()
+{
+    std::vector<std::string> libraries;
+    for (const std::string &dir : UT_PathSearch::getInstance()->getDirectories())
+    {
+        std::error_code ec;
+        std::vector<std::string> here;
+        for (const auto &entry : std::filesystem::directory_iterator(dir + "/dso", ec))
+            if (entry.path().extension() == ".so")
+                here.push_back(entry.path().string());
+        std::sort(here.begin(), here.end());
+        libraries.insert(libraries.end(), here.begin(), here.end());
+    }
+    return libraries;
+}
+} // namespace
+
+int UT_DSO::run(const char *name, void *data, int)
+{
+    using Entry = void (*)(void *);
+    int called = 0;
+    for (const std::string &path : ut_libraries())
+    {
+        void *&handle = ut_loaded()[path];
+        if (!handle)
+            handle = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+        if (!handle)
+        {
+            std::cerr << "Cannot load plug-in " << path << ": " << dlerror() << std::endl;
+            ut_loaded().erase(path);
+            continue;
+        }
+        if (auto entry = reinterpret_cast<Entry>(dlsym(handle, name)))
+        {
+            entry(data);
+            ++called;
+        }
+    }
+    return called;
+}
+
+std::vector<std::string> UT_DSO::getLoadedLibraries()
+{
+    std::vector<std::string> paths;
+    for (const auto &[path, handle] : ut_loaded())
+        paths.push_back(path);
+    return paths;
+}

@@ -1,0 +1,230 @@
+#include "../ShopTestNodes.h"
+
+using namespace shoptest;
+
+namespace
+{
+
+using ShopParms = ShopTest;
+
+std::shared_ptr<PRM_SpareData> spare(const char *key, const char *value)
+{
+    auto data = std::make_shared<PRM_SpareData>();
+    data->addTokenValue(key, value);
+    return data;
+}
+
+TEST_F(ShopParms, OverridesReplaceSingleComponentsByTheirKeys)
+{
+    TestShopNode *node = make("t_parms");
+    set(node, "col", {0.1, 0.2, 0.3});
+    UT_Options options;
+    options.setOptionF("colg", 0.75);
+    options.setOptionF("col", 9);
+    options.setOptionI("i", 42);
+    options.setOptionS("s", "overridden");
+    options.setOptionS("f", "not a number");
+
+    float value = -1;
+    EXPECT_TRUE(node->evalShopParameter("col", 0, 0, value, &options, false));
+    EXPECT_FLOAT_EQ(value, 0.1f);
+    EXPECT_TRUE(node->evalShopParameter("col", 1, 0, value, &options, false));
+    EXPECT_FLOAT_EQ(value, 0.75f);
+    EXPECT_TRUE(node->evalShopParameter("col", 2, 0, value, &options, false));
+    EXPECT_FLOAT_EQ(value, 0.3f);
+    EXPECT_TRUE(node->evalShopParameter("col", 1, 0, value, nullptr, false));
+    EXPECT_FLOAT_EQ(value, 0.2f);
+
+    int integer = -1;
+    EXPECT_TRUE(node->evalShopParameter("i", 0, 0, integer, &options, false));
+    EXPECT_EQ(integer, 42);
+    // A text cannot stand for a number: the parameter is read instead.
+    EXPECT_TRUE(node->evalShopParameter("f", 0, 0, value, &options, false));
+    EXPECT_FLOAT_EQ(value, 0.5f);
+
+    UT_String text;
+    EXPECT_TRUE(node->evalShopParameter("s", 0, 0, text, &options, false));
+    EXPECT_EQ(text, "overridden");
+    options.setOptionI("s", 5);
+    EXPECT_TRUE(node->evalShopParameter("s", 0, 0, text, &options, false));
+    EXPECT_EQ(text, "text");
+
+    text = "untouched";
+    value = -1;
+    EXPECT_FALSE(node->evalShopParameter("nosuch", 0, 0, text, &options, false));
+    EXPECT_FALSE(node->evalShopParameter("nosuch", 0, 0, value, nullptr, false));
+    EXPECT_EQ(text, "untouched");
+    EXPECT_FLOAT_EQ(value, -1);
+}
+
+TEST_F(ShopParms, ReferencesAreFollowedAndOnlyThisNodeIsMarkedToCook)
+{
+    TestShopNode *source = make("t_parms", nullptr, "source");
+    TestShopNode *node = make("t_parms", nullptr, "reader");
+    set(source, "col", {0.1, 0.2, 0.3});
+    setExpr(node, "f", "ch(\"../source/colb\")");
+    setExpr(node, "ncref", "ch(\"../source/ncoff\")");
+    set(source, "ncoff", {6});
+
+    UT_Options options;
+    options.setOptionF("f", 5);
+    float value = 0;
+    EXPECT_TRUE(node->evalShopParameter("f", 0, 0, value, &options, false));
+    EXPECT_FLOAT_EQ(value, 0.3f);
+    options.setOptionF("colb", 0.9);
+    EXPECT_TRUE(node->evalShopParameter("f", 0, 0, value, &options, false));
+    EXPECT_FLOAT_EQ(value, 0.9f);
+
+    PRM_Template *nc = node->getParmPtr("nc")->getTemplatePtr();
+    PRM_Template *ncref = node->getParmPtr("ncref")->getTemplatePtr();
+    PRM_Template *ncover = node->getParmPtr("ncover")->getTemplatePtr();
+    PRM_Template *ncoff = node->getParmPtr("ncoff")->getTemplatePtr();
+    ASSERT_TRUE(nc->getNoCook() && ncref->getNoCook() && ncover->getNoCook() && ncoff->getNoCook());
+
+    // Read through a reference: the final parameter belongs to another node.
+    EXPECT_TRUE(node->evalShopParameter("ncref", 0, 0, value, nullptr, true));
+    EXPECT_FLOAT_EQ(value, 6);
+    EXPECT_TRUE(ncref->getNoCook());
+    EXPECT_TRUE(ncoff->getNoCook());
+    // Overridden: nothing is evaluated, nothing is marked.
+    options.setOptionF("ncover", 1);
+    EXPECT_TRUE(node->evalShopParameter("ncover", 0, 0, value, &options, true));
+    EXPECT_TRUE(ncover->getNoCook());
+    EXPECT_TRUE(node->evalShopParameter("nc", 0, 0, value, nullptr, false));
+    EXPECT_TRUE(nc->getNoCook());
+    EXPECT_TRUE(node->evalShopParameter("nc", 0, 0, value, nullptr, true));
+    EXPECT_FALSE(nc->getNoCook());
+}
+
+TEST_F(ShopParms, MatrixOfAMissingNodeIsTheIdentityAtAnyPrecision)
+{
+    TestShopNode *node = make("t_parms");
+    PRM_Template tmpl(PRM_STRING, 1, PRM_Name("objpath"), {}, nullptr, {}, spare("opmatrix", "1"));
+    setText(node, "objpath", "nowhere");
+    for (int precision : {0, 1, 12, 1000})
+    {
+        UT_String value;
+        bool quote = true;
+        node->evalStringParm(value, "objpath", 0, 0, &tmpl, quote, "VKorvit", precision);
+        EXPECT_EQ(value, "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1") << precision;
+        EXPECT_FALSE(quote);
+    }
+
+    // An empty value, or a template without spare data, stands as it is.
+    UT_String value;
+    bool quote = false;
+    setText(node, "objpath", "");
+    node->evalStringParm(value, "objpath", 0, 0, &tmpl, quote, "VKorvit", 12);
+    EXPECT_EQ(value, "");
+    EXPECT_TRUE(quote);
+    setText(node, "objpath", "nowhere");
+    PRM_Template bare(PRM_STRING, 1, PRM_Name("objpath"));
+    quote = false;
+    node->evalStringParm(value, "objpath", 0, 0, &bare, quote, "VKorvit", 12);
+    EXPECT_EQ(value, "nowhere");
+    EXPECT_TRUE(quote);
+}
+
+TEST_F(ShopParms, SpareBooleanTexts)
+{
+    TestShopNode *node = make("t_parms");
+    setText(node, "objpath", "nowhere");
+    for (const char *yes : {"on", "true", "1", "2", "-1", "3 apples"})
+    {
+        PRM_Template tmpl(PRM_STRING, 1, PRM_Name("objpath"), {}, nullptr, {},
+                          spare("opmatrix", yes));
+        UT_String value;
+        bool quote = true;
+        node->evalStringParm(value, "objpath", 0, 0, &tmpl, quote, "VKorvit", 12);
+        EXPECT_FALSE(quote) << yes;
+    }
+    for (const char *no : {"yes", "On", "TRUE", "0", "", "off", "0.5"})
+    {
+        PRM_Template tmpl(PRM_STRING, 1, PRM_Name("objpath"), {}, nullptr, {},
+                          spare("opmatrix", no));
+        UT_String value;
+        bool quote = false;
+        node->evalStringParm(value, "objpath", 0, 0, &tmpl, quote, "VKorvit", 12);
+        EXPECT_TRUE(quote) << no;
+        EXPECT_EQ(value, "nowhere") << no;
+    }
+}
+
+TEST_F(ShopParms, EmbeddedCvexShaders)
+{
+    TestShopNode *node = make("t_parms");
+    TestShopNode *cvex = make("t_cvex", nullptr, "inner");
+    make("t_surface", nullptr, "surf");
+    auto filter = spare("opfilter", "!!SHOP/CVEX!!");
+    PRM_Template tmpl(PRM_STRING_OPREF, 1, PRM_Name("objpath"), {}, nullptr, {}, filter);
+
+    setText(node, "objpath", "../inner");
+    UT_String value;
+    bool quote = false;
+    node->evalStringParm(value, "objpath", 0, 0, &tmpl, quote, "VKorvit", 12);
+    EXPECT_EQ(value, "t_cvex");
+    EXPECT_TRUE(quote);
+    EXPECT_EQ(cvex->getCallingOBJ(), nullptr);
+
+    for (const char *path : {"../surf", "../nowhere"})
+    {
+        setText(node, "objpath", path);
+        value = "x";
+        node->evalStringParm(value, "objpath", 0, 0, &tmpl, quote, "VKorvit", 12);
+        EXPECT_EQ(value, "") << path;
+    }
+    // The filter without the node-path kind is an ordinary string.
+    PRM_Template plain(PRM_STRING, 1, PRM_Name("objpath"), {}, nullptr, {}, filter);
+    node->evalStringParm(value, "objpath", 0, 0, &plain, quote, "VKorvit", 12);
+    EXPECT_EQ(value, "../nowhere");
+}
+
+TEST_F(ShopParms, DefaultsExpressionsAndOverrides)
+{
+    TestShopNode *node = make("t_parms");
+    EXPECT_TRUE(SHOP_Node::isParmDefaultValue(node, "col", 0, nullptr));
+    EXPECT_TRUE(SHOP_Node::isParmDefaultValue(node, "s", 0, nullptr));
+    EXPECT_TRUE(SHOP_Node::isParmDefaultValue(node, "i", 0, nullptr));
+
+    UT_Options options;
+    options.setOptionF("unrelated", 1);
+    EXPECT_TRUE(SHOP_Node::isParmDefaultValue(node, "col", 0, &options));
+    options.setOptionF("colb", 1); // the same value still counts as overridden
+    EXPECT_FALSE(SHOP_Node::isParmDefaultValue(node, "col", 0, &options));
+    EXPECT_TRUE(SHOP_Node::isParmDefaultValue(node, "col", 0, nullptr));
+    options.setOptionS("s", "text");
+    EXPECT_FALSE(SHOP_Node::isParmDefaultValue(node, "s", 0, &options));
+
+    set(node, "col", {1, 0.5, 1});
+    EXPECT_FALSE(SHOP_Node::isParmDefaultValue(node, "col", 0, nullptr));
+    set(node, "col", {1, 1, 1});
+    EXPECT_TRUE(SHOP_Node::isParmDefaultValue(node, node->getParmPtr("col"), 0, nullptr));
+
+    TestShopNode *exprs = make("t_exprdef");
+    EXPECT_FLOAT_EQ(exprs->evalFloat("fexpr", 0, 0), 2);
+    for (const char *name : {"fexpr", "iexpr", "sexpr"})
+        EXPECT_FALSE(SHOP_Node::isParmDefaultValue(exprs, name, 0, nullptr)) << name;
+
+    // A reference counts as overridden under the referenced parameter's channel.
+    TestShopNode *reader = make("t_parms");
+    setExpr(reader, "f", ("ch(\"" + node->getFullPath() + "/colr\")").c_str());
+    UT_Options referenced;
+    referenced.setOptionF("colr", 0);
+    EXPECT_FALSE(SHOP_Node::isParmDefaultValue(reader, "f", 0, &referenced));
+}
+
+TEST_F(ShopParms, FindPropertiesParameter)
+{
+    TestShopNode *node = make("t_parms");
+    int id = -5;
+    int index = -5;
+    EXPECT_TRUE(node->findPropertiesParameter("col", 0, id, index));
+    EXPECT_EQ(id, node->getUniqueId());
+    EXPECT_EQ(index, node->getParmList()->getParmIndex("col"));
+    id = index = -5;
+    EXPECT_FALSE(node->findPropertiesParameter("nosuch", 0, id, index));
+    EXPECT_EQ(id, -5);
+    EXPECT_EQ(index, -5);
+}
+
+} // namespace
