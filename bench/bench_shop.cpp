@@ -1,0 +1,147 @@
+// Shader string generation: the generic translator on a node with 50 non-default parameters,
+// next to its baseline in the same run, the bare formatting of the same 50 names and values
+// with snprintf into one string.
+
+#include <shop/clerk/SHOP_Clerk.h>
+#include <shop/node/SHOP_Node.h>
+#include <shop/operator/SHOP_Operator.h>
+
+#include <OP/OP_Director.h>
+#include <PRM/PRM_Parm.h>
+#include <UT/UT_Options.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr int theParmCount = 50;
+
+class bench_Clerk : public SHOP_Clerk
+{
+public:
+    const char *getRenderName() const override { return "VKorvit"; }
+    bool generatesString() const override { return true; }
+};
+
+class bench_Shader : public SHOP_Node
+{
+public:
+    bench_Shader(OP_Network *parent, const char *name, OP_Operator *op)
+        : SHOP_Node(parent, name, op, SHOP_SURFACE)
+    {
+    }
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new bench_Shader(parent, name, op);
+    }
+    int getLastParameter() const override { return theParmCount; }
+};
+
+class bench_Net : public SHOP_Node
+{
+public:
+    bench_Net(OP_Network *parent, const char *name, OP_Operator *op)
+        : SHOP_Node(parent, name, op, SHOP_ANY)
+    {
+    }
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new bench_Net(parent, name, op);
+    }
+};
+
+// Names and values as a lookdev scene has them: floats and colours, none at its default.
+std::string bench_name(int i)
+{
+    return "parm" + std::to_string(i);
+}
+
+float bench_value(int i, int component)
+{
+    return 0.1f * static_cast<float>(i + 1) + 0.01f * static_cast<float>(component);
+}
+
+int bench_size(int i)
+{
+    return i % 3 == 0 ? 3 : 1;
+}
+
+struct bench_Scene
+{
+    bench_Scene()
+    {
+        static bench_Clerk theClerk;
+        SHOP_Node::addShaderClerk(SHOP_SURFACE, &theClerk);
+        std::vector<PRM_Template> templates;
+        for (int i = 0; i < theParmCount; ++i)
+            templates.emplace_back(bench_size(i) == 3 ? PRM_RGB : PRM_FLT, bench_size(i),
+                                   PRM_Name(bench_name(i).c_str()));
+        templates.emplace_back();
+
+        OP_Director *director = OPgetDirector();
+        auto *net = new SHOP_Operator("benchshopnet", "Net", bench_Net::myConstructor, nullptr, 0,
+                                      0, nullptr, OP_FLAG_NETWORK | OP_FLAG_MANAGER, 0);
+        net->setChildTableName(SHOP_Node::theOpTypeName);
+        director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
+        director->getOperatorTable(SHOP_Node::theOpTypeName)
+            ->addOperator(new SHOP_Operator("benchsurface", "Bench Surface",
+                                            bench_Shader::myConstructor, templates.data(), 0, 0,
+                                            SHOP_Node::getVariables(), 0));
+        auto *root = static_cast<OP_Network *>(director->getRoot()->createNode("benchshopnet"));
+        node = static_cast<SHOP_Node *>(root->createNode("benchsurface"));
+        for (int i = 0; i < theParmCount; ++i)
+            for (int c = 0; c < bench_size(i); ++c)
+                node->getParmPtr(bench_name(i).c_str())->setValue(c, bench_value(i, c));
+    }
+    SHOP_Node *node;
+};
+
+bench_Scene &scene()
+{
+    static bench_Scene theScene;
+    return theScene;
+}
+
+void BM_BaselineFormatting(benchmark::State &state)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < theParmCount; ++i)
+        names.push_back(bench_name(i));
+    for (auto _ : state)
+    {
+        std::string text = "benchsurface";
+        char number[64];
+        for (int i = 0; i < theParmCount; ++i)
+        {
+            text += ' ';
+            text += names[i];
+            for (int c = 0; c < bench_size(i); ++c)
+            {
+                std::snprintf(number, sizeof(number), " %.*g", 12,
+                              static_cast<double>(bench_value(i, c)));
+                text += number;
+            }
+        }
+        benchmark::DoNotOptimize(text);
+    }
+}
+BENCHMARK(BM_BaselineFormatting);
+
+void BM_BuildShaderString(benchmark::State &state)
+{
+    SHOP_Node *node = scene().node;
+    UT_String result;
+    for (auto _ : state)
+    {
+        node->buildShaderString(result, 0.0f, nullptr, nullptr, nullptr);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_BuildShaderString);
+} // namespace
+
+BENCHMARK_MAIN();
