@@ -2,6 +2,8 @@
 
 #include <OP/OP_OperatorTable.h>
 
+#include <cmath>
+
 namespace
 {
 const PRM_Template theBoxTemplates[] = {
@@ -21,21 +23,26 @@ OP_Node *SOP_Node::myConstructor(OP_Network *parent, const char *name, OP_Operat
     return new SOP_Node(parent, name, op);
 }
 
-bool SOP_Node::getBoundingBox(UT_BoundingBox &box, OP_Context &context)
+UT_ErrorSeverity SOP_Node::cookMe(OP_Context &context)
 {
-    cook(context);
-    if (error() >= UT_ERROR_ABORT)
-        return false;
     const float now = context.getTime();
     float lo[3], hi[3];
     for (int i = 0; i < 3; ++i)
     {
-        const float half = evalFloat("size", i, now) * 0.5f;
+        const float half = std::fabs(evalFloat("size", i, now)) * 0.5f;
         const float centre = evalFloat("t", i, now);
-        lo[i] = centre - (half < 0 ? -half : half);
-        hi[i] = centre + (half < 0 ? -half : half);
+        lo[i] = centre - half;
+        hi[i] = centre + half;
     }
-    box.setBounds(lo[0], lo[1], lo[2], hi[0], hi[1], hi[2]);
+    myBounds.setBounds(lo[0], lo[1], lo[2], hi[0], hi[1], hi[2]);
+    return error();
+}
+
+bool SOP_Node::getBoundingBox(UT_BoundingBox &box, OP_Context &context)
+{
+    if (cook(context) >= UT_ERROR_ABORT)
+        return false;
+    box = myBounds;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <OP/OP_Node.h>
+#include <UT/UT_BoundingBox.h>
 
 class OP_OperatorTable;
 
@@ -15,7 +16,7 @@ public:
     const char *getOpType() const override { return "SOP"; }
     int getOpTypeID() const override { return 2; }
 
-    /// The box's bounds at the context's time.
+    /// The box's bounds at the context's time; false when its parameters fail.
     bool getBoundingBox(UT_BoundingBox &box, OP_Context &context) override;
 
     /// Adds the geometry types to `table`.
@@ -25,4 +26,9 @@ public:
 
 protected:
     SOP_Node(OP_Network *parent, const char *name, OP_Operator *op);
+    /// Works out the box from its size and centre.
+    UT_ErrorSeverity cookMe(OP_Context &context) override;
+
+private:
+    UT_BoundingBox myBounds;
 };

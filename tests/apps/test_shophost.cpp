@@ -137,3 +137,45 @@ TEST(Shophost, HelpAndUsage)
     HostRun commands = shophost("", "help\n");
     EXPECT_NE(commands.out.find("wire SRC DST INPUT [OUTPUT]"), std::string::npos);
 }
+
+TEST(Shophost, PluginClerksServeGenericShadersForBothRenderers)
+{
+    HostRun run = shophost("", "clerks surface\n"
+                               "cd /shop\n"
+                               "add gen_surface s\n"
+                               "set s VKorvit 'plastic Kd 0.5'\n"
+                               "set s RIB 'Surface \"plastic\" \"float Kd\" [ 0.5]'\n"
+                               "shader s\n"
+                               "shader s -r RIB\n"
+                               "shader s -t displace\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "surface: RIB VKorvit\n"
+                       "plastic Kd 0.5\n"
+                       "Surface \"plastic\" \"float Kd\" [ 0.5]\n");
+    EXPECT_EQ(run.err, "Error: No displace shader at /shop/s for VKorvit (stdin:8)\n");
+
+    HostRun empty = shophost("", "cd /shop\nadd gen_surface s\nshader s -r RIB\n");
+    EXPECT_EQ(empty.err, "Error: Cannot build the surface shader of /shop/s for RIB (stdin:3)\n");
+    HostRun unknown = shophost("", "cd /shop\nadd gen_surface s\nshader s -r Nobody\n");
+    EXPECT_EQ(unknown.err, "Error: No surface shader at /shop/s for Nobody (stdin:3)\n");
+}
+
+TEST(Shophost, BoundsOfProceduralsFromParametersOrGeometry)
+{
+    HostRun run = shophost("", "cd /obj\n"
+                               "add geo geo1\n"
+                               "cd geo1\n"
+                               "add box box1\n"
+                               "cd /shop\n"
+                               "add gen_geometry explicit\n"
+                               "spare explicit bbox_min vector 3 -1 -2 -3\n"
+                               "spare explicit bbox_max vector 3 1 2 3\n"
+                               "bounds explicit\n"
+                               "add gen_geometry fromsop\n"
+                               "spare fromsop geometry string 1 /obj/geo1/box1\n"
+                               "set /obj/geo1/box1 size 2 4 6\n"
+                               "bounds fromsop\n"
+                               "bounds fromsop -r RIB\n");
+    EXPECT_EQ(run.out, "-1 -2 -3 1 2 3\n-1 -2 -3 1 2 3\n");
+    EXPECT_EQ(run.err, "Error: No bounds for /shop/fromsop from RIB (stdin:14)\n");
+}
