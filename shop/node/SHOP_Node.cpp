@@ -64,10 +64,17 @@ SHOP_Node::SHOP_Node(OP_Network *parent, const char *name, OP_Operator *op, SHOP
         shop->bumpContainedType(myShaderType, 1);
 }
 
+// Children are destroyed by the network base, after this node has stopped being a shader node,
+// so they can no longer reach the networks above: what lies inside leaves with this node.
 SHOP_Node::~SHOP_Node()
 {
     if (SHOP_Node *shop = shopParent(getParent()))
-        shop->bumpContainedType(myShaderType, -1);
+        for (int t = 0; t < SHOP_MAX_TYPES; ++t)
+        {
+            const int count = myContainedTypes[t] + (t == myShaderType ? 1 : 0);
+            if (count != 0)
+                shop->bumpContainedType(static_cast<SHOP_TYPE>(t), -count);
+        }
     destroyCache();
 }
 

@@ -8,6 +8,7 @@
 #include <OP/OP_Director.h>
 #include <OP/OP_GenericNetwork.h>
 #include <PRM/PRM_Parm.h>
+#include <UT/UT_DMatrix4.h>
 #include <UT/UT_Options.h>
 #include <UT/UT_String.h>
 #include <UT/UT_WorkBuffer.h>
@@ -18,9 +19,10 @@
 #include <string>
 #include <vector>
 
-// Shader node types, clerks and a fresh manager network per test. The clerk registry and the
-// operator tables live for the whole test program, so everything here is installed once and
-// under names no other suite uses.
+// Shader node types, clerks and a fresh manager network per test. Every template has defaults:
+// one without any never counts as default and so would be written into every shader string. The
+// clerk registry and the operator tables live for the whole test program, so everything here is
+// installed once and under names no other suite uses.
 namespace shoptest
 {
 
@@ -49,14 +51,37 @@ public:
     {
         return myReported == SHOP_UNDEFINED ? SHOP_Node::getShaderType() : myReported;
     }
-    int getFirstParameter() const override { return 0; }
-    int getLastParameter() const override { return getOperator()->getNumParmTemplates(); }
+    int getFirstParameter() const override { return myFirst; }
+    int getLastParameter() const override
+    {
+        return myLast < 0 ? getOperator()->getNumParmTemplates() : myLast;
+    }
 
     using SHOP_Node::getShaderType;
     using SHOP_Node::renderMatch;
     using SHOP_Node::setShaderType;
 
     SHOP_TYPE myReported = SHOP_UNDEFINED;
+    int myFirst = 0;
+    int myLast = -1; // all of the operator's templates
+};
+
+/// A node of no shader kind with a fixed world transform whose rows all differ.
+class XformNode : public OP_Node
+{
+public:
+    XformNode(OP_Network *parent, const char *name, OP_Operator *op) : OP_Node(parent, name, op) {}
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new XformNode(parent, name, op);
+    }
+    bool getWorldTransform(UT_DMatrix4 &matrix, OP_Context &) override
+    {
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c)
+                matrix(r, c) = r * 4 + c + 0.1;
+        return true;
+    }
 };
 
 /// A clerk whose descriptive answers are set at construction; it counts its string builds and
@@ -171,13 +196,15 @@ inline void install()
         manager->setChildTableName(SHOP_Node::theOpTypeName);
         director->getOperatorTable(OP_Director::theRootTableName)->addOperator(manager);
 
+        director->getOperatorTable(SHOP_Node::theOpTypeName)
+            ->addOperator(
+                new OP_Operator("t_xform", "Transform", XformNode::myConstructor, nullptr, 0, 0));
         addShop("t_surface", SHOP_SURFACE, "*");
         addShop("t_displace", SHOP_DISPLACEMENT, "*");
         addShop("t_net", SHOP_MATERIAL, "*");
         addShop("t_vkonly", SHOP_SURFACE, "VKorvit");
         addShop("t_riboglmask", SHOP_SURFACE, "RIB OGL");
         addShop("t_oglmask", SHOP_DISPLACEMENT, "OGL");
-        addShop("t_cvex", SHOP_CVEX, "*");
 
         // Ks stays at its default and so must not be written.
         auto rman = std::make_shared<PRM_SpareData>(
@@ -186,29 +213,31 @@ inline void install()
         addShop("plastic", SHOP_SURFACE, "*",
                 {PRM_Template(PRM_FLT, 1, PRM_Name("Kd"), {PRM_Default(1)}, nullptr, {}, rman),
                  PRM_Template(PRM_RGB, 3, PRM_Name("Cs"), {PRM_Default(1)}),
-                 PRM_Template(PRM_FLT, 2, PRM_Name("uv")),
-                 PRM_Template(PRM_TOGGLE, 1, PRM_Name("enable")),
+                 PRM_Template(PRM_FLT, 2, PRM_Name("uv"), {PRM_Default(0)}),
+                 PRM_Template(PRM_TOGGLE, 1, PRM_Name("enable"), {PRM_Default(0)}),
                  PRM_Template(PRM_FLT, 1, PRM_Name("Ks"), {PRM_Default(0.5)})});
 
-        addShop("t_pi", SHOP_SURFACE, "*", {PRM_Template(PRM_FLT, 1, PRM_Name("val"))});
+        addShop("t_pi", SHOP_SURFACE, "*",
+                {PRM_Template(PRM_FLT, 1, PRM_Name("val"), {PRM_Default(0)})});
 
         // One parameter of every kind the translator distinguishes.
         addShop("t_parms", SHOP_SURFACE, "*",
                 {PRM_Template(PRM_SWITCHER, 1, PRM_Name("folder"), {PRM_Default(9, "Main")}),
                  PRM_Template(PRM_FLT, 1, PRM_Name("f"), {PRM_Default(0.5)}),
                  PRM_Template(PRM_INT, 1, PRM_Name("i"), {PRM_Default(3)}),
-                 PRM_Template(PRM_TOGGLE, 1, PRM_Name("tog")),
+                 PRM_Template(PRM_TOGGLE, 1, PRM_Name("tog"), {PRM_Default(0)}),
                  PRM_Template(PRM_RGB, 3, PRM_Name("col"), {PRM_Default(1)}),
-                 PRM_Template(PRM_FLT, 2, PRM_Name("v2")), PRM_Template(PRM_FLT, 5, PRM_Name("f5")),
-                 PRM_Template(PRM_INT, 3, PRM_Name("i3")),
+                 PRM_Template(PRM_FLT, 2, PRM_Name("v2"), {PRM_Default(0)}),
+                 PRM_Template(PRM_FLT, 5, PRM_Name("f5"), {PRM_Default(0)}),
+                 PRM_Template(PRM_INT, 3, PRM_Name("i3"), {PRM_Default(0)}),
                  PRM_Template(PRM_STRING, 1, PRM_Name("s"), {PRM_Default(0, "text")}),
                  PRM_Template(PRM_SEPARATOR, 1, PRM_Name("sep"), {PRM_Default(0, "")}),
                  PRM_Template(PRM_LABEL, 1, PRM_Name("lab"), {PRM_Default(0, "Label")}),
-                 PRM_Template(PRM_STRING, 1, PRM_Name("objpath")),
-                 noCook(PRM_Template(PRM_FLT, 1, PRM_Name("nc"))),
-                 noCook(PRM_Template(PRM_FLT, 1, PRM_Name("ncref"))),
-                 noCook(PRM_Template(PRM_FLT, 1, PRM_Name("ncover"))),
-                 noCook(PRM_Template(PRM_FLT, 1, PRM_Name("ncoff")))});
+                 PRM_Template(PRM_STRING, 1, PRM_Name("objpath"), {PRM_Default(0, "")}),
+                 noCook(PRM_Template(PRM_FLT, 1, PRM_Name("nc"), {PRM_Default(0)})),
+                 noCook(PRM_Template(PRM_FLT, 1, PRM_Name("ncref"), {PRM_Default(0)})),
+                 noCook(PRM_Template(PRM_FLT, 1, PRM_Name("ncover"), {PRM_Default(0)})),
+                 noCook(PRM_Template(PRM_FLT, 1, PRM_Name("ncoff"), {PRM_Default(0)}))});
 
         // Defaults that are expressions never count as held.
         addShop("t_exprdef", SHOP_SURFACE, "*",

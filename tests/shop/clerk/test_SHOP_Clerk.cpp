@@ -299,6 +299,23 @@ TEST_F(Translator, AFailingParameterFailsTheWholeBuild)
     EXPECT_EQ(build(node), "t_parms f 2 col 1 0.25 1");
 }
 
+TEST_F(Translator, TheNodeChoosesItsRangeOfShaderParameters)
+{
+    TestShopNode *node = make("plastic");
+    set(node, "Kd", {0.5});
+    set(node, "Ks", {0.25});
+    node->myFirst = 1;
+    node->myLast = 4;
+    EXPECT_EQ(build(node), "plastic");
+    node->myLast = 5;
+    EXPECT_EQ(build(node), "plastic Ks 0.25");
+    node->myLast = 50; // the terminator ends the walk
+    EXPECT_EQ(build(node), "plastic Ks 0.25");
+    node->myFirst = 6; // past the terminator: there is no string at all
+    EXPECT_EQ(build(node), "<failed:<untouched>>");
+    EXPECT_EQ(clerks().vkorvit.buildRenderData(node, 0, 12), nullptr);
+}
+
 TEST_F(Translator, DeclarationStyleParameters)
 {
     TestShopNode *node = make("plastic");

@@ -90,10 +90,6 @@ TEST_F(ShopNode, IdentityNamesAndVisibility)
 
     EXPECT_STREQ(node->getFileExtension(1), "bshop");
     EXPECT_STREQ(node->getFileExtension(0), "shop");
-    EXPECT_STREQ(node->getOpType(), "SHOP");
-    EXPECT_EQ(node->getOpTypeID(), 7);
-    EXPECT_STREQ(node->getChildType(), "SHOP");
-    EXPECT_EQ(node->getDataClass(), SHOP_SURFACE);
     EXPECT_STREQ(node->getShaderName(true), "t_surface");
     EXPECT_STREQ(node->getRenderMask(), "*");
     EXPECT_STREQ(make("t_riboglmask")->getRenderMask(), "RIB OGL");

@@ -110,6 +110,20 @@ TEST_F(ShopParms, MatrixOfAMissingNodeIsTheIdentityAtAnyPrecision)
         EXPECT_FALSE(quote);
     }
 
+    // A real transform is written row by row at the precision.
+    ASSERT_NE(mgr->createNode("t_xform", "xf"), nullptr);
+    setText(node, "objpath", "../xf");
+    UT_String matrix;
+    bool quoted = true;
+    node->evalStringParm(matrix, "objpath", 0, 0, &tmpl, quoted, "VKorvit", 3);
+    EXPECT_EQ(matrix, "0.1 1.1 2.1 3.1 4.1 5.1 6.1 7.1 8.1 9.1 10.1 11.1 12.1 13.1 14.1 15.1");
+    EXPECT_FALSE(quoted);
+    node->evalStringParm(matrix, "objpath", 0, 0, &tmpl, quoted, "VKorvit", 17);
+    EXPECT_EQ(matrix.toStdString().substr(0, 24), "0.10000000000000001 1.10");
+    node->evalStringParm(matrix, "objpath", 0, 0, &tmpl, quoted, "VKorvit", 1000);
+    EXPECT_EQ(matrix.toStdString().rfind("0.1000000000000000055511151231257827", 0), 0u);
+    setText(node, "objpath", "nowhere");
+
     // An empty value, or a template without spare data, stands as it is.
     UT_String value;
     bool quote = false;
@@ -150,35 +164,6 @@ TEST_F(ShopParms, SpareBooleanTexts)
     }
 }
 
-TEST_F(ShopParms, EmbeddedCvexShaders)
-{
-    TestShopNode *node = make("t_parms");
-    TestShopNode *cvex = make("t_cvex", nullptr, "inner");
-    make("t_surface", nullptr, "surf");
-    auto filter = spare("opfilter", "!!SHOP/CVEX!!");
-    PRM_Template tmpl(PRM_STRING_OPREF, 1, PRM_Name("objpath"), {}, nullptr, {}, filter);
-
-    setText(node, "objpath", "../inner");
-    UT_String value;
-    bool quote = false;
-    node->evalStringParm(value, "objpath", 0, 0, &tmpl, quote, "VKorvit", 12);
-    EXPECT_EQ(value, "t_cvex");
-    EXPECT_TRUE(quote);
-    EXPECT_EQ(cvex->getCallingOBJ(), nullptr);
-
-    for (const char *path : {"../surf", "../nowhere"})
-    {
-        setText(node, "objpath", path);
-        value = "x";
-        node->evalStringParm(value, "objpath", 0, 0, &tmpl, quote, "VKorvit", 12);
-        EXPECT_EQ(value, "") << path;
-    }
-    // The filter without the node-path kind is an ordinary string.
-    PRM_Template plain(PRM_STRING, 1, PRM_Name("objpath"), {}, nullptr, {}, filter);
-    node->evalStringParm(value, "objpath", 0, 0, &plain, quote, "VKorvit", 12);
-    EXPECT_EQ(value, "../nowhere");
-}
-
 TEST_F(ShopParms, DefaultsExpressionsAndOverrides)
 {
     TestShopNode *node = make("t_parms");
@@ -200,6 +185,12 @@ TEST_F(ShopParms, DefaultsExpressionsAndOverrides)
     set(node, "col", {1, 1, 1});
     EXPECT_TRUE(SHOP_Node::isParmDefaultValue(node, node->getParmPtr("col"), 0, nullptr));
 
+    // Without defaults nothing can be held.
+    std::string error;
+    ASSERT_TRUE(node->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("nodefault")), error))
+        << error;
+    EXPECT_FALSE(SHOP_Node::isParmDefaultValue(node, "nodefault", 0, nullptr));
+
     TestShopNode *exprs = make("t_exprdef");
     EXPECT_FLOAT_EQ(exprs->evalFloat("fexpr", 0, 0), 2);
     for (const char *name : {"fexpr", "iexpr", "sexpr"})
@@ -211,20 +202,6 @@ TEST_F(ShopParms, DefaultsExpressionsAndOverrides)
     UT_Options referenced;
     referenced.setOptionF("colr", 0);
     EXPECT_FALSE(SHOP_Node::isParmDefaultValue(reader, "f", 0, &referenced));
-}
-
-TEST_F(ShopParms, FindPropertiesParameter)
-{
-    TestShopNode *node = make("t_parms");
-    int id = -5;
-    int index = -5;
-    EXPECT_TRUE(node->findPropertiesParameter("col", 0, id, index));
-    EXPECT_EQ(id, node->getUniqueId());
-    EXPECT_EQ(index, node->getParmList()->getParmIndex("col"));
-    id = index = -5;
-    EXPECT_FALSE(node->findPropertiesParameter("nosuch", 0, id, index));
-    EXPECT_EQ(id, -5);
-    EXPECT_EQ(index, -5);
 }
 
 } // namespace

@@ -57,20 +57,6 @@ TEST(OperatorInfo, AutoAddAppendsAskingClerksThatTheMaskMisses)
     EXPECT_STREQ(info.getRenderMask(), "VKorvit LensA");
     info.setRenderMask("I3D");
     EXPECT_STREQ(info.getRenderMask(), "I3D LensA");
-
-    // Copies are deep: changing the copy leaves the original.
-    SHOP_OperatorInfo copy(info);
-    copy.setNumOutputs(3);
-    copy.setSkipInputEditor(true);
-    copy.setRenderMask("*");
-    EXPECT_STREQ(info.getRenderMask(), "I3D LensA");
-    SHOP_OperatorInfo assigned;
-    assigned = copy;
-    EXPECT_STREQ(assigned.getRenderMask(), "*");
-    EXPECT_EQ(assigned.getShaderType(), SHOP_LENS);
-    EXPECT_EQ(assigned.getNumOutputs(), 3);
-    EXPECT_TRUE(assigned.skipInputEditor());
-    EXPECT_EQ(assigned.getAutoAddMode(), 1);
 }
 
 TEST(OperatorInfo, ContextsOfTheCodeGenerators)
