@@ -33,6 +33,20 @@ bool shop_writesFloats(int components)
     return (components >= 1 && components <= 4) || components == 9 || components == 16;
 }
 
+// A blank and the text in double quotes, with quotes and backslashes in it escaped: a file
+// path or label holding a quote must not end the string early and corrupt the call.
+void shop_appendQuoted(UT_WorkBuffer &buffer, const char *text)
+{
+    buffer.append(" \"");
+    for (const char *c = text; *c; ++c)
+    {
+        if (*c == '"' || *c == '\\')
+            buffer.append('\\');
+        buffer.append(*c);
+    }
+    buffer.append('"');
+}
+
 bool shop_usable(SHOP_Node *node)
 {
     return node->error() < UT_ERROR_ABORT;
@@ -205,7 +219,7 @@ int SHOP_Clerk::buildRenderManParm(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_T
             bool quote = true;
             node->evalStringParm(value, name, i, now, tmpl, quote, getRenderName(), precision);
             if (quote)
-                buffer.appendSprintf(" \"%s\"", value.c_str());
+                shop_appendQuoted(buffer, value.c_str());
             else
                 buffer.append(value.c_str());
         }

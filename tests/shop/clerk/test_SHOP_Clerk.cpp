@@ -340,6 +340,10 @@ TEST_F(Translator, DeclarationStyleParameters)
     PRM_Template *ptemplates = parms->getParmTemplates();
     EXPECT_EQ(clerk.buildRenderManParm(buffer, parms, &ptemplates[8], 0, 12), 1);
     EXPECT_EQ(buffer.toStdString(), "\"s\" [ \"text\"]");
+    // Quotes and backslashes inside are escaped, so the value cannot end the string early.
+    setText(parms, "s", "say \"hi\" C:\\dir");
+    EXPECT_EQ(clerk.buildRenderManParm(buffer, parms, &ptemplates[8], 0, 12), 1);
+    EXPECT_EQ(buffer.toStdString(), "\"s\" [ \"say \\\"hi\\\" C:\\\\dir\"]");
 
     // The plain writer replaces the buffer too, and leaves it alone when it writes nothing.
     EXPECT_EQ(clerk.buildParmCommand(buffer, node, &templates[1], 0, 12), 1);
