@@ -117,7 +117,9 @@ void SHOP_Node::evalStringParm(UT_String &result, const char *name, int componen
             UT_Options options;
             options.setOptionS("rendertype", renderer ? renderer : "");
             options.setOptionI("qelo_precision", precision);
-            cvex->buildShaderString(result, now, &options, nullptr, nullptr);
+            // A failed build leaves no shader: the path itself is no shader string.
+            if (!cvex->buildShaderString(result, now, &options, nullptr, nullptr))
+                result.clear();
         }
         else
             result.clear();

@@ -1,5 +1,7 @@
 #include "../ShopTestNodes.h"
 
+#include <shop/operator/SHOP_BundleFilter.h>
+
 using namespace shoptest;
 
 namespace
@@ -205,3 +207,77 @@ TEST_F(ShopParms, DefaultsExpressionsAndOverrides)
 }
 
 } // namespace
+
+namespace
+{
+std::shared_ptr<PRM_SpareData>
+spare(std::initializer_list<std::pair<const std::string, std::string>> values)
+{
+    return std::make_shared<PRM_SpareData>(values);
+}
+
+// A shader with a CVEX function parameter and two node-list parameters, and a CVEX shader for
+// it to embed.
+void installEmbedding()
+{
+    static const bool theDone = []
+    {
+        SHOP_BundleFilter::createFilters();
+        addShop("t_cvexfn", SHOP_CVEX, "*",
+                {PRM_Template(PRM_FLT, 1, PRM_Name("gain"), {PRM_Default(1)})});
+        addShop("t_embedder", SHOP_SURFACE, "*",
+                {PRM_Template(PRM_STRING_OPREF, 1, PRM_Name("fn"), {PRM_Default(0, "")}, nullptr,
+                              {}, spare({{"opfilter", "!!SHOP/CVEX!!"}})),
+                 PRM_Template(PRM_STRING, 1, PRM_Name("lights"), {PRM_Default(0, "")}, nullptr, {},
+                              spare({{"opexpand", "on"}, {"opfilter", "!!SHOP/CVEX!!"}})),
+                 PRM_Template(PRM_STRING, 1, PRM_Name("all"), {PRM_Default(0, "")}, nullptr, {},
+                              spare({{"opexpand", "1"}, {"opfullpath", "true"}}))});
+        return true;
+    }();
+    (void)theDone;
+}
+} // namespace
+
+TEST_F(ShopParms, EmbeddedCvexShadersAndNodeLists)
+{
+    installEmbedding();
+    TestShopNode *fn = make("t_cvexfn", nullptr, "fn1");
+    make("t_cvexfn", nullptr, "fn2");
+    TestShopNode *surface = make("t_embedder", nullptr, "surf");
+    set(fn, "gain", {3.14159});
+    PRM_Template *templates = surface->getParmTemplates();
+
+    // The CVEX node's own shader string, at the precision and for the renderer of the build.
+    setText(surface, "fn", "../fn1");
+    UT_String value;
+    bool quote = false;
+    surface->evalStringParm(value, "fn", 0, 0, &templates[0], quote, "VKorvit", 3);
+    EXPECT_STREQ(value.c_str(), "t_cvexfn gain 3.14");
+    EXPECT_TRUE(quote);
+    // A renderer the CVEX node has no clerk for (its build fails), a node of another type, or
+    // no node: empty.
+    surface->evalStringParm(value, "fn", 0, 0, &templates[0], quote, "Nobody", 3);
+    EXPECT_STREQ(value.c_str(), "");
+    setText(surface, "fn", "../surf");
+    surface->evalStringParm(value, "fn", 0, 0, &templates[0], quote, "VKorvit", 3);
+    EXPECT_STREQ(value.c_str(), "");
+    setText(surface, "fn", "../nothere");
+    surface->evalStringParm(value, "fn", 0, 0, &templates[0], quote, "VKorvit", 3);
+    EXPECT_STREQ(value.c_str(), "");
+
+    // Node lists: the pattern's matches through the filter, relative or full paths.
+    setText(surface, "lights", "../fn* ../surf");
+    surface->evalStringParm(value, "lights", 0, 0, &templates[1], quote, "VKorvit", 12);
+    EXPECT_STREQ(value.c_str(), "../fn1 ../fn2");
+    EXPECT_TRUE(quote);
+    setText(surface, "all", "../* ^../fn2");
+    surface->evalStringParm(value, "all", 0, 0, &templates[2], quote, "VKorvit", 12);
+    const std::string base = mgr->getFullPath();
+    EXPECT_EQ(value.toStdString(), base + "/fn1 " + base + "/surf");
+
+    // The bundles a build asked for are kept; one no longer asked for is dropped.
+    surface->markBundleRefsAsUnused();
+    surface->evalStringParm(value, "all", 0, 0, &templates[2], quote, "VKorvit", 12);
+    surface->cleanUnusedBundleRefs();
+    EXPECT_EQ(surface->getNumBundleRefs(), 1);
+}
