@@ -8,10 +8,11 @@ namespace
 {
 // Looked up by the name each filter gives: the name is a virtual, not yet available while the
 // base constructor runs.
+// Never destroyed: filters owned by other libraries may leave at exit after it would.
 std::vector<OP_BundleFilter *> &op_filters()
 {
-    static std::vector<OP_BundleFilter *> theFilters;
-    return theFilters;
+    static auto *theFilters = new std::vector<OP_BundleFilter *>;
+    return *theFilters;
 }
 } // namespace
 

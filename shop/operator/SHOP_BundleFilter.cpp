@@ -13,8 +13,9 @@ bool SHOP_BundleFilter::isNodeValid(const OP_Bundle *, const OP_Node *node) cons
 
 void SHOP_BundleFilter::createFilters()
 {
-    static std::vector<std::unique_ptr<SHOP_BundleFilter>> theFilters;
-    if (!theFilters.empty())
+    // Made once and kept for the process, like every filter a scene may name.
+    static auto *theFilters = new std::vector<std::unique_ptr<SHOP_BundleFilter>>;
+    if (!theFilters->empty())
         return;
     const struct
     {
@@ -35,5 +36,5 @@ void SHOP_BundleFilter::createFilters()
         {"!!SHOP/CVEX!!", "SHOP: CVEX", SHOP_CVEX},
     };
     for (const auto &row : theTable)
-        theFilters.push_back(std::make_unique<SHOP_BundleFilter>(row.name, row.label, row.type));
+        theFilters->push_back(std::make_unique<SHOP_BundleFilter>(row.name, row.label, row.type));
 }
