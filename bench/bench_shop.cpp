@@ -1,6 +1,6 @@
 // Shader string generation: the generic translator on a node with 50 non-default parameters,
-// next to its baseline in the same run, the bare formatting of the same 50 names and values
-// with snprintf into one string.
+// next to its floor in the same run, formatting the same 50 names and values into one string
+// with std::to_chars (and, for reference, with snprintf).
 
 #include <shop/clerk/SHOP_Clerk.h>
 #include <shop/node/SHOP_Node.h>
@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -106,7 +107,7 @@ bench_Scene &scene()
     return theScene;
 }
 
-void BM_BaselineFormatting(benchmark::State &state)
+void BM_SnprintfFormatting(benchmark::State &state)
 {
     std::vector<std::string> names;
     for (int i = 0; i < theParmCount; ++i)
@@ -129,7 +130,35 @@ void BM_BaselineFormatting(benchmark::State &state)
         benchmark::DoNotOptimize(text);
     }
 }
-BENCHMARK(BM_BaselineFormatting);
+BENCHMARK(BM_SnprintfFormatting);
+
+void BM_FloorToChars(benchmark::State &state)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < theParmCount; ++i)
+        names.push_back(bench_name(i));
+    for (auto _ : state)
+    {
+        std::string text = "benchsurface";
+        char number[64];
+        for (int i = 0; i < theParmCount; ++i)
+        {
+            text += ' ';
+            text += names[i];
+            for (int c = 0; c < bench_size(i); ++c)
+            {
+                number[0] = ' ';
+                auto end = std::to_chars(number + 1, number + sizeof(number),
+                                         static_cast<double>(bench_value(i, c)),
+                                         std::chars_format::general, 12)
+                               .ptr;
+                text.append(number, end);
+            }
+        }
+        benchmark::DoNotOptimize(text);
+    }
+}
+BENCHMARK(BM_FloorToChars);
 
 void BM_BuildShaderString(benchmark::State &state)
 {

@@ -1,6 +1,8 @@
 #include <UT/UT_WorkBuffer.h>
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -110,4 +112,24 @@ std::string UT_WorkBuffer::protect(const char *text)
 void UT_WorkBuffer::protectedStrcat(const char *text)
 {
     myData += protect(text);
+}
+
+void UT_WorkBuffer::appendNumber(double value, int precision)
+{
+    // No double has more significant digits than this, so a larger precision writes the same
+    // text; the work area below is sized for it.
+    constexpr int theMaxDigits = 800;
+    if (precision < 0)
+        precision = 6;
+    if (precision > theMaxDigits)
+        precision = theMaxDigits;
+    if (!std::isfinite(value))
+    {
+        appendSprintf("%.*g", precision, value);
+        return;
+    }
+    char text[theMaxDigits + 64];
+    const std::to_chars_result end =
+        std::to_chars(text, text + sizeof(text), value, std::chars_format::general, precision);
+    myData.append(text, end.ptr);
 }

@@ -28,6 +28,10 @@ public:
     void sprintf(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
     void vappendSprintf(const char *fmt, va_list args);
 
+    /// Appends `value` exactly as "%.*g" writes it with `precision`, several times faster and
+    /// with no limit on the precision (a negative one means 6, as for printf).
+    void appendNumber(double value, int precision);
+
     /// Appends `text` so that the command tokenizer reads it back as exactly one word equal to
     /// `text`, whatever it holds (blanks, quotes, backslashes, backquotes, newlines, nothing).
     void protectedStrcat(const char *text);

@@ -19,15 +19,6 @@ namespace
 {
 constexpr int theDefaultPrecision = 12;
 
-// No double has more significant digits than this, so a larger precision writes the same text;
-// clamping keeps an absurd precision from asking the formatter for a huge work area.
-constexpr int theMaxPrecision = 800;
-
-int shop_digits(int precision)
-{
-    return precision > theMaxPrecision ? theMaxPrecision : precision;
-}
-
 bool shop_writesFloats(int components)
 {
     return (components >= 1 && components <= 4) || components == 9 || components == 16;
@@ -165,8 +156,10 @@ int SHOP_Clerk::buildParmCommand(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_Tem
         {
             buffer.strcpy(name);
             for (int i = 0; i < components; ++i)
-                buffer.appendSprintf(" %.*g", shop_digits(precision),
-                                     static_cast<double>(node->evalFloat(name, i, now)));
+            {
+                buffer.append(' ');
+                buffer.appendNumber(node->evalFloat(name, i, now), precision);
+            }
             // A 2-vector goes out as three numbers, as renderers read them.
             if (components == 2)
                 buffer.append(" 0");
@@ -211,8 +204,10 @@ int SHOP_Clerk::buildRenderManParm(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_T
         if (basic == PRM_BASIC_ORDINAL)
             buffer.appendSprintf(" %d", node->evalInt(name, i, now));
         else if (basic == PRM_BASIC_FLOAT)
-            buffer.appendSprintf(" %.*g", shop_digits(precision),
-                                 static_cast<double>(node->evalFloat(name, i, now)));
+        {
+            buffer.append(' ');
+            buffer.appendNumber(node->evalFloat(name, i, now), precision);
+        }
         else
         {
             UT_String value;

@@ -24,10 +24,6 @@ bool shop_spareBool(const PRM_SpareData *spare, const char *key)
            std::atoi(value) != 0;
 }
 
-// No double has more significant digits than this, so a larger precision writes the same text;
-// clamping keeps an absurd precision from asking the formatter for a huge work area.
-constexpr int theMaxPrecision = 800;
-
 void shop_evaluate(OP_Node &node, const char *name, int component, float now, int &result)
 {
     result = node.evalInt(name, component, now);
@@ -143,10 +139,13 @@ void SHOP_Node::evalStringParm(UT_String &result, const char *name, int componen
         OP_Context context(now);
         if (!object || !object->getWorldTransform(matrix, context))
             matrix.identity();
-        const int digits = precision > theMaxPrecision ? theMaxPrecision : precision;
         UT_WorkBuffer text;
         for (int i = 0; i < 16; ++i)
-            text.appendSprintf(i ? " %.*g" : "%.*g", digits, matrix.data()[i]);
+        {
+            if (i)
+                text.append(' ');
+            text.appendNumber(matrix.data()[i], precision);
+        }
         result = text.toStdString();
     }
 }

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -168,4 +172,32 @@ TEST(UT_WorkBuffer, RandomTextRoundTripsAlongsideOtherWords)
         EXPECT_EQ(splitProtected(line, expanded), texts) << line;
         EXPECT_FALSE(expanded) << line;
     }
+}
+
+TEST(UT_WorkBuffer, AppendNumberWritesWhatPrintfWrites)
+{
+    std::mt19937 random(7);
+    const int precisions[] = {-5, 0, 1, 3, 6, 12, 17, 40, 800, 1000, 100000};
+    std::vector<double> values = {0.0,     -0.0,    0.1, 1.0 / 3.0, 1e300,     -1e-300, 5e-324,
+                                  3.14159, 1234567, 0.5, INFINITY,  -INFINITY, NAN};
+    for (int i = 0; i < 2000; ++i)
+    {
+        uint64_t bits = (static_cast<uint64_t>(random()) << 32) | random();
+        double d;
+        std::memcpy(&d, &bits, sizeof(d));
+        values.push_back(d);
+        values.push_back(static_cast<float>(random()) / 977.0f);
+    }
+    for (double value : values)
+        for (int precision : precisions)
+        {
+            // printf itself gives the same text for any precision past 800 digits.
+            const int printed = precision > 800 ? 800 : precision;
+            std::vector<char> expected(printed + 64);
+            std::snprintf(expected.data(), expected.size(), "%.*g", printed, value);
+            UT_WorkBuffer buffer("x");
+            buffer.appendNumber(value, precision);
+            ASSERT_EQ(buffer.toStdString(), std::string("x") + expected.data())
+                << "precision " << precision;
+        }
 }
