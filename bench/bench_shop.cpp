@@ -107,7 +107,9 @@ bench_Scene &scene()
     return theScene;
 }
 
-void BM_SnprintfFormatting(benchmark::State &state)
+// The names and values of the shader string, each number written by `format` after a blank.
+template <typename Format>
+void bench_formatAll(benchmark::State &state, Format format)
 {
     std::vector<std::string> names;
     for (int i = 0; i < theParmCount; ++i)
@@ -115,48 +117,42 @@ void BM_SnprintfFormatting(benchmark::State &state)
     for (auto _ : state)
     {
         std::string text = "benchsurface";
-        char number[64];
         for (int i = 0; i < theParmCount; ++i)
         {
             text += ' ';
             text += names[i];
             for (int c = 0; c < bench_size(i); ++c)
             {
-                std::snprintf(number, sizeof(number), " %.*g", 12,
-                              static_cast<double>(bench_value(i, c)));
-                text += number;
+                text += ' ';
+                format(text, static_cast<double>(bench_value(i, c)));
             }
         }
         benchmark::DoNotOptimize(text);
     }
 }
+
+void BM_SnprintfFormatting(benchmark::State &state)
+{
+    bench_formatAll(state,
+                    [](std::string &text, double value)
+                    {
+                        char number[64];
+                        std::snprintf(number, sizeof(number), "%.*g", 12, value);
+                        text += number;
+                    });
+}
 BENCHMARK(BM_SnprintfFormatting);
 
 void BM_FloorToChars(benchmark::State &state)
 {
-    std::vector<std::string> names;
-    for (int i = 0; i < theParmCount; ++i)
-        names.push_back(bench_name(i));
-    for (auto _ : state)
-    {
-        std::string text = "benchsurface";
-        char number[64];
-        for (int i = 0; i < theParmCount; ++i)
-        {
-            text += ' ';
-            text += names[i];
-            for (int c = 0; c < bench_size(i); ++c)
-            {
-                number[0] = ' ';
-                auto end = std::to_chars(number + 1, number + sizeof(number),
-                                         static_cast<double>(bench_value(i, c)),
-                                         std::chars_format::general, 12)
-                               .ptr;
-                text.append(number, end);
-            }
-        }
-        benchmark::DoNotOptimize(text);
-    }
+    bench_formatAll(state,
+                    [](std::string &text, double value)
+                    {
+                        char number[64];
+                        const auto end = std::to_chars(number, number + sizeof(number), value,
+                                                       std::chars_format::general, 12);
+                        text.append(number, end.ptr);
+                    });
 }
 BENCHMARK(BM_FloorToChars);
 
