@@ -6,13 +6,18 @@
 #include <OP/OP_Director.h>
 #include <SOP/SOP_Node.h>
 
+#include <iostream>
+
 void HostSetup::install()
 {
     OP_Director *director = OPgetDirector();
     OP_OperatorTable *root = director->getOperatorTable(OP_Director::theRootTableName);
     OBJ_Node::buildOperatorTable(*director->getOperatorTable(OBJ_Node::theTableName), *root);
     SOP_Node::buildOperatorTable(*director->getOperatorTable(SOP_Node::theTableName));
-    SHOP_Node::buildShaderTable(*director->getOperatorTable(SHOP_Node::theOpTypeName));
+    OP_OperatorTable *shaders = director->getOperatorTable(SHOP_Node::theOpTypeName);
+    SHOP_Node::buildShaderTable(*shaders);
+    // Shaders defined as assets, from the assets/ folders of the search path.
+    shaders->loadScriptOperators(std::cerr);
     root->addOperator(SHOP_Node::getManagementOperator());
 
     director->getRoot()->createNode("objnet", "obj");

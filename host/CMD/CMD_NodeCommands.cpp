@@ -5,6 +5,7 @@
 #include <OP/OP_Director.h>
 #include <PRM/PRM_Parm.h>
 #include <UT/UT_String.h>
+#include <UT/UT_WorkBuffer.h>
 
 #include <cmath>
 #include <cstdio>
@@ -359,6 +360,20 @@ void cmd_errors(CMD_Args &args)
         args.out() << cmd_severityName(error.getSeverity()) << ": " << error.getText() << "\n";
 }
 
+void cmd_info(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 1))
+        return;
+    OP_Node *node = cmd_findNode(args, args(1));
+    if (!node)
+        return;
+    OP_Context context(CMDgetManager()->getTime());
+    node->cook(context);
+    UT_WorkBuffer text;
+    node->getNodeSpecificInfoText(context, 1, text);
+    args.out() << text.toStdString() << "\n";
+}
+
 void cmd_echo(CMD_Args &args)
 {
     for (int i = 1; i < args.argc(); ++i)
@@ -418,6 +433,7 @@ void CMD_NodeCommands::install(CMD_Manager &m)
     m.installCommand("spare", "", cmd_spare, true, "spare PATH NAME TYPE SIZE [DEFAULT...]");
     m.installCommand("eval", "", cmd_eval, true, "eval PATH PARM [COMPONENT]");
     m.installCommand("errors", "", cmd_errors, true, "errors PATH");
+    m.installCommand("info", "", cmd_info, true, "info PATH");
     m.installCommand("echo", "", cmd_echo, true, "echo WORDS...");
     m.installCommand("source", "", cmd_source, true, "source FILE");
     m.installCommand("types", "", cmd_types, true, "types");

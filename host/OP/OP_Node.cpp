@@ -7,6 +7,7 @@
 #include <OP/OP_Network.h>
 #include <OP/OP_Operator.h>
 #include <OP/OP_Path.h>
+#include <UT/UT_WorkBuffer.h>
 
 #include <algorithm>
 #include <atomic>
@@ -314,9 +315,9 @@ OP_Bundle *OP_Node::getParmBundle(const char *parm, int component, const UT_Stri
             ref.used = true;
             return ref.bundle.get();
         }
-    myBundleRefs.push_back(
-        {name, component, std::make_unique<OP_Bundle>(pattern.toStdString(), base, filterName),
-         true});
+    myBundleRefs.push_back({name, component,
+                            std::make_unique<OP_Bundle>(pattern.toStdString(), base, filterName),
+                            true});
     return myBundleRefs.back().bundle.get();
 }
 
@@ -534,4 +535,41 @@ bool OP_Node::getParameterOrPropertyByChannel(const char *channel, float, OP_Nod
     node = this;
     parm = found;
     return true;
+}
+
+namespace
+{
+const char *op_severityName(UT_ErrorSeverity severity)
+{
+    switch (severity)
+    {
+    case UT_ERROR_FATAL:
+        return "Fatal";
+    case UT_ERROR_ABORT:
+        return "Error";
+    case UT_ERROR_WARNING:
+        return "Warning";
+    default:
+        return "Message";
+    }
+}
+} // namespace
+
+void OP_Node::getNodeSpecificInfoText(OP_Context &, int, UT_WorkBuffer &text)
+{
+    text.append("Node: ");
+    text.append(getFullPath());
+    text.append("\nType: ");
+    const OP_Operator *op = getOperator();
+    text.append(op ? op->getName() : std::string());
+    text.append(" (");
+    text.append(op ? op->getLabel() : std::string());
+    text.append(")");
+    for (const UT_Error &error : myErrors.getErrors())
+    {
+        text.append('\n');
+        text.append(op_severityName(error.getSeverity()));
+        text.append(": ");
+        text.append(error.getText());
+    }
 }

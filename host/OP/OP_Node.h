@@ -17,6 +17,7 @@ class OP_Bundle;
 class OP_Network;
 class OP_Operator;
 class UT_DMatrix4;
+class UT_WorkBuffer;
 class VOP_CodeGenerator;
 class OBJ_Node;
 class SOP_Node;
@@ -146,6 +147,9 @@ public:
                                                  PRM_Parm *&parm, int &component,
                                                  PRM_ParmList *obsolete);
 
+    /// Describes the node for users: its path, type, and errors after a cook.
+    virtual void getNodeSpecificInfoText(OP_Context &context, int verbose, UT_WorkBuffer &text);
+
     // Cooked data and files ----------------------------------------------------------------------
     /// The kind of data a cook produces (0: none).
     virtual int getCookedDataType() const { return 0; }
@@ -194,6 +198,9 @@ public:
 
 protected:
     OP_Node(OP_Network *parent, const char *name, OP_Operator *op);
+
+    /// Told when the node's parameter templates were replaced (its operator read them again).
+    virtual void changeParmTemplate(PRM_Template *) {}
 
     /// Told after the node was moved into another network.
     virtual void parentChanged(OP_Network *) {}

@@ -1,6 +1,9 @@
 #include <OP/OP_Operator.h>
 
+#include <UT/UT_InfoTree.h>
+
 #include <cstring>
+#include <string>
 
 OP_Operator::OP_Operator(const char *name, const char *label, OP_Constructor constructor,
                          const PRM_Template *templates, unsigned minInputs, unsigned maxInputs,
@@ -45,4 +48,22 @@ void OP_Operator::setObsoleteTemplates(const PRM_Template *templates)
         myObsolete.push_back(*t);
     if (!myObsolete.empty())
         myObsolete.emplace_back();
+}
+
+void OP_Operator::setParmTemplates(const PRM_Template *templates)
+{
+    myTemplates.clear();
+    for (const PRM_Template *t = templates; t && !t->isTerminator(); ++t)
+        myTemplates.push_back(*t);
+    myTemplates.emplace_back();
+}
+
+void OP_Operator::fillInfoTree(UT_InfoTree &tree) const
+{
+    tree.addProperties("Name", myName.c_str());
+    tree.addProperties("Label", myLabel.c_str());
+    const std::string inputs = std::to_string(myMinInputs) + "-" + std::to_string(myMaxInputs);
+    tree.addProperties("Inputs", inputs.c_str());
+    tree.addProperties("Outputs", std::to_string(maxOutputs()).c_str());
+    tree.addProperties("Icon", myIcon.c_str());
 }

@@ -11,6 +11,7 @@ class OP_Node;
 class OP_Operator;
 class OP_OperatorTable;
 class OP_SpecificData;
+class UT_InfoTree;
 
 /// Makes a node of an operator type inside a network.
 using OP_Constructor = OP_Node *(*)(OP_Network *parent, const char *name, OP_Operator *op);
@@ -48,6 +49,13 @@ public:
     PRM_Template *getParmTemplates() { return myTemplates.data(); }
     const PRM_Template *getParmTemplates() const { return myTemplates.data(); }
     int getNumParmTemplates() const { return static_cast<int>(myTemplates.size()) - 1; }
+    /// Replaces the templates (a terminated array); for operators whose parameters are read
+    /// after they are made, before any node of theirs exists.
+    void setParmTemplates(const PRM_Template *templates);
+
+    /// Adds the operator's general description (name, label, inputs, outputs, icon) to an
+    /// information tree as "name: value" rows.
+    virtual void fillInfoTree(UT_InfoTree &tree) const;
 
     unsigned minInputs() const { return myMinInputs; }
     unsigned maxInputs() const { return myMaxInputs; }

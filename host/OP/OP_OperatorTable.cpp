@@ -1,6 +1,12 @@
 #include <OP/OP_OperatorTable.h>
 
+#include <OP/OP_OTLLibrary.h>
+#include <OP/OP_ScriptOperator.h>
+#include <PI/DS_Stream.h>
+#include <UT/UT_PathSearch.h>
+
 #include <algorithm>
+#include <filesystem>
 
 bool OP_OperatorTable::addOperator(OP_Operator *op)
 {
@@ -23,8 +29,95 @@ std::vector<OP_Operator *> OP_OperatorTable::getOperators() const
     std::vector<OP_Operator *> ops;
     for (const auto &[name, op] : myOperators)
         ops.push_back(op.get());
-    std::stable_sort(ops.begin(), ops.end(), [](const OP_Operator *a, const OP_Operator *b) {
-        return a->compareOperator(b, 0) < 0;
-    });
+    std::stable_sort(ops.begin(), ops.end(),
+                     [](const OP_Operator *a, const OP_Operator *b)
+                     { return a->compareOperator(b, 0) < 0; });
     return ops;
+}
+
+void OP_OperatorTable::addScriptIndexFile(const char *directory, const char *indexName,
+                                          const char *nodeClass, const char *opType, int a, int b,
+                                          bool subnet, bool c)
+{
+    myScriptIndexFiles.push_back({directory ? directory : "", indexName ? indexName : "",
+                                  nodeClass ? nodeClass : "", opType ? opType : "", a, b, subnet,
+                                  c});
+}
+
+namespace
+{
+// The asset files of one folder by name, so that the order (and with it which of two operators
+// of one name wins) does not depend on the file system.
+std::vector<std::string> op_assetFiles(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    {
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (name.size() > 6 && name[0] != '.' && name.ends_with(".asset") &&
+            it->is_regular_file(typeError))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    for (std::string &name : names)
+        name = folder + "/" + name;
+    return names;
+}
+} // namespace
+
+int OP_OperatorTable::loadScriptOperators(std::ostream &err)
+{
+    if (!myScriptCreator)
+        return 0;
+    int added = 0;
+    for (const std::string &dir : UT_PathSearch::getInstance()->getDirectories())
+    {
+        for (const std::string &path : op_assetFiles(dir + "/assets"))
+        {
+            OP_OTLLibrary library;
+            std::string error;
+            if (!library.load(path, error))
+            {
+                err << "Error: " << error << "\n";
+                continue;
+            }
+            for (const OP_OTLDefinition &def : library.getDefinitions())
+            {
+                const bool taken = std::any_of(myScriptIndexFiles.begin(), myScriptIndexFiles.end(),
+                                               [&](const ScriptIndex &index) {
+                                                   return index.opType == def.getOpType() &&
+                                                          index.subnet == def.getIsSubnet();
+                                               });
+                if (!taken)
+                    continue;
+                OP_ScriptOperator *op = myScriptCreator(def);
+                if (!op)
+                    continue;
+                std::string script;
+                if (def.getIndexFile().readSection("DialogScript", script))
+                {
+                    DS_Stream stream(std::move(script), def.getAssetPath(), def.getName());
+                    if (!op->loadParmTemplates(stream))
+                    {
+                        err << "Error: " << stream.getErrorText() << "\n";
+                        delete op;
+                        continue;
+                    }
+                }
+                if (myOperators.count(op->getName()))
+                {
+                    err << "Warning: " << def.getAssetPath() << ": " << def.getName()
+                        << ": an operator named " << op->getName() << " exists already\n";
+                    delete op;
+                    continue;
+                }
+                if (addOperator(op))
+                    ++added;
+            }
+        }
+    }
+    return added;
 }

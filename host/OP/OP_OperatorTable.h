@@ -2,12 +2,20 @@
 
 #include <OP/OP_Operator.h>
 
+#include <ostream>
+
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 /// The node types of one context, owned by the table and kept in name order.
+class OP_OTLDefinition;
+class OP_ScriptOperator;
+
+/// Makes the operator of an asset definition, or null when the definition makes none.
+using OP_ScriptCreator = OP_ScriptOperator *(*)(const OP_OTLDefinition &definition);
+
 class OP_OperatorTable
 {
 public:
@@ -27,8 +35,32 @@ public:
     void setDefaultType(const char *name) { myDefaultType = name ? name : ""; }
     const std::string &getDefaultType() const { return myDefaultType; }
 
+    /// The function that makes operators from asset definitions.
+    void setScriptCreator(OP_ScriptCreator creator) { myScriptCreator = creator; }
+    OP_ScriptCreator getScriptCreator() const { return myScriptCreator; }
+    /// Declares that the table takes the asset definitions whose type text is `opType` and
+    /// whose subnet mark equals `subnet`; `indexName` names the index in messages. The other
+    /// arguments are kept for the record.
+    void addScriptIndexFile(const char *directory, const char *indexName, const char *nodeClass,
+                            const char *opType, int a, int b, bool subnet, bool c);
+    struct ScriptIndex
+    {
+        std::string directory, indexName, nodeClass, opType;
+        int a, b;
+        bool subnet, c;
+    };
+    const std::vector<ScriptIndex> &getScriptIndexFiles() const { return myScriptIndexFiles; }
+    /// Reads every asset file ("*.asset" in the "assets" folder of each search-path folder, in
+    /// path order and by name) and, for each definition an index of this table takes, asks the
+    /// script creator for an operator, reads its dialog script and adds it. A malformed asset
+    /// file or dialog script is reported on `err` ("Error: <file>: <definition>: line <n>:
+    /// <what>") and makes no operator. Returns the number of operators added.
+    int loadScriptOperators(std::ostream &err);
+
 private:
     std::string myName;
+    OP_ScriptCreator myScriptCreator = nullptr;
+    std::vector<ScriptIndex> myScriptIndexFiles;
     std::string myDefaultType;
     std::map<std::string, std::unique_ptr<OP_Operator>> myOperators;
 };

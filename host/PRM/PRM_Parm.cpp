@@ -1,6 +1,7 @@
 #include <PRM/PRM_Parm.h>
 
 #include <EV/EV_Expression.h>
+#include <PRM/PRM_DialogScripts.h>
 #include <PRM/PRM_ParmOwner.h>
 #include <UT/UT_String.h>
 
@@ -46,6 +47,23 @@ std::string prm_floatText(float v)
     char text[32];
     auto [end, ec] = std::to_chars(text, text + sizeof(text), v);
     return ec == std::errc() ? std::string(text, end) : std::string();
+}
+
+// The text a string parameter starts with: a default meaning a dialog script stands for that
+// script's text, looked up by its number.
+std::string prm_defaultText(const PRM_Default *def)
+{
+    if (!def)
+        return {};
+    if (def->getStringMeaning() == PRM_DEFAULT_DIALOG_SCRIPT)
+    {
+        const double index = def->getFloat();
+        if (!(index >= 0 && index <= INT32_MAX))
+            return {};
+        const char *script = PRMlookupDialogScript(static_cast<int>(index));
+        return script ? script : "";
+    }
+    return def->getString() ? def->getString() : "";
 }
 
 bool prm_defaultIsExpression(PRM_BasicType type, const PRM_Default &def)
@@ -94,7 +112,7 @@ void PRM_Parm::setDefault(int component)
         // A broken default expression is kept as its text so that nothing is lost.
     }
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
-        c.str = def->getString() ? def->getString() : "";
+        c.str = prm_defaultText(def);
     else if (myTemplate->getBasicType() == PRM_BASIC_FLOAT)
         c.num = static_cast<float>(def->getFloat());
     else
@@ -309,7 +327,7 @@ bool PRM_Parm::isFactoryDefault(int component) const
     switch (myTemplate->getBasicType())
     {
     case PRM_BASIC_STRING:
-        return c.str == (def && def->getString() ? def->getString() : "");
+        return c.str == prm_defaultText(def);
     case PRM_BASIC_FLOAT:
         return static_cast<float>(c.num) == static_cast<float>(def ? def->getFloat() : 0.0);
     default:

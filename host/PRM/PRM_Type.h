@@ -30,6 +30,9 @@ enum PRM_TypeFlag : unsigned
     PRM_TYPE_TERMINATOR = 1u << 31,
 };
 
+/// The bits that make a float parameter a direction or position in space.
+inline constexpr unsigned PRM_TYPE_POLAR_MASK = PRM_TYPE_VECTOR | PRM_TYPE_POLAR;
+
 /// Further kinds of string parameters.
 enum PRM_TypeExtended
 {

@@ -187,6 +187,10 @@ public:
     void destroyCache();
     int getClerkCacheSize() const { return static_cast<int>(myClerkCache.size()); }
 
+    /// The parameters that older versions of shaders of a type had (terminated), for reading
+    /// old files; null for types that have none.
+    static const PRM_Template *getObsolete(SHOP_TYPE type);
+
     /// The local variables of shader operators: $OBJ and $SOP, the paths of the calling nodes.
     static const CH_LocalVariable *getVariables();
 
@@ -194,6 +198,9 @@ protected:
     SHOP_Node(OP_Network *parent, const char *name, OP_Operator *op, SHOP_TYPE type);
 
     void setShaderType(SHOP_TYPE type);
+    void setRenderMask(const char *mask) { myRenderMask.harden(mask); }
+    /// Empties the clerk cache: what clerks kept was built from the old templates.
+    void changeParmTemplate(PRM_Template *tmpl) override;
     /// Replaces `value`, a node pattern, by the list of the nodes it selects.
     void resolveParmBundle(const char *name, int component, UT_String &value, OP_Network *creator,
                            const char *filter, bool fullPath);

@@ -1,0 +1,9 @@
+#pragma once
+
+/// The host's enumeration of built-in dialog scripts: a command parameter whose default names
+/// one by number (meaning PRM_DEFAULT_DIALOG_SCRIPT) starts with that script's text.
+
+/// The text of dialog script `index`, or null when there is none.
+const char *PRMlookupDialogScript(int index);
+/// Adds a dialog script to the enumeration; returns its index.
+int PRMaddDialogScript(const char *text);
