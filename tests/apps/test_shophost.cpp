@@ -179,3 +179,21 @@ TEST(Shophost, BoundsOfProceduralsFromParametersOrGeometry)
     EXPECT_EQ(run.out, "-1 -2 -3 1 2 3\n-1 -2 -3 1 2 3\n");
     EXPECT_EQ(run.err, "Error: No bounds for /shop/fromsop from RIB (stdin:14)\n");
 }
+
+TEST(Shophost, ShippedPlasticForBothRenderers)
+{
+    HostRun run = shophost("", "cd /shop\n"
+                               "add plastic red\n"
+                               "shader red\n"
+                               "set red Kd 0.5\n"
+                               "set red Cs 1 0 0\n"
+                               "set red uv 0.25 0.75\n"
+                               "set red enable 1\n"
+                               "shader red\n"
+                               "shader red -r RIB\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "plastic\n"
+                       "plastic Kd 0.5 Cs 1 0 0 uv 0.25 0.75 0 enable 1\n"
+                       "Surface \"plastic\" \"float Kd\" [ 0.5] \"color Cs\" [ 1 0 0] "
+                       "\"float[2] uv\" [ 0.25 0.75] \"float enable\" [ 1]\n");
+}
