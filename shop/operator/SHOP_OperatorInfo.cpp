@@ -48,18 +48,9 @@ void SHOP_OperatorInfo::applyAutoAdd()
     }
 }
 
-int SHOP_OperatorInfo::getVexContextType() const
+int SHOP_OperatorInfo::vexContextOf(SHOP_TYPE type)
 {
-    bool vex = false;
-    for (const SHOP_Clerk *clerk : SHOP_ClerkRegistry::getClerkList(myShaderType))
-        if (clerk->getIsVexClerk() && maskMatches(clerk->getRenderName(), getRenderMask()))
-        {
-            vex = true;
-            break;
-        }
-    if (!vex)
-        return 0;
-    switch (myShaderType)
+    switch (type)
     {
     case SHOP_SURFACE:
         return 1;
@@ -80,6 +71,14 @@ int SHOP_OperatorInfo::getVexContextType() const
     default:
         return 0;
     }
+}
+
+int SHOP_OperatorInfo::getVexContextType() const
+{
+    for (const SHOP_Clerk *clerk : SHOP_ClerkRegistry::getClerkList(myShaderType))
+        if (clerk->getIsVexClerk() && maskMatches(clerk->getRenderName(), getRenderMask()))
+            return vexContextOf(myShaderType);
+    return 0;
 }
 
 int SHOP_OperatorInfo::getRslContextType() const

@@ -41,6 +41,10 @@ public:
     /// Writes the "rendermask" line of a dialog script; the mask reads back as one token.
     virtual void saveToDialogScript(std::ostream &os) const;
 
+    /// The VEX context of a shader type (surface 1, displacement 2, ...), or 0 for a type that
+    /// no VEX context runs.
+    static int vexContextOf(SHOP_TYPE type);
+
     /// Whether a renderer name matches a render mask.
     static bool maskMatches(const char *renderer, const char *mask);
 

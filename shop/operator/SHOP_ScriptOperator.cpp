@@ -13,32 +13,6 @@
 
 namespace
 {
-// The VEX context of a shader type, from the type alone.
-int shop_vexContext(SHOP_TYPE type)
-{
-    switch (type)
-    {
-    case SHOP_SURFACE:
-        return 1;
-    case SHOP_DISPLACEMENT:
-        return 2;
-    case SHOP_LIGHT:
-        return 4;
-    case SHOP_LIGHT_SHADOW:
-        return 8;
-    case SHOP_ATMOSPHERE:
-        return 16;
-    case SHOP_PHOTON:
-        return 32;
-    case SHOP_IMAGE3D:
-        return 0x10000;
-    case SHOP_CVEX:
-        return 0x20000;
-    default:
-        return -1;
-    }
-}
-
 // An output node's number of shader-type slots: what a material reports as its outputs.
 constexpr unsigned theMaterialOutputs = 24;
 } // namespace
@@ -52,7 +26,8 @@ OP_ScriptOperator *SHOP_ScriptOperator::createScriptOperator(const OP_OTLDefinit
                                        definition.getName().c_str(), definition.getLabel().c_str(),
                                        SHOP_ScriptNode::myConstructor, type);
     op->setIconName(SHOP_Node::getIconName(type));
-    if (const int context = shop_vexContext(type); context >= 0)
+    // From the type alone: which clerks serve it is not known yet.
+    if (const int context = SHOP_OperatorInfo::vexContextOf(type))
         op->setVexContext(context);
     return op;
 }
