@@ -66,16 +66,24 @@ SHOP_Node::SHOP_Node(OP_Network *parent, const char *name, OP_Operator *op, SHOP
 
 // Children are destroyed by the network base, after this node has stopped being a shader node,
 // so they can no longer reach the networks above: what lies inside leaves with this node.
+// The children are destroyed after this node stops being a shader node, so they cannot reach
+// the networks above; the node takes its whole contents out of them here.
 SHOP_Node::~SHOP_Node()
 {
-    if (SHOP_Node *shop = shopParent(getParent()))
-        for (int t = 0; t < SHOP_MAX_TYPES; ++t)
-        {
-            const int count = myContainedTypes[t] + (t == myShaderType ? 1 : 0);
-            if (count != 0)
-                shop->bumpContainedType(static_cast<SHOP_TYPE>(t), -count);
-        }
+    bumpEnclosing(shopParent(getParent()), -1);
     destroyCache();
+}
+
+void SHOP_Node::bumpEnclosing(SHOP_Node *network, int sign)
+{
+    if (!network)
+        return;
+    for (int t = 0; t < SHOP_MAX_TYPES; ++t)
+    {
+        const int count = myContainedTypes[t] + (t == myShaderType ? 1 : 0);
+        if (count != 0)
+            network->bumpContainedType(static_cast<SHOP_TYPE>(t), sign * count);
+    }
 }
 
 SHOP_Node *SHOP_Node::shopParent(OP_Network *network)
@@ -181,18 +189,8 @@ void SHOP_Node::setShaderType(SHOP_TYPE type)
 // into the new ones.
 void SHOP_Node::parentChanged(OP_Network *oldParent)
 {
-    SHOP_Node *from = shopParent(oldParent);
-    SHOP_Node *to = shopParent(getParent());
-    for (int t = 0; t < SHOP_MAX_TYPES; ++t)
-    {
-        const int count = myContainedTypes[t] + (t == myShaderType ? 1 : 0);
-        if (count == 0)
-            continue;
-        if (from)
-            from->bumpContainedType(static_cast<SHOP_TYPE>(t), -count);
-        if (to)
-            to->bumpContainedType(static_cast<SHOP_TYPE>(t), count);
-    }
+    bumpEnclosing(shopParent(oldParent), -1);
+    bumpEnclosing(shopParent(getParent()), 1);
 }
 
 // Inputs, outputs and names ---------------------------------------------------------------------

@@ -219,6 +219,8 @@ private:
     bool evalOverridden(const char *name, int component, float now, T &result,
                         const UT_Options *overrides, bool markCooking);
     static SHOP_Node *shopParent(OP_Network *network);
+    /// Adds (sign 1) or removes (-1) this node and everything below it to a network's counts.
+    void bumpEnclosing(SHOP_Node *network, int sign);
 
     int myContainedTypes[SHOP_MAX_TYPES] = {};
     UT_String myRenderMask;
