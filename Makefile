@@ -1,7 +1,7 @@
 # The two commands a new user types: `make demo` and `make test`.
 # Both install the Debian packages that are missing first (as root), then configure and build.
 
-PACKAGES := cmake ninja-build g++ python3 libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES := cmake ninja-build g++ python3 libpython3.11-dev libgtest-dev libgmock-dev libbenchmark-dev
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
