@@ -120,6 +120,9 @@ public:
                                    const UT_Options *overrides);
     static bool isParmDefaultValue(OP_Node *node, const char *name, float now,
                                    const UT_Options *overrides);
+    /// Replaces the contents of `options` by the dictionary that `text`, evaluated as a Python
+    /// expression, gives; false (options unchanged) for anything but a dictionary or an error.
+    static bool convertStringToOptions(UT_Options &options, const char *text);
     /// The node (by unique id) and parameter index that a parameter or property name finds.
     bool findPropertiesParameter(const char *name, float now, int &nodeId, int &parmIndex);
 

@@ -5,6 +5,8 @@
 
 #include <OP/OP_Bundle.h>
 #include <PRM/PRM_Parm.h>
+#include <PY/PY_InterpreterAutoLock.h>
+#include <PY/PY_Python.h>
 #include <UT/UT_DMatrix4.h>
 #include <UT/UT_Options.h>
 #include <UT/UT_WorkBuffer.h>
@@ -224,5 +226,15 @@ bool SHOP_Node::findPropertiesParameter(const char *name, float now, int &nodeId
         return false;
     nodeId = node->getUniqueId();
     parmIndex = node->getParmList()->getParmIndex(parm->getToken());
+    return true;
+}
+
+bool SHOP_Node::convertStringToOptions(UT_Options &options, const char *text)
+{
+    PY_InterpreterAutoLock lock;
+    PY_Result result = PYrunPythonExpression(text ? text : "", PY_Result::OPTIONS);
+    if (result.myResultType != PY_Result::OPTIONS)
+        return false;
+    options = result.myOptions;
     return true;
 }

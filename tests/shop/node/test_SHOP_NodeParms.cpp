@@ -281,3 +281,36 @@ TEST_F(ShopParms, EmbeddedCvexShadersAndNodeLists)
     surface->cleanUnusedBundleRefs();
     EXPECT_EQ(surface->getNumBundleRefs(), 1);
 }
+
+TEST_F(ShopParms, OptionsFromPythonDictionaries)
+{
+    UT_Options options;
+    options.setOptionI("kept", 1);
+    EXPECT_FALSE(SHOP_Node::convertStringToOptions(options, "[1, 2]"));
+    EXPECT_FALSE(SHOP_Node::convertStringToOptions(options, "{'a': "));
+    EXPECT_FALSE(SHOP_Node::convertStringToOptions(options, nullptr));
+    EXPECT_TRUE(options.hasOption("kept"));
+
+    ASSERT_TRUE(SHOP_Node::convertStringToOptions(
+        options, "{'rendertype': 'RIB', 'qelo_precision': 3, 'Kd': 0.25}"));
+    EXPECT_FALSE(options.hasOption("kept"));
+    std::string renderer;
+    int precision = 0;
+    float kd = 0;
+    EXPECT_TRUE(options.importOption("rendertype", renderer));
+    EXPECT_EQ(renderer, "RIB");
+    EXPECT_TRUE(options.importOption("qelo_precision", precision));
+    EXPECT_EQ(precision, 3);
+    EXPECT_TRUE(options.importOption("Kd", kd));
+    EXPECT_FLOAT_EQ(kd, 0.25f);
+
+    // What the options writer makes, Python reads back to the same set.
+    UT_Options awkward;
+    awkward.setOptionS("map", "it's a \"quoted\" path\\with\nnewline '''");
+    awkward.setOptionF("gain", 0.1);
+    UT_WorkBuffer literal;
+    awkward.appendPyDictionary(literal);
+    UT_Options back;
+    ASSERT_TRUE(SHOP_Node::convertStringToOptions(back, literal.buffer()));
+    EXPECT_TRUE(back == awkward);
+}
