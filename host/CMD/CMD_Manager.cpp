@@ -2,6 +2,7 @@
 
 #include <CH/CH_Manager.h>
 #include <CMD/CMD_NodeCommands.h>
+#include <CMD/CMD_PythonCommands.h>
 #include <CMD/CMD_Tokenizer.h>
 #include <EV/EV_Function.h>
 #include <OP/OP_Director.h>
@@ -41,6 +42,7 @@ CMD_Manager *CMDgetManager()
 CMD_Manager::CMD_Manager()
 {
     CMD_NodeCommands::install(*this);
+    CMD_PythonCommands::install(*this);
 }
 
 void CMD_Manager::installCommand(const char *name, const char *options, CMD_Callback callback,
@@ -184,6 +186,11 @@ bool CMD_Manager::runFile(const std::string &path, std::ostream &out, std::ostre
 
 bool CMD_Manager::sendInput(const char *text)
 {
+    // Commands sent by scripts are not the user's typing, so they are never echoed back.
+    const bool echo = myEcho;
+    myEcho = false;
     std::istringstream in(text ? text : "");
-    return runScript(in, "input", std::cout, std::cerr);
+    const bool ok = runScript(in, "input", std::cout, std::cerr);
+    myEcho = echo;
+    return ok;
 }

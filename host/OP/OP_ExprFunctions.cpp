@@ -3,6 +3,7 @@
 #include <EV/EV_Function.h>
 #include <OP/OP_Node.h>
 #include <OP/OP_Path.h>
+#include <UT/UT_PathSearch.h>
 
 #include <string>
 
@@ -109,15 +110,27 @@ bool op_channelRename(const EV_CallSite &site, int arg, const std::string &oldPa
     return true;
 }
 
+// Not finding the file is an answer ("" tests false), not an error, so that expressions can
+// fall back to another file.
+void op_findfile(EV_FunctionCall &call)
+{
+    std::string found;
+    if (!UT_PathSearch::getInstance()->findFile(found, call.args[0].str.c_str()))
+        found.clear();
+    call.result = EV_Value::string(std::move(found));
+}
+
 const EV_Type theStringArg[] = {EV_TYPE_STRING};
 EV_FUNCTION theChFunction(0, "ch", 1, EV_TYPE_FLOAT, theStringArg, op_ch, op_channelDependency,
                           op_channelRename);
 EV_FUNCTION theChsFunction(0, "chs", 1, EV_TYPE_STRING, theStringArg, op_chs, op_channelDependency,
                            op_channelRename);
+EV_FUNCTION theFindfileFunction(0, "findfile", 1, EV_TYPE_STRING, theStringArg, op_findfile);
 } // namespace
 
 void OPinstallExpressionFunctions()
 {
     ev_AddFunction(&theChFunction);
     ev_AddFunction(&theChsFunction);
+    ev_AddFunction(&theFindfileFunction);
 }

@@ -1,5 +1,7 @@
 #include <PY/PY_InterpreterAutoLock.h>
 
+#include <PY/PY_HostModule.h>
+
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
@@ -32,7 +34,10 @@ void py_startInterpreter()
     preconfig.allocator = PYMEM_ALLOCATOR_MALLOC;
     Py_PreInitialize(&preconfig);
 #endif
+    // Built-in modules can only be added to the table before the interpreter reads it.
+    PY_HostModule::registerModule();
     Py_InitializeEx(0);
+    PY_HostModule::interpreterStarted();
     // Initialization leaves this thread holding the GIL; dropping it lets every guard,
     // on whichever thread, take it through PyGILState_Ensure alike.
     PyEval_SaveThread();

@@ -1,8 +1,9 @@
 #pragma once
 
 /// Holds Python's global interpreter lock for its lifetime. The first guard in the process
-/// starts the interpreter (without Python's signal handlers, so the host keeps its own). Guards
-/// work from any thread and may nest; each releases exactly what it took.
+/// starts the interpreter (without Python's signal handlers, so the host keeps its own), with the
+/// module `host` built in and the search path's python/ folders on sys.path. Guards work from any
+/// thread and may nest; each releases exactly what it took.
 class PY_InterpreterAutoLock
 {
 public:

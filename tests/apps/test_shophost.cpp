@@ -96,7 +96,8 @@ TEST(Shophost, SourcedScriptReportsItsOwnLineOnce)
 
 TEST(Shophost, BadValueIsNamed)
 {
-    HostRun run = shophost("", "cd /obj\nadd null p\nspare p color color 3\nset p color 1 oops 1\n");
+    HostRun run =
+        shophost("", "cd /obj\nadd null p\nspare p color color 3\nset p color 1 oops 1\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Error: Bad value 'oops' for parameter 'color' (stdin:4)\n");
 }
@@ -196,4 +197,20 @@ TEST(Shophost, ShippedPlasticForBothRenderers)
                        "plastic Kd 0.5 Cs 1 0 0 uv 0.25 0.75 0 enable 1\n"
                        "Surface \"plastic\" \"float Kd\" [ 0.5] \"color Cs\" [ 1 0 0] "
                        "\"float[2] uv\" [ 0.25 0.75] \"float enable\" [ 1]\n");
+}
+
+TEST(Shophost, PythonScriptsReachTheSceneAndFailLikeCommands)
+{
+    std::string script = writeScript("scene.py", "import host, sys\n"
+                                                 "print(host.cmd('ls /').split(), sys.argv[1:])\n"
+                                                 "print(host.node('/obj').path())\n"
+                                                 "host.cmd('cd /obj\\nadd null fromPython')\n");
+    std::string bad = writeScript("bad.py", "print('partial')\n1 / 0\n");
+    HostRun run = shophost("", "python " + script + " first\nls /obj\npython " + bad + "\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "['obj', 'shop'] ['first']\n/obj\nfromPython\npartial\n");
+    EXPECT_NE(run.err.find("Traceback (most recent call last):\n"), std::string::npos) << run.err;
+    const std::string last = "Error: ZeroDivisionError: division by zero (stdin:3)\n";
+    ASSERT_GE(run.err.size(), last.size()) << run.err;
+    EXPECT_EQ(run.err.substr(run.err.size() - last.size()), last);
 }
