@@ -38,3 +38,15 @@ int PRMaddDialogScript(const char *text)
     scripts.texts.emplace_back(text ? text : "");
     return static_cast<int>(scripts.texts.size()) - 1;
 }
+
+int PRMfindDialogScript(const char *text)
+{
+    if (!text)
+        return -1;
+    prm_DialogScripts &scripts = prm_scripts();
+    std::lock_guard<std::mutex> guard(scripts.lock);
+    for (size_t i = 0; i < scripts.texts.size(); ++i)
+        if (scripts.texts[i] == text)
+            return static_cast<int>(i);
+    return -1;
+}

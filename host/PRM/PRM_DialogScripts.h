@@ -7,3 +7,5 @@
 const char *PRMlookupDialogScript(int index);
 /// Adds a dialog script to the enumeration; returns its index.
 int PRMaddDialogScript(const char *text);
+/// The index of the first dialog script whose text is exactly `text`; -1 when there is none.
+int PRMfindDialogScript(const char *text);

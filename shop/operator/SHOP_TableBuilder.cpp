@@ -1,5 +1,6 @@
 #include <shop/operator/SHOP_TableBuilder.h>
 
+#include <shop/clerk/SHOP_PyClerk.h>
 #include <shop/operator/SHOP_BundleFilter.h>
 #include <shop/operator/SHOP_Generic.h>
 #include <shop/operator/SHOP_Operator.h>
@@ -44,6 +45,7 @@ void SHOP_TableBuilder::installClerks()
         return;
     theInstalled = true;
     UT_DSO::run("newShopClerk", nullptr, 1);
+    SHOP_PyClerk::installClerks();
 }
 
 void SHOP_TableBuilder::buildShaderTable(OP_OperatorTable &table)

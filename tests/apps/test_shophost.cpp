@@ -150,7 +150,7 @@ TEST(Shophost, PluginClerksServeGenericShadersForBothRenderers)
                                "shader s -r RIB\n"
                                "shader s -t displace\n");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "surface: RIB VKorvit\n"
+    EXPECT_EQ(run.out, "surface: RIB VKorvit OSL\n"
                        "plastic Kd 0.5\n"
                        "Surface \"plastic\" \"float Kd\" [ 0.5]\n");
     EXPECT_EQ(run.err, "Error: No displace shader at /shop/s for VKorvit (stdin:8)\n");
@@ -213,4 +213,24 @@ TEST(Shophost, PythonScriptsReachTheSceneAndFailLikeCommands)
     const std::string last = "Error: ZeroDivisionError: division by zero (stdin:3)\n";
     ASSERT_GE(run.err.size(), last.size()) << run.err;
     EXPECT_EQ(run.err.substr(run.err.size() - last.size()), last);
+}
+
+TEST(Shophost, ShippedScriptClerkWritesOslShaderGroups)
+{
+    HostRun run = shophost("", "clerks surface\n"
+                               "cd /shop\n"
+                               "add plastic red\n"
+                               "set red Kd 0.5\n"
+                               "shader red -r OSL\n"
+                               "shader red -r OSL -o 'map=a \"b\"'\n"
+                               "add gen_fog mist\n"
+                               "shader mist -t fog -r OSL\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "surface: RIB VKorvit OSL\n"
+                       "param float Kd 0.5 ;\n"
+                       "shader plastic red ;\n"
+                       "param float Kd 0.5 ;\n"
+                       "param string map \"a \\\"b\\\"\" ;\n"
+                       "shader plastic red ;\n");
+    EXPECT_EQ(run.err, "Error: No fog shader at /shop/mist for OSL (stdin:8)\n");
 }

@@ -1,0 +1,131 @@
+"""The OSL clerk: shader-group text for renderers of the Open Shading Language.
+
+A shader node becomes the parameter lines of its non-default parameters followed by the shader
+line, the form such renderers read a shader group in:
+
+    param float Kd 0.5 ;
+    param color Cs 1 0 0 ;
+    shader plastic red ;
+"""
+import host
+
+_SERVED = ("surface", "displace", "light", "coshader")
+
+
+def getName():
+    return "OSL"
+
+
+def getLabel():
+    return "OSL"
+
+
+def getKeywords():
+    return "OSL"
+
+
+def isVexClerk():
+    return False
+
+
+def shaderSupported(shadertype):
+    return shadertype in _SERVED
+
+
+def addToRenderMask(shadertype):
+    # The shipped shaders predate this clerk; without this their masks would never name it.
+    return shadertype in _SERVED
+
+
+def _tripleType(name):
+    # The host does not tell a colour from a direction, so the conventional names decide.
+    lower = name.lower()
+    if "color" in lower or "colour" in lower or "tint" in lower:
+        return "color"
+    if name.startswith("C") and len(name) <= 2:
+        return "color"
+    if name == "P" or lower.endswith("pos") or lower.endswith("position"):
+        return "point"
+    if name == "N" or "normal" in lower:
+        return "normal"
+    return "vector"
+
+
+def _kindOf(name, values):
+    if values and all(isinstance(v, str) for v in values):
+        base = "string"
+    elif values and all(isinstance(v, (bool, int)) for v in values):
+        base = "int"
+    elif values and all(isinstance(v, (bool, int, float)) for v in values):
+        base = "float"
+    else:
+        return None
+    if base == "float" and len(values) == 3:
+        return _tripleType(name)
+    if len(values) == 1:
+        return base
+    return "%s[%d]" % (base, len(values))
+
+
+def _coerce(kind, values):
+    """The override's values in the parameter's kind, or None when they do not fit."""
+    base = kind.split("[")[0]
+    try:
+        if base == "string":
+            return [v if isinstance(v, str) else _number(v) for v in values]
+        if base == "int":
+            return [int(float(v)) for v in values]
+        return [float(v) for v in values]
+    except (TypeError, ValueError):
+        return None
+
+
+def _number(value):
+    if isinstance(value, float):
+        if value.is_integer() and abs(value) < 1e15:
+            return str(int(value))
+        return repr(value)
+    return str(int(value))
+
+
+def _quote(text):
+    escaped = (text.replace("\\", "\\\\").replace('"', '\\"').replace("\n", "\\n")
+               .replace("\t", "\\t").replace("\r", "\\r"))
+    return '"' + escaped + '"'
+
+
+def _valuesText(kind, values):
+    if kind.startswith("string"):
+        return " ".join(_quote(v) for v in values)
+    return " ".join(_number(v) for v in values)
+
+
+# An override is matched by the parameter name; a vector overridden per channel is not.
+def _parmLine(node, name, time, overrides):
+    parm = node.parm(name)
+    values = list(parm.evalAll(time)) if parm is not None else None
+    kind = _kindOf(name, values) if values is not None else None
+    if name in overrides:
+        override = overrides[name]
+        given = list(override) if isinstance(override, (list, tuple)) else [override]
+        fitted = _coerce(kind, given) if kind and len(given) == len(values) else None
+        if fitted is None:
+            kind = _kindOf(name, given)
+            fitted = given
+        values = fitted
+    if kind is None:
+        return None
+    return "param %s %s %s ;" % (kind, name, _valuesText(kind, values))
+
+
+def buildShaderString(shadertype, path, time, parms, overrides):
+    node = host.node(path)
+    if node is None:
+        raise ValueError("No node '%s'" % path)
+    lines = []
+    for name in parms:
+        line = _parmLine(node, name, time, overrides)
+        if line:
+            lines.append(line)
+    lines.append("shader %s %s ;" % (node.type(), node.name()))
+    return "\n".join(lines)

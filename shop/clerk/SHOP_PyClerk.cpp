@@ -1,0 +1,377 @@
+#include <shop/clerk/SHOP_PyClerk.h>
+
+#include <shop/node/SHOP_Node.h>
+
+#include <PRM/PRM_DialogScripts.h>
+#include <PRM/PRM_Template.h>
+#include <PY/PY_InterpreterAutoLock.h>
+#include <PY/PY_Python.h>
+#include <UT/UT_BoundingBox.h>
+#include <UT/UT_EnvControl.h>
+#include <UT/UT_Options.h>
+#include <UT/UT_WorkBuffer.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+namespace
+{
+// Filled before the first clerk exists so that slot lookups never race the table's own set-up;
+// a type without a slot of its own answers from the surface slot.
+struct shop_SlotTable
+{
+    int slotOfType[SHOP_MAX_TYPES] = {};
+    shop_SlotTable()
+    {
+        for (int slot = 0; slot < SHOP_PyClerk::theSlotCount; ++slot)
+            slotOfType[SHOP_SURFACE + slot] = slot;
+    }
+};
+
+const shop_SlotTable &shop_slots()
+{
+    static const shop_SlotTable theTable;
+    return theTable;
+}
+
+std::string shop_expression(const UT_String &module, const char *call)
+{
+    const std::string name = module.c_str();
+    return "__import__('shopclerks." + name + "')." + name + "." + call;
+}
+
+void shop_report(const SHOP_PyClerk &clerk, const PY_Result &result, bool report)
+{
+    if (report && result.isError() && !result.myErrValue.empty())
+        clerk.pyError(result.myErrValue.c_str());
+}
+
+std::string shop_call(const char *function, SHOP_TYPE type)
+{
+    return std::string(function) + "('" + SHOP_Node::getShaderType(type) + "')";
+}
+
+// Clerks live for the whole process, but the registry's lists are torn down at exit; this list,
+// never freed, is what keeps them owned (and visible to leak checkers) until the very end.
+std::vector<SHOP_PyClerk *> &shop_installed()
+{
+    static auto *theClerks = new std::vector<SHOP_PyClerk *>;
+    return *theClerks;
+}
+
+void shop_appendOverrides(UT_WorkBuffer &call, const UT_Options *overrides)
+{
+    if (overrides)
+        overrides->appendPyDictionary(call);
+    else
+        call.append("{}");
+}
+} // namespace
+
+SHOP_PyClerk::SHOP_PyClerk(const char *module)
+    : myModule(module), myGeometryAttribute(new UT_String[theSlotCount]),
+      myIndirectAttribute(new UT_String[theSlotCount]),
+      myCreationScript(new UT_String[theSlotCount]), myHasCreationScript(new bool[theSlotCount]()),
+      myDialogScript(new int[theSlotCount]), myAutoAdd(new bool[theSlotCount]()),
+      mySupported(new bool[theSlotCount]())
+{
+    std::string &name = myModule.str();
+    if (name.size() >= 3 && name.compare(name.size() - 3, 3, ".py") == 0)
+        name.resize(name.size() - 3);
+    for (int slot = 0; slot < theSlotCount; ++slot)
+        myDialogScript[slot] = -1;
+    (void)shop_slots();
+}
+
+SHOP_PyClerk::~SHOP_PyClerk() = default;
+
+int SHOP_PyClerk::slotOf(SHOP_TYPE type)
+{
+    const int value = static_cast<int>(type);
+    return value >= 0 && value < SHOP_MAX_TYPES ? shop_slots().slotOfType[value] : 0;
+}
+
+SHOP_TYPE SHOP_PyClerk::typeOfSlot(int slot)
+{
+    return static_cast<SHOP_TYPE>(SHOP_SURFACE + slot);
+}
+
+void SHOP_PyClerk::installClerks()
+{
+    PY_InterpreterAutoLock lock;
+    const PY_Result list = PYrunPythonExpression(
+        "__import__('shopclerks.clerkloader').clerkloader.getClerkList()", PY_Result::STRING_ARRAY);
+    if (list.myResultType != PY_Result::STRING_ARRAY)
+    {
+        std::fprintf(stderr, "Error initializing Python SHOP Clerks\n");
+        if (list.isError() && !list.myErrValue.empty())
+            std::fprintf(stderr, "%s\n", list.myErrValue.c_str());
+        return;
+    }
+    for (const std::string &module : list.myStringArray)
+    {
+        auto *clerk = new SHOP_PyClerk(module.c_str());
+        if (clerk->initialize())
+            shop_installed().push_back(clerk);
+        else
+            delete clerk;
+    }
+}
+
+bool SHOP_PyClerk::initialize()
+{
+    if (!runPy(myRenderName, "getName()", true))
+    {
+        pyError("No getName() method found");
+        return false;
+    }
+    if (!runPy(myLabel, "getLabel()", false))
+        myLabel = myRenderName;
+    if (!runPy(myKeywords, "getKeywords()", false))
+        myKeywords = myRenderName;
+    int vex = 0;
+    runPy(vex, "isVexClerk()", false);
+    myVex = vex != 0;
+
+    int supported = 0;
+    for (int slot = 0; slot < theSlotCount; ++slot)
+    {
+        const SHOP_TYPE type = typeOfSlot(slot);
+        mySupported[slot] = false;
+        int answer = 0;
+        if (!runPy(answer, shop_call("shaderSupported", type).c_str(), true) || answer == 0)
+            continue;
+        mySupported[slot] = true;
+        ++supported;
+
+        myHasCreationScript[slot] =
+            runPy(myCreationScript[slot], shop_call("creationScript", type).c_str(), false);
+        int autoAdd = 0;
+        runPy(autoAdd, shop_call("addToRenderMask", type).c_str(), false);
+        myAutoAdd[slot] = autoAdd != 0;
+
+        myDialogScript[slot] = -1;
+        UT_String script;
+        if (runPy(script, shop_call("getDialogScript", type).c_str(), false))
+        {
+            std::string &text = script.str();
+            if (text.size() >= 3 && text.compare(text.size() - 3, 3, ".ds") == 0)
+                text.resize(text.size() - 3);
+            if (!text.empty() && text != "None")
+            {
+                myDialogScript[slot] = PRMfindDialogScript(text.c_str());
+                if (myDialogScript[slot] < 0)
+                    pyError(("Invalid dialog script string '" + text + "'").c_str());
+            }
+        }
+        if (!runPy(myGeometryAttribute[slot], shop_call("getGeometryAttribute", type).c_str(),
+                   false))
+            myGeometryAttribute[slot].clear();
+        if (!runPy(myIndirectAttribute[slot], shop_call("getIndirectAttribute", type).c_str(),
+                   false))
+            myIndirectAttribute[slot].clear();
+    }
+    if (supported == 0)
+    {
+        pyError("No supported shader types");
+        return false;
+    }
+    for (int slot = 0; slot < theSlotCount; ++slot)
+        if (mySupported[slot])
+            SHOP_Node::addShaderClerk(typeOfSlot(slot), this);
+    return true;
+}
+
+int SHOP_PyClerk::getDialogScriptEnum(SHOP_TYPE type) const
+{
+    const int slot = slotOf(type);
+    return mySupported[slot] ? myDialogScript[slot] : -1;
+}
+
+bool SHOP_PyClerk::requireAutoAdd(SHOP_TYPE type) const
+{
+    const int slot = slotOf(type);
+    return mySupported[slot] && myAutoAdd[slot];
+}
+
+const char *SHOP_PyClerk::getGeometryAttribute(SHOP_TYPE type) const
+{
+    const int slot = slotOf(type);
+    return mySupported[slot] ? myGeometryAttribute[slot].c_str() : "";
+}
+
+const char *SHOP_PyClerk::getGeometryIndirect(SHOP_TYPE type) const
+{
+    const int slot = slotOf(type);
+    return mySupported[slot] ? myIndirectAttribute[slot].c_str() : "";
+}
+
+const char *SHOP_PyClerk::getCreationScript(SHOP_TYPE type) const
+{
+    const int slot = slotOf(type);
+    if (!mySupported[slot])
+        return "";
+    return myHasCreationScript[slot] ? myCreationScript[slot].c_str() : nullptr;
+}
+
+void SHOP_PyClerk::pyError(const char *message) const
+{
+    std::fprintf(stderr, "PyClerk[%s]: %s\n", myModule.c_str(), message);
+}
+
+bool SHOP_PyClerk::runPy(UT_String &result, const char *call, bool report)
+{
+    PY_InterpreterAutoLock lock;
+    const PY_Result value =
+        PYrunPythonExpression(shop_expression(myModule, call).c_str(), PY_Result::STRING);
+    if (value.myResultType != PY_Result::STRING)
+    {
+        shop_report(*this, value, report);
+        return false;
+    }
+    result.harden(value.myStringValue.c_str());
+    return true;
+}
+
+bool SHOP_PyClerk::runPy(int &result, const char *call, bool report)
+{
+    PY_InterpreterAutoLock lock;
+    const PY_Result value =
+        PYrunPythonExpression(shop_expression(myModule, call).c_str(), PY_Result::INT);
+    if (value.myResultType != PY_Result::INT)
+    {
+        shop_report(*this, value, report);
+        return false;
+    }
+    // Clamped rather than truncated, so a huge answer stays non-zero.
+    const int64_t number = value.myIntValue;
+    result = number > INT_MAX ? INT_MAX : number < INT_MIN ? INT_MIN : static_cast<int>(number);
+    return true;
+}
+
+bool SHOP_PyClerk::runPy(std::vector<float> &result, const char *call, bool report)
+{
+    PY_InterpreterAutoLock lock;
+    const PY_Result value =
+        PYrunPythonExpression(shop_expression(myModule, call).c_str(), PY_Result::DOUBLE_ARRAY);
+    switch (value.myResultType)
+    {
+    case PY_Result::INT:
+        result.assign(1, static_cast<float>(value.myIntValue));
+        return true;
+    case PY_Result::DOUBLE:
+        result.assign(1, static_cast<float>(value.myDoubleValue));
+        return true;
+    case PY_Result::INT_ARRAY:
+        result.assign(value.myIntArray.begin(), value.myIntArray.end());
+        return true;
+    case PY_Result::DOUBLE_ARRAY:
+        result.assign(value.myDoubleArray.begin(), value.myDoubleArray.end());
+        return true;
+    case PY_Result::STRING_ARRAY:
+        if (value.myStringArray.empty())
+        {
+            result.clear();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    shop_report(*this, value, report);
+    return false;
+}
+
+bool SHOP_PyClerk::buildShaderString(SHOP_Node *node, UT_String &result, float now,
+                                     const UT_Options *overrides)
+{
+    if (!node)
+        return false;
+    const SHOP_TYPE type = node->getShaderType();
+    if (!mySupported[slotOf(type)])
+        return false;
+    node->markBundleRefsAsUnused();
+
+    UT_WorkBuffer call;
+    call.sprintf("buildShaderString('%s', '%s', %g, [", SHOP_Node::getShaderType(type),
+                 node->getFullPath().c_str(), static_cast<double>(now));
+    PRM_Template *templates =
+        node->getVopCodeGenerator() ? node->getSpareParmTemplates() : node->getParmTemplates();
+    const bool allParms = UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0;
+    bool listed = false;
+    const int last = node->getLastParameter();
+    for (int i = node->getFirstParameter(); templates && i < last && !templates[i].isTerminator();
+         ++i)
+    {
+        PRM_Template &tmpl = templates[i];
+        const PRM_Type &kind = tmpl.getType();
+        if (kind.isOrdinalType() && kind.hasFlag(PRM_TYPE_SWITCHERLIST))
+            continue;
+        if (kind.isStringType() &&
+            (kind.hasFlag(PRM_TYPE_SEPARATOR) || kind.hasFlag(PRM_TYPE_LABEL)))
+            continue;
+        if (!allParms && SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides))
+            continue;
+        if (listed)
+            call.append(',');
+        listed = true;
+        call.append('\'');
+        call.append(tmpl.getToken());
+        call.append('\'');
+    }
+    call.append("],");
+    shop_appendOverrides(call, overrides);
+    call.append(')');
+
+    if (!runPy(result, call.toStdString().c_str(), true))
+        return false;
+    node->cleanUnusedBundleRefs();
+    return true;
+}
+
+bool SHOP_PyClerk::buildShaderBounds(SHOP_Node *node, UT_BoundingBox &box, float now,
+                                     const UT_Options *overrides)
+{
+    if (!node)
+        return false;
+    const SHOP_TYPE type = node->getShaderType();
+    if (!mySupported[slotOf(type)])
+        return false;
+    UT_WorkBuffer call;
+    call.sprintf("buildShaderBounds('%s', '%s', %g,", SHOP_Node::getShaderType(type),
+                 node->getFullPath().c_str(), static_cast<double>(now));
+    shop_appendOverrides(call, overrides);
+    call.append(')');
+    std::vector<float> numbers;
+    if (!runPy(numbers, call.toStdString().c_str(), true) || numbers.size() != 6)
+        return false;
+    box.setBounds(numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], numbers[5]);
+    return true;
+}
+
+void SHOP_PyClerk::dump() const
+{
+    std::fprintf(stderr, "=== Python SHOP Clerk [%s] ===\n", myModule.c_str());
+    std::fprintf(stderr, "    Name: %s\n", myRenderName.c_str());
+    std::fprintf(stderr, "   Label: %s\n", myLabel.c_str());
+    std::fprintf(stderr, "Keywords: %s\n", myKeywords.c_str());
+    if (myVex)
+        std::fprintf(stderr, "  VEX: true\n");
+    for (int slot = 0; slot < theSlotCount; ++slot)
+    {
+        if (!mySupported[slot])
+            continue;
+        std::fprintf(stderr, "    %s:\n", SHOP_Node::getShaderType(typeOfSlot(slot)));
+        if (myGeometryAttribute[slot].isstring())
+            std::fprintf(stderr, "\tGeometry: %s\n", myGeometryAttribute[slot].c_str());
+        if (myIndirectAttribute[slot].isstring())
+            std::fprintf(stderr, "\tIndirect: %s\n", myIndirectAttribute[slot].c_str());
+        if (myHasCreationScript[slot] && myCreationScript[slot].isstring())
+            std::fprintf(stderr, "\tCreateScript: %s\n", myCreationScript[slot].c_str());
+        if (myDialogScript[slot] >= 0)
+            std::fprintf(stderr, "\tDialogScript: %d\n", myDialogScript[slot]);
+        if (myAutoAdd[slot])
+            std::fprintf(stderr, "\tAutoAdd: true\n");
+    }
+}
