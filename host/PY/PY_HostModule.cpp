@@ -14,6 +14,8 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include "py_Ref.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,27 +30,6 @@
 // two Python threads at once.
 namespace
 {
-
-class py_Ref
-{
-public:
-    explicit py_Ref(PyObject *object = nullptr) : myObject(object) {}
-    ~py_Ref() { Py_XDECREF(myObject); }
-    py_Ref(const py_Ref &) = delete;
-    py_Ref &operator=(const py_Ref &) = delete;
-
-    PyObject *get() const { return myObject; }
-    PyObject *release()
-    {
-        PyObject *object = myObject;
-        myObject = nullptr;
-        return object;
-    }
-    explicit operator bool() const { return myObject != nullptr; }
-
-private:
-    PyObject *myObject;
-};
 
 // Host text is bytes; undecodable ones travel as lone surrogates and come back unchanged.
 PyObject *py_fromText(const std::string &text)

@@ -5,25 +5,11 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include "py_Ref.h"
+
 // Everything below runs with the GIL held.
 namespace
 {
-
-// A strong reference released on every path out, so that early error returns cannot leak.
-class py_Ref
-{
-public:
-    explicit py_Ref(PyObject *object = nullptr) : myObject(object) {}
-    ~py_Ref() { Py_XDECREF(myObject); }
-    py_Ref(const py_Ref &) = delete;
-    py_Ref &operator=(const py_Ref &) = delete;
-
-    PyObject *get() const { return myObject; }
-    explicit operator bool() const { return myObject != nullptr; }
-
-private:
-    PyObject *myObject;
-};
 
 std::string py_typeName(PyObject *object)
 {
