@@ -3,6 +3,7 @@
 #include <CMD/CMD_Manager.h>
 #include <EV/EV_Expression.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_GalleryEntry.h>
 #include <PRM/PRM_Parm.h>
 #include <UT/UT_String.h>
 #include <UT/UT_WorkBuffer.h>
@@ -402,6 +403,19 @@ void cmd_types(CMD_Args &args)
             args.out() << name << "/" << op->getName() << "\t" << op->getLabel() << "\n";
 }
 
+void cmd_gallery(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 1))
+        return;
+    OP_Node *node = cmd_findNode(args, args(1));
+    if (!node)
+        return;
+    OP_GalleryEntry entry;
+    node->createGalleryEntry(entry);
+    args.out() << "keywords: " << entry.getKeywords() << "\ncategory: " << entry.getCategories()
+               << "\n";
+}
+
 void cmd_help(CMD_Args &args)
 {
     CMD_Manager *manager = CMDgetManager();
@@ -437,5 +451,6 @@ void CMD_NodeCommands::install(CMD_Manager &m)
     m.installCommand("echo", "", cmd_echo, true, "echo WORDS...");
     m.installCommand("source", "", cmd_source, true, "source FILE");
     m.installCommand("types", "", cmd_types, true, "types");
+    m.installCommand("gallery", "", cmd_gallery, true, "gallery PATH");
     m.installCommand("help", "", cmd_help, true, "help [COMMAND]");
 }

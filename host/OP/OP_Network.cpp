@@ -82,6 +82,19 @@ OP_Node *OP_Network::createNode(const char *type, const char *name, std::string 
     myChildren.emplace_back(node);
     childCreated(node);
     opChanged(OP_CHILD_CREATED, node);
+    // The script may run any command, deleting the node among them; only its id is safe.
+    const int id = node->getUniqueId();
+    const bool scripted = node->runCreateScript();
+    node = OPgetDirector()->lookupNode(id);
+    if (!node)
+    {
+        error = "The creation script of '" + unique + "' deleted it";
+        return nullptr;
+    }
+    // A node whose set-up failed is still a usable node, so it stays, carrying the warning.
+    if (!scripted)
+        node->getErrorManager().addError(UT_Error(
+            "OP", 1, UT_ERROR_WARNING, "Creation script of " + node->getFullPath() + " failed"));
     return node;
 }
 
@@ -164,8 +177,8 @@ bool OP_Network::moveNode(OP_Node *child, OP_Network *destination, std::string &
     if (destination == this)
         return true;
     OP_OperatorTable *table = destination->getOperatorTable();
-    if (!table || table->getOperator(child->getOperator()->getName().c_str()) !=
-                      child->getOperator())
+    if (!table ||
+        table->getOperator(child->getOperator()->getName().c_str()) != child->getOperator())
     {
         error = "A " + child->getOperator()->getName() + " node cannot be placed in " +
                 destination->getFullPath();

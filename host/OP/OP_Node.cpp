@@ -4,6 +4,7 @@
 #include <EV/EV_Expression.h>
 #include <OP/OP_Bundle.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_GalleryEntry.h>
 #include <OP/OP_Network.h>
 #include <OP/OP_Operator.h>
 #include <OP/OP_Path.h>
@@ -572,4 +573,30 @@ void OP_Node::getNodeSpecificInfoText(OP_Context &, int, UT_WorkBuffer &text)
         text.append(": ");
         text.append(error.getText());
     }
+}
+
+namespace
+{
+OP_CreateScriptRunner theCreateScriptRunner = nullptr;
+} // namespace
+
+void OP_Node::createGalleryEntry(OP_GalleryEntry &entry)
+{
+    const OP_Operator *op = getOperator();
+    entry.setOperatorName(op ? op->getName().c_str() : "");
+    entry.setLabel(op ? op->getLabel().c_str() : "");
+    entry.setKeywords(op ? op->getName().c_str() : "");
+    entry.setCategories("");
+}
+
+bool OP_Node::runCreateScript()
+{
+    return theCreateScriptRunner ? theCreateScriptRunner(*this) : true;
+}
+
+OP_CreateScriptRunner OP_Node::setCreateScriptRunner(OP_CreateScriptRunner runner)
+{
+    OP_CreateScriptRunner old = theCreateScriptRunner;
+    theCreateScriptRunner = runner;
+    return old;
 }

@@ -14,7 +14,9 @@
 #include <vector>
 
 class OP_Bundle;
+class OP_GalleryEntry;
 class OP_Network;
+class OP_Node;
 class OP_Operator;
 class UT_DMatrix4;
 class UT_WorkBuffer;
@@ -37,6 +39,9 @@ enum OP_EventType
     OP_SPAREPARM_MODIFIED,
     OP_NODE_DELETED,
 };
+
+/// The host's own creation script for a new node; false when it failed.
+using OP_CreateScriptRunner = bool (*)(OP_Node &node);
 
 /// Interest of an extra input: why a node depends on another beyond its wired inputs.
 enum OP_InterestType
@@ -196,6 +201,21 @@ public:
     /// Bounds of the node's result, for node kinds that have any.
     virtual bool getBoundingBox(UT_BoundingBox &, OP_Context &) { return false; }
 
+    // Creation --------------------------------------------------------------------------------
+    /// Describes the node for a gallery. The host knows no more of a node than its operator:
+    /// the keywords are the operator's name and the categories are left empty, for node kinds
+    /// to fill in.
+    virtual void createGalleryEntry(OP_GalleryEntry &entry);
+    /// Runs the creation script of a node just made in its network (OP_Network::createNode
+    /// calls it); false when the script failed. The host runs the script of the installed
+    /// runner, and a host without one has no script to run and succeeds.
+    virtual bool runCreateScript();
+    /// Installs the host's creation-script runner (null: none); returns the previous one.
+    static OP_CreateScriptRunner setCreateScriptRunner(OP_CreateScriptRunner runner);
+    /// Marks the node while its creation script runs, so that set-up can be told from edits.
+    void setRunningCreateScript(int on) { myRunningCreateScript = on != 0; }
+    bool isRunningCreateScript() const { return myRunningCreateScript; }
+
 protected:
     OP_Node(OP_Network *parent, const char *name, OP_Operator *op);
 
@@ -253,6 +273,7 @@ private:
     bool myHasCooked = false;
     float myLastCookTime = 0;
     int myCookCount = 0;
+    bool myRunningCreateScript = false;
     unsigned myLastPass = 0;
     bool myBeingDestroyed = false; // set by a network tearing down its children
 };

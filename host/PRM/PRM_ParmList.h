@@ -24,10 +24,20 @@ public:
     /// Removes a parameter; false when there is none of that name.
     bool removeParm(const char *name);
 
+    /// Brackets values being set by a load or set-up rather than by a user; brackets nest.
+    void beginLoading() { ++myLoadingDepth; }
+    void endLoading()
+    {
+        if (myLoadingDepth > 0)
+            --myLoadingDepth;
+    }
+    bool isLoading() const { return myLoadingDepth > 0; }
+
 private:
     void rebuildIndex() const;
 
     std::vector<std::unique_ptr<PRM_Parm>> myParms;
+    int myLoadingDepth = 0;
     // Lookups by name and by channel happen on every evaluation; both maps are rebuilt lazily
     // after the list changes.
     mutable bool myIndexValid = false;

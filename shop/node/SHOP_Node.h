@@ -143,6 +143,12 @@ public:
     int getChildTypeID() const override { return theOpTypeID; }
     int getW() const override { return getNodeButtonWidth() + 4 * getFlagWidth(); }
     int getH() const override { return getNodeHeight() + 2 * getConnectorHeight(); }
+    /// Adds the default keywords of every clerk serving the node's outputs; the category is
+    /// the label of the node's shader type.
+    void createGalleryEntry(OP_GalleryEntry &entry) override;
+    /// After the host's own script, the creation scripts of the serving clerks; false only
+    /// when the host's script failed, since a clerk's script reports its own errors.
+    bool runCreateScript() override;
 
     // Node fields -------------------------------------------------------------------------------
     const char *getRenderMask() const { return myRenderMask.c_str(); }

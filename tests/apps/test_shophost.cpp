@@ -161,6 +161,17 @@ TEST(Shophost, PluginClerksServeGenericShadersForBothRenderers)
     EXPECT_EQ(unknown.err, "Error: No surface shader at /shop/s for Nobody (stdin:3)\n");
 }
 
+TEST(Shophost, GalleryEntryAndShippedCreationScript)
+{
+    // The OSL clerk's creation script names the layer after the node.
+    HostRun run = shophost("", "cd /shop\nadd plastic p\ngallery p\neval p osl_layer\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("keywords: plastic "), std::string::npos) << run.out;
+    for (const char *word : {" VKorvit", " VEX", " RIB", " RenderMan"})
+        EXPECT_NE(run.out.find(word), std::string::npos) << word << " in " << run.out;
+    EXPECT_NE(run.out.find("\ncategory: Surface Shader\np\n"), std::string::npos) << run.out;
+}
+
 TEST(Shophost, BoundsOfProceduralsFromParametersOrGeometry)
 {
     HostRun run = shophost("", "cd /obj\n"

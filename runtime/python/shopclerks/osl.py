@@ -32,6 +32,13 @@ def shaderSupported(shadertype):
     return shadertype in _SERVED
 
 
+def creationScript(shadertype):
+    # Found as scripts/shop/<name> along the host's search path.
+    if shadertype == "surface":
+        return "osl_surface.py"
+    return None
+
+
 def addToRenderMask(shadertype):
     # The shipped shaders predate this clerk; without this their masks would never name it.
     return shadertype in _SERVED
