@@ -59,19 +59,12 @@ SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision
         if (templates[i].isTerminator())
             return nullptr; // the list is shorter than the node's range promises
 
-    const bool allParms = UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0;
     UT_WorkBuffer parms;
     UT_WorkBuffer one;
     for (int i = first; i < last && !templates[i].isTerminator(); ++i)
     {
         PRM_Template &tmpl = templates[i];
-        const PRM_Type &type = tmpl.getType();
-        if (type.isOrdinalType() && type.hasFlag(PRM_TYPE_SWITCHERLIST))
-            continue;
-        if (type.isStringType() &&
-            (type.hasFlag(PRM_TYPE_SEPARATOR) || type.hasFlag(PRM_TYPE_LABEL)))
-            continue;
-        if (!allParms && SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, nullptr))
+        if (!isWrittenParm(node, tmpl, now, nullptr))
             continue;
         one.clear();
         if (!buildParmCommand(one, node, &tmpl, now, precision))
@@ -90,6 +83,18 @@ SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision
     data->setString(start.c_str());
     node->cleanUnusedBundleRefs();
     return data.release();
+}
+
+bool SHOP_Clerk::isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now,
+                               const UT_Options *overrides)
+{
+    const PRM_Type &type = tmpl.getType();
+    if (type.isOrdinalType() && type.hasFlag(PRM_TYPE_SWITCHERLIST))
+        return false;
+    if (type.isStringType() && (type.hasFlag(PRM_TYPE_SEPARATOR) || type.hasFlag(PRM_TYPE_LABEL)))
+        return false;
+    return UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0 ||
+           !SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides);
 }
 
 SHOP_Data *SHOP_Clerk::buildGeometryData(SHOP_Node *node, float now, int precision)

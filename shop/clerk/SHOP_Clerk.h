@@ -65,6 +65,11 @@ protected:
     virtual int buildParmCommand(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_Template *tmpl,
                                  float now, int precision);
 
+    /// Whether a parameter goes into a shader string: not a folder switcher, separator or
+    /// label, and not at its default (unless the host asks for all parameters).
+    static bool isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now,
+                              const UT_Options *overrides);
+
     /// A RenderMan-style declaration: "type name" [ values ].
     int buildRenderManParm(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_Template *tmpl, float now,
                            int precision);

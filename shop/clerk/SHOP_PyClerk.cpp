@@ -298,20 +298,13 @@ bool SHOP_PyClerk::buildShaderString(SHOP_Node *node, UT_String &result, float n
                  node->getFullPath().c_str(), static_cast<double>(now));
     PRM_Template *templates =
         node->getVopCodeGenerator() ? node->getSpareParmTemplates() : node->getParmTemplates();
-    const bool allParms = UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0;
     bool listed = false;
     const int last = node->getLastParameter();
     for (int i = node->getFirstParameter(); templates && i < last && !templates[i].isTerminator();
          ++i)
     {
         PRM_Template &tmpl = templates[i];
-        const PRM_Type &kind = tmpl.getType();
-        if (kind.isOrdinalType() && kind.hasFlag(PRM_TYPE_SWITCHERLIST))
-            continue;
-        if (kind.isStringType() &&
-            (kind.hasFlag(PRM_TYPE_SEPARATOR) || kind.hasFlag(PRM_TYPE_LABEL)))
-            continue;
-        if (!allParms && SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides))
+        if (!isWrittenParm(node, tmpl, now, overrides))
             continue;
         if (listed)
             call.append(',');
