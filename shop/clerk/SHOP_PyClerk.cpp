@@ -283,19 +283,29 @@ bool SHOP_PyClerk::runPy(std::vector<float> &result, const char *call, bool repo
     return false;
 }
 
-bool SHOP_PyClerk::buildShaderString(SHOP_Node *node, UT_String &result, float now,
-                                     const UT_Options *overrides)
+// The start of a call about a node the module serves: "NAME('type', 'path', time,"; false
+// for a node of a type it does not serve.
+bool SHOP_PyClerk::startCall(UT_WorkBuffer &call, const char *name, SHOP_Node *node,
+                             float now) const
 {
     if (!node)
         return false;
     const SHOP_TYPE type = node->getShaderType();
     if (!mySupported[slotOf(type)])
         return false;
-    node->markBundleRefsAsUnused();
-
-    UT_WorkBuffer call;
-    call.sprintf("buildShaderString('%s', '%s', %g, [", SHOP_Node::getShaderType(type),
+    call.sprintf("%s('%s', '%s', %g,", name, SHOP_Node::getShaderType(type),
                  node->getFullPath().c_str(), static_cast<double>(now));
+    return true;
+}
+
+bool SHOP_PyClerk::buildShaderString(SHOP_Node *node, UT_String &result, float now,
+                                     const UT_Options *overrides)
+{
+    UT_WorkBuffer call;
+    if (!startCall(call, "buildShaderString", node, now))
+        return false;
+    node->markBundleRefsAsUnused();
+    call.append(" [");
     PRM_Template *templates =
         node->getVopCodeGenerator() ? node->getSpareParmTemplates() : node->getParmTemplates();
     bool listed = false;
@@ -326,14 +336,9 @@ bool SHOP_PyClerk::buildShaderString(SHOP_Node *node, UT_String &result, float n
 bool SHOP_PyClerk::buildShaderBounds(SHOP_Node *node, UT_BoundingBox &box, float now,
                                      const UT_Options *overrides)
 {
-    if (!node)
-        return false;
-    const SHOP_TYPE type = node->getShaderType();
-    if (!mySupported[slotOf(type)])
-        return false;
     UT_WorkBuffer call;
-    call.sprintf("buildShaderBounds('%s', '%s', %g,", SHOP_Node::getShaderType(type),
-                 node->getFullPath().c_str(), static_cast<double>(now));
+    if (!startCall(call, "buildShaderBounds", node, now))
+        return false;
     shop_appendOverrides(call, overrides);
     call.append(')');
     std::vector<float> numbers;

@@ -66,6 +66,7 @@ protected:
     static SHOP_TYPE typeOfSlot(int slot);
 
 private:
+    bool startCall(UT_WorkBuffer &call, const char *name, SHOP_Node *node, float now) const;
     UT_String myModule;
     UT_String myRenderName;
     UT_String myLabel;
