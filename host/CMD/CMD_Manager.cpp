@@ -3,6 +3,7 @@
 #include <CH/CH_Manager.h>
 #include <CMD/CMD_NodeCommands.h>
 #include <CMD/CMD_PythonCommands.h>
+#include <CMD/CMD_SceneCommands.h>
 #include <CMD/CMD_Tokenizer.h>
 #include <EV/EV_Function.h>
 #include <OP/OP_Director.h>
@@ -43,6 +44,7 @@ CMD_Manager::CMD_Manager()
 {
     CMD_NodeCommands::install(*this);
     CMD_PythonCommands::install(*this);
+    CMD_SceneCommands::install(*this);
 }
 
 void CMD_Manager::installCommand(const char *name, const char *options, CMD_Callback callback,

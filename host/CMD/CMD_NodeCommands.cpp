@@ -1,6 +1,7 @@
 #include <CMD/CMD_NodeCommands.h>
 
 #include <CMD/CMD_Manager.h>
+#include <CMD/CMD_SceneLoader.h>
 #include <EV/EV_Expression.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_GalleryEntry.h>
@@ -196,9 +197,26 @@ void cmd_unwire(CMD_Args &args)
         args.fail(error);
 }
 
+// While a scene file loads, a value for a parameter the node lacks is held for the loader,
+// which asks the node to make the parameter once the whole file is read.
+bool cmd_holdForLoad(CMD_Args &args, OP_Node *node)
+{
+    CMD_SceneLoader *loader = CMD_SceneLoader::active();
+    if (!loader || !node || node->getParmPtr(args(2)) ||
+        node->getParmList()->getParmPtrFromChannel(args(2)))
+        return false;
+    std::vector<std::string> values;
+    for (int i = 3; i < args.argc(); ++i)
+        values.emplace_back(args(i));
+    loader->holdSet(*node, args(2), std::move(values), args.found('e'));
+    return true;
+}
+
 void cmd_set(CMD_Args &args)
 {
     if (!cmd_needArgs(args, 3))
+        return;
+    if (cmd_holdForLoad(args, OPgetDirector()->getCwd()->findNode(args(1))))
         return;
     OP_Node *node = nullptr;
     int component = -1;
@@ -288,7 +306,9 @@ void cmd_spare(CMD_Args &args)
         }
     }
     std::string error;
-    if (!node->addSpareParm(PRM_Template(it->second, size, PRM_Name(args(2)), defaults), error))
+    const char *label = args.found('l') ? args.argp('l') : args(2);
+    if (!node->addSpareParm(PRM_Template(it->second, size, PRM_Name(args(2), label), defaults),
+                            error))
         args.fail(error);
     else
         node->opChanged(OP_SPAREPARM_MODIFIED);
@@ -323,7 +343,11 @@ void cmd_eval(CMD_Args &args)
     const int first = component < 0 ? 0 : component;
     const int last = component < 0 ? parm->getVectorSize() : component + 1;
     for (int c = first; c < last; ++c)
-        text += (c > first ? " " : "") + cmd_evalComponent(*parm, c, time);
+    {
+        if (c > first)
+            text += ' ';
+        text += cmd_evalComponent(*parm, c, time);
+    }
     if (errors.getNumErrors() > before && errors.getSeverity() >= UT_ERROR_ABORT)
     {
         args.fail(errors.getError(errors.getNumErrors() - 1).getText());
@@ -444,7 +468,8 @@ void CMD_NodeCommands::install(CMD_Manager &m)
     m.installCommand("wire", "", cmd_wire, true, "wire SRC DST INPUT [OUTPUT]");
     m.installCommand("unwire", "", cmd_unwire, true, "unwire DST INPUT");
     m.installCommand("set", "e", cmd_set, true, "set [-e] PATH PARM VALUE...");
-    m.installCommand("spare", "", cmd_spare, true, "spare PATH NAME TYPE SIZE [DEFAULT...]");
+    m.installCommand("spare", "l:", cmd_spare, true,
+                     "spare [-l LABEL] PATH NAME TYPE SIZE [DEFAULT...]");
     m.installCommand("eval", "", cmd_eval, true, "eval PATH PARM [COMPONENT]");
     m.installCommand("errors", "", cmd_errors, true, "errors PATH");
     m.installCommand("info", "", cmd_info, true, "info PATH");

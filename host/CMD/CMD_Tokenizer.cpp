@@ -1,5 +1,11 @@
 #include <CMD/CMD_Tokenizer.h>
 
+#include <UT/UT_String.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
 namespace
 {
 
@@ -118,7 +124,56 @@ bool readDoubleQuoted(const std::string &line, size_t &pos, std::string &word, s
     return false;
 }
 
+bool isHarmless(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           (c != '\0' && std::strchr("_./:+,=@%-", c) != nullptr);
+}
+
+std::string doubleQuoted(const std::string &word)
+{
+    std::string text = "\"";
+    for (char c : word)
+    {
+        switch (c)
+        {
+        case '\n':
+            text += "\\n";
+            break;
+        case '\r':
+            text += "\\r";
+            break;
+        case '\t':
+            text += "\\t";
+            break;
+        case '"':
+        case '\\':
+        case '`':
+            text += '\\';
+            text += c;
+            break;
+        default:
+            text += c;
+            break;
+        }
+    }
+    return text + "\"";
+}
+
 } // namespace
+
+std::string CMD_Tokenizer::quote(const std::string &word)
+{
+    // A leading '-' would read as an option, unless the word is a number, which the command
+    // manager never takes for one.
+    const bool bare = !word.empty() && std::all_of(word.begin(), word.end(), isHarmless) &&
+                      (word[0] != '-' || UT_String::isNumber(word.c_str()));
+    if (bare)
+        return word;
+    if (word.find_first_of("'\n\r") == std::string::npos)
+        return "'" + word + "'";
+    return doubleQuoted(word);
+}
 
 bool CMD_Tokenizer::split(const std::string &line, std::vector<std::string> &words,
                           std::string &error, const Expander &expander, std::vector<bool> *plain)

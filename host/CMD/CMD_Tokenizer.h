@@ -27,4 +27,10 @@ public:
     /// be command options.
     static bool split(const std::string &line, std::vector<std::string> &words, std::string &error,
                       const Expander &expander = nullptr, std::vector<bool> *plain = nullptr);
+
+    /// The word as it must be typed so that split gives it back unchanged, as one word that can
+    /// never be taken for an option, a comment or an expression: bare when it is made of
+    /// harmless characters (or is a number), else in single quotes, else (when it holds a
+    /// single quote or a line break) in double quotes with escapes.
+    static std::string quote(const std::string &word);
 };

@@ -5,6 +5,7 @@
 #include <UT/UT_Thread.h>
 
 #include <algorithm>
+#include <set>
 
 namespace
 {
@@ -107,6 +108,34 @@ void OP_Director::clearNetwork()
     while (myRoot->getNchildren() > 0)
         myRoot->destroyNode(myRoot->getChild(myRoot->getNchildren() - 1));
     myCwd.clear();
+}
+
+void OP_Director::changeNodeSpareParms(OP_Node &node, const PRM_Template *templates,
+                                       UT_String &errors)
+{
+    std::set<std::string> wanted;
+    for (const PRM_Template *t = templates; t && !t->isTerminator(); ++t)
+        wanted.insert(t->getToken());
+    std::vector<std::string> gone;
+    for (const PRM_Template *t = node.getSpareParmTemplates(); t && !t->isTerminator(); ++t)
+        if (!wanted.count(t->getToken()))
+            gone.push_back(t->getToken());
+    bool changed = !gone.empty();
+    for (const std::string &name : gone)
+        node.removeSpareParm(name.c_str());
+    for (const PRM_Template *t = templates; t && !t->isTerminator(); ++t)
+    {
+        const PRM_Parm *existing = node.getParmPtr(t->getToken());
+        if (existing && existing->isSpareParm())
+            continue;
+        std::string error;
+        if (node.addSpareParm(*t, error))
+            changed = true;
+        else
+            errors.str() += (errors.isstring() ? "\n" : "") + error;
+    }
+    if (changed)
+        node.opChanged(OP_SPAREPARM_MODIFIED);
 }
 
 void OP_Director::traverse(OP_Network *network, const std::function<void(OP_Node &)> &visit)

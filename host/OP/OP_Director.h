@@ -47,6 +47,21 @@ public:
     /// Deletes every node but the root's managers' contents too: an empty scene.
     void clearNetwork();
 
+    /// Replaces a node's spare parameters by a terminated template array: parameters that stay
+    /// keep their values, those not in it go, new ones are added. What cannot be added is
+    /// described in `errors` (one line each); everything else is still applied.
+    void changeNodeSpareParms(OP_Node &node, const PRM_Template *templates, UT_String &errors);
+
+    /// Whether a scene file is being read: nodes are then re-created as they were saved, so
+    /// their creation scripts do not run again.
+    bool isLoading() const { return myLoading > 0; }
+    void beginLoading() { ++myLoading; }
+    void endLoading()
+    {
+        if (myLoading > 0)
+            --myLoading;
+    }
+
     /// Calls `visit` for every node below (not including) `network`, parents before children.
     static void traverse(OP_Network *network, const std::function<void(OP_Node &)> &visit);
 
@@ -56,6 +71,7 @@ private:
     void unregisterNode(int id);
 
     std::map<std::string, std::unique_ptr<OP_OperatorTable>> myTables;
+    int myLoading = 0;
     // Ids are never reused, so a stale id finds nothing rather than another node.
     std::unordered_map<int, OP_Node *> myNodes;
     int myNextId = 0;

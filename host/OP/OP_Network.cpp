@@ -82,6 +82,10 @@ OP_Node *OP_Network::createNode(const char *type, const char *name, std::string 
     myChildren.emplace_back(node);
     childCreated(node);
     opChanged(OP_CHILD_CREATED, node);
+    // A node read from a scene file comes back as it was saved, with whatever its creation
+    // script once made, so the script does not run again.
+    if (OPgetDirector()->isLoading())
+        return node;
     // The script may run any command, deleting the node among them; only its id is safe.
     const int id = node->getUniqueId();
     const bool scripted = node->runCreateScript();

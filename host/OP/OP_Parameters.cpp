@@ -1,5 +1,6 @@
 #include <OP/OP_Parameters.h>
 
+#include <CH/CH_Channel.h>
 #include <EV/EV_Expression.h>
 #include <OP/OP_Node.h>
 #include <OP/OP_Operator.h>
@@ -97,6 +98,29 @@ bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
     rebuildSpareTemplates();
     myParms.appendParm(mySpareOwned.back().get(), this, true);
     return true;
+}
+
+bool OP_Parameters::createSpareParametersForLoad(UT_StringArray &, PRM_ParmNameMap &, UT_String &)
+{
+    return true;
+}
+
+bool OP_Parameters::createSpareParametersFromChannels(UT_BitArray &selected,
+                                                      const UT_PtrArray<CH_Channel *> &channels)
+{
+    bool ok = true;
+    for (int i = 0; i < channels.entries(); ++i)
+    {
+        if (!selected.getBit(i) || !channels(i))
+            continue;
+        std::string error;
+        const char *name = channels(i)->getName().c_str();
+        if (addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name(name)), error))
+            selected.setBit(i, false);
+        else
+            ok = false;
+    }
+    return ok;
 }
 
 bool OP_Parameters::removeSpareParm(const char *name)

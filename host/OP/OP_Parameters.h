@@ -3,6 +3,8 @@
 #include <CH/CH_Collection.h>
 #include <PRM/PRM_ParmList.h>
 #include <PRM/PRM_ParmOwner.h>
+#include <UT/UT_BitArray.h>
+#include <UT/UT_PtrArray.h>
 #include <UT/UT_String.h>
 
 #include <cstdint>
@@ -10,7 +12,9 @@
 #include <string>
 #include <vector>
 
+class CH_Channel;
 class OP_Node;
+class PRM_ParmNameMap;
 class OP_Operator;
 
 /// The parameters of a node: the operator's templates made into parameters, followed by the
@@ -47,6 +51,18 @@ public:
     /// digits and '_', or when its name or one of its channel names is taken.
     bool addSpareParm(const PRM_Template &tmpl, std::string &error);
     bool removeSpareParm(const char *name);
+
+    /// Asked while a file is read, for the saved parameters the node lacks (`names`; those it
+    /// makes, it removes). `nameMap` maps names the operator has renamed. False, with
+    /// `errors` set, when making them failed. A plain node makes none.
+    virtual bool createSpareParametersForLoad(UT_StringArray &names, PRM_ParmNameMap &nameMap,
+                                              UT_String &errors);
+    /// Asked while a file is read, for the saved channels (expressions) that no component of
+    /// the node has: `selected` marks those still needing one, and a channel that gets one
+    /// has its bit cleared. A plain node keeps each as a float spare parameter of the
+    /// channel's name, so that no saved expression is lost. False when that failed.
+    virtual bool createSpareParametersFromChannels(UT_BitArray &selected,
+                                                   const UT_PtrArray<CH_Channel *> &channels);
 
     /// Follows plain channel references (a component whose expression is only ch("...") or
     /// chs("...") of another parameter) to the parameter finally evaluated. On a broken

@@ -149,6 +149,13 @@ public:
     /// After the host's own script, the creation scripts of the serving clerks; false only
     /// when the host's script failed, since a clerk's script reports its own errors.
     bool runCreateScript() override;
+    /// Surface and geometry shaders make the viewport and bounding-box parameters that files
+    /// of older versions carry values or channels for, as spare parameters; other types make
+    /// nothing.
+    bool createSpareParametersForLoad(UT_StringArray &names, PRM_ParmNameMap &nameMap,
+                                      UT_String &errors) override;
+    bool createSpareParametersFromChannels(UT_BitArray &selected,
+                                           const UT_PtrArray<CH_Channel *> &channels) override;
 
     // Node fields -------------------------------------------------------------------------------
     const char *getRenderMask() const { return myRenderMask.c_str(); }

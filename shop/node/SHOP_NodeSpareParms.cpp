@@ -6,9 +6,12 @@
 
 #include <shop/clerk/SHOP_Clerk.h>
 
+#include <CH/CH_Channel.h>
 #include <CMD/CMD_Manager.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_GalleryEntry.h>
+#include <PI/PI_EditScriptedParms.h>
+#include <PI/PI_PropertyMap.h>
 
 #include <cstring>
 #include <set>
@@ -38,6 +41,49 @@ std::vector<PRM_Template> *shop_buildObsolete(SHOP_TYPE type)
     }
     list->emplace_back();
     return list;
+}
+
+PI_PropertyMap *shop_buildSurfaceMap()
+{
+    std::vector<PI_PropertyMap::Definition> defs;
+    for (const char *colour : {"ogl_amb", "ogl_diff", "ogl_spec", "ogl_emit"})
+    {
+        const std::string name = colour;
+        defs.push_back({name, {name + "r", name + "g", name + "b"}, ""});
+    }
+    for (const char *single : {"ogl_rough", "ogl_alpha", "ogl_light", "ogl_cutout"})
+        defs.push_back({single, {single}, ""});
+    return new PI_PropertyMap("shop", std::move(defs));
+}
+
+PI_PropertyMap *shop_buildGeometryMap()
+{
+    std::vector<PI_PropertyMap::Definition> defs;
+    for (const auto &[prefix, group] : {std::pair{"vmproc", "ifd_bbox"}, {"riproc", "rib_bbox"}})
+        for (const char *suffix : {"_boxstyle", "_soppath", "_minbound", "_maxbound"})
+        {
+            const std::string name = std::string(prefix) + suffix;
+            defs.push_back({name, {name}, group});
+        }
+    return new PI_PropertyMap("shop", std::move(defs));
+}
+
+// The map for a shader type: made once, on first use, and kept for the process.
+const PI_PropertyMap *shop_propertyMap(SHOP_TYPE type)
+{
+    static PI_PropertyMap *theSurface = nullptr;
+    static PI_PropertyMap *theGeometry = nullptr;
+    PI_PropertyMap **map = type == SHOP_SURFACE    ? &theSurface
+                           : type == SHOP_GEOMETRY ? &theGeometry
+                                                   : nullptr;
+    if (!map)
+        return nullptr;
+    if (!*map)
+    {
+        *map = type == SHOP_SURFACE ? shop_buildSurfaceMap() : shop_buildGeometryMap();
+        (*map)->createTokenMap();
+    }
+    return *map;
 }
 } // namespace
 
@@ -163,4 +209,55 @@ bool SHOP_Node::runCreateScript()
         setRunningCreateScript(0);
     }
     return true;
+}
+
+bool SHOP_Node::createSpareParametersForLoad(UT_StringArray &names, PRM_ParmNameMap &nameMap,
+                                             UT_String &errors)
+{
+    const PI_PropertyMap *map = shop_propertyMap(myShaderType);
+    if (!map)
+        return true;
+    PI_EditScriptedParms edit(this, true, true);
+    int made = 0;
+    for (size_t i = names.size(); i-- > 0;)
+    {
+        if (names[i].empty() || !map->createFromChannel(edit, &nameMap, names[i].c_str()))
+            continue;
+        ++made;
+        names.erase(names.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    if (made > 0)
+        OPgetDirector()->changeNodeSpareParms(*this, edit.getTemplates(), errors);
+    return getErrorManager().getSeverity() < UT_ERROR_ABORT && !errors.isstring();
+}
+
+bool SHOP_Node::createSpareParametersFromChannels(UT_BitArray &selected,
+                                                  const UT_PtrArray<CH_Channel *> &channels)
+{
+    const PI_PropertyMap *map = shop_propertyMap(myShaderType);
+    if (!map)
+        return true;
+    PI_EditScriptedParms edit(this, true, true);
+    int made = 0;
+    for (int i = 0; i < channels.entries(); ++i)
+    {
+        if (!selected.getBit(i) || !channels(i) ||
+            !map->createFromChannel(edit, nullptr, channels(i)->getName().c_str()))
+            continue;
+        ++made;
+        selected.setBit(i, false);
+    }
+    UT_String errors;
+    if (made > 0)
+        OPgetDirector()->changeNodeSpareParms(*this, edit.getTemplates(), errors);
+    if (!selected.allZeros())
+    {
+        for (int i = 0; i < channels.entries(); ++i)
+            if (selected.getBit(i) && channels(i) &&
+                getParmList()->getParmPtrFromChannel(channels(i)->getName().c_str()))
+                selected.setBit(i, false);
+        if (!selected.allZeros())
+            return OP_Network::createSpareParametersFromChannels(selected, channels);
+    }
+    return getErrorManager().getSeverity() < UT_ERROR_ABORT && !errors.isstring();
 }

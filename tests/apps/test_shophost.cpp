@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
@@ -244,4 +245,33 @@ TEST(Shophost, ShippedScriptClerkWritesOslShaderGroups)
                        "param string map \"a \\\"b\\\"\" ;\n"
                        "shader plastic red ;\n");
     EXPECT_EQ(run.err, "Error: No fog shader at /shop/mist for OSL (stdin:8)\n");
+}
+
+TEST(Shophost, EveryShippedExampleSavesAndLoadsToTheSameBytes)
+{
+    const std::filesystem::path source = SHOP_SOURCE_DIR;
+    const std::string dir = ::testing::TempDir() + "roundtrip_" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    int examples = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(source / "examples"))
+    {
+        if (entry.path().extension() != ".cmd")
+            continue;
+        ++examples;
+        const std::string name = entry.path().stem().string();
+        const std::string first = dir + "/" + name + ".a", second = dir + "/" + name + ".b";
+        // The examples name their files relative to the source folder, as `make demo` runs them.
+        const std::string build = "cd '" + source.string() + "' && " + SHOPHOST_EXE + " '" +
+                                  entry.path().string() + "' -c 'save " + first +
+                                  "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(build.c_str()), 0) << name;
+        HostRun again = shophost("-c 'load " + first + "' -c 'save " + second + "'");
+        EXPECT_EQ(again.status, 0) << name << ": " << again.err;
+        EXPECT_EQ(again.err, "") << name;
+        const std::string text = readFile(first);
+        EXPECT_NE(text.find("\nadd shopnet shop\n"), std::string::npos) << name;
+        EXPECT_EQ(readFile(second), text) << name;
+    }
+    EXPECT_GE(examples, 5);
+    std::filesystem::remove_all(dir);
 }

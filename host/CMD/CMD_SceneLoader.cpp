@@ -1,0 +1,214 @@
+#include <CMD/CMD_SceneLoader.h>
+
+#include <CH/CH_Channel.h>
+#include <CMD/CMD_Manager.h>
+#include <CMD/CMD_SceneWriter.h>
+#include <CMD/CMD_Tokenizer.h>
+#include <OP/OP_Director.h>
+#include <OP/OP_Operator.h>
+#include <PRM/PRM_ParmNameMap.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace
+{
+// Loading is a main-thread affair, as is the command language that drives it.
+CMD_SceneLoader *theActive = nullptr;
+
+bool cmd_hasParmOrChannel(const OP_Node &node, const std::string &name)
+{
+    return node.getParmPtr(name.c_str()) || node.getParmList()->getParmPtrFromChannel(name.c_str());
+}
+
+// Parameters the operator no longer has but still recognises: their saved values are read and
+// dropped without a word.
+bool cmd_isObsolete(const OP_Node &node, const std::string &name)
+{
+    const OP_Operator *op = node.getOperator();
+    for (const PRM_Template *t = op ? op->getObsoleteTemplates() : nullptr; t && !t->isTerminator();
+         ++t)
+    {
+        if (name == t->getToken())
+            return true;
+        for (int c = 0; c < t->getVectorSize(); ++c)
+            if (name == t->getChannelToken(c))
+                return true;
+    }
+    return false;
+}
+
+void cmd_warn(std::ostream &err, const OP_Node &node, const std::string &what)
+{
+    err << "Warning: " << node.getFullPath() << ": " << what << std::endl;
+}
+
+// Marks a scene as loading for as long as the script runs, however it ends.
+class cmd_LoadingScope
+{
+public:
+    explicit cmd_LoadingScope(CMD_SceneLoader *loader)
+    {
+        theActive = loader;
+        OPgetDirector()->beginLoading();
+    }
+    ~cmd_LoadingScope()
+    {
+        OPgetDirector()->endLoading();
+        theActive = nullptr;
+    }
+    cmd_LoadingScope(const cmd_LoadingScope &) = delete;
+    cmd_LoadingScope &operator=(const cmd_LoadingScope &) = delete;
+};
+} // namespace
+
+CMD_SceneLoader *CMD_SceneLoader::active()
+{
+    return theActive;
+}
+
+bool CMD_SceneLoader::load(const std::string &path, std::ostream &out, std::ostream &err,
+                           std::string &error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+    {
+        error = "Cannot open scene '" + path + "'";
+        return false;
+    }
+    return load(in, path, out, err, error);
+}
+
+bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ostream &out,
+                           std::ostream &err, std::string &error)
+{
+    if (theActive)
+    {
+        error = "A scene file cannot load another scene";
+        return false;
+    }
+    OP_Network &root = *OPgetDirector()->getRoot();
+    std::ostringstream previous;
+    CMD_SceneWriter(previous).write(root);
+    if (run(in, source, out, err))
+        return true;
+    std::istringstream back(previous.str());
+    error = run(back, "previous scene", out, err)
+                ? "Scene '" + source + "' not loaded; the previous scene is back"
+                : "Scene '" + source + "' not loaded, and the previous scene could not be rebuilt";
+    return false;
+}
+
+bool CMD_SceneLoader::run(std::istream &in, const std::string &source, std::ostream &out,
+                          std::ostream &err)
+{
+    OP_Director *director = OPgetDirector();
+    director->clearNetwork();
+    myHeld.clear();
+    bool ok = false;
+    {
+        cmd_LoadingScope scope(this);
+        ok = CMDgetManager()->runScript(in, source, out, err);
+    }
+    if (ok)
+        for (cmd_HeldNode &held : myHeld)
+            if (OP_Node *node = director->lookupNode(held.id))
+                resolve(*node, held.sets, err);
+    myHeld.clear();
+    director->setCwd(director->getRoot());
+    return ok;
+}
+
+void CMD_SceneLoader::holdSet(OP_Node &node, const std::string &name,
+                              std::vector<std::string> values, bool expression)
+{
+    const int id = node.getUniqueId();
+    auto it = std::find_if(myHeld.begin(), myHeld.end(),
+                           [id](const cmd_HeldNode &held) { return held.id == id; });
+    if (it == myHeld.end())
+        it = myHeld.insert(myHeld.end(), cmd_HeldNode{id, {}});
+    it->sets.push_back({name, std::move(values), expression});
+}
+
+void CMD_SceneLoader::resolve(OP_Node &node, std::vector<cmd_HeldSet> &sets, std::ostream &err)
+{
+    std::vector<cmd_HeldSet *> parms;
+    std::vector<cmd_HeldSet *> channels;
+    for (cmd_HeldSet &set : sets)
+    {
+        // A later line of the file (a spare parameter) may have made it meanwhile.
+        if (cmd_hasParmOrChannel(node, set.name))
+            apply(node, set, err);
+        else if (!cmd_isObsolete(node, set.name))
+            (set.expression && set.values.size() == 1 ? channels : parms).push_back(&set);
+    }
+    askForParameters(node, parms, err);
+    askForChannels(node, channels, err);
+}
+
+void CMD_SceneLoader::askForParameters(OP_Node &node, std::vector<cmd_HeldSet *> &held,
+                                       std::ostream &err)
+{
+    if (held.empty())
+        return;
+    UT_StringArray names;
+    for (const cmd_HeldSet *set : held)
+        if (std::find(names.begin(), names.end(), set->name) == names.end())
+            names.push_back(set->name);
+    PRM_ParmNameMap nameMap;
+    UT_String errors;
+    if (!node.createSpareParametersForLoad(names, nameMap, errors))
+        cmd_warn(err, node,
+                 errors.isstring() ? errors.toStdString()
+                                   : "Could not make the parameters of an older file");
+    for (const cmd_HeldSet *set : held)
+    {
+        if (cmd_hasParmOrChannel(node, set->name))
+            apply(node, *set, err);
+        else
+            cmd_warn(err, node, "No parameter '" + set->name + "'; its saved value is not loaded");
+    }
+}
+
+void CMD_SceneLoader::askForChannels(OP_Node &node, std::vector<cmd_HeldSet *> &held,
+                                     std::ostream &err)
+{
+    if (held.empty())
+        return;
+    std::vector<std::unique_ptr<CH_Channel>> owned;
+    UT_PtrArray<CH_Channel *> channels;
+    for (const cmd_HeldSet *set : held)
+    {
+        owned.push_back(std::make_unique<CH_Channel>(set->name, set->values[0]));
+        channels.append(owned.back().get());
+    }
+    UT_BitArray selected(channels.entries(), true);
+    if (!node.createSpareParametersFromChannels(selected, channels))
+        cmd_warn(err, node, "Could not make parameters for the channels of an older file");
+    for (const cmd_HeldSet *set : held)
+    {
+        if (cmd_hasParmOrChannel(node, set->name))
+            apply(node, *set, err);
+        else
+            cmd_warn(err, node,
+                     "No channel '" + set->name + "'; its saved expression is not loaded");
+    }
+}
+
+bool CMD_SceneLoader::apply(OP_Node &node, const cmd_HeldSet &set, std::ostream &err)
+{
+    // The held line runs again as it was written, now that the parameter exists, so that it
+    // is checked and set exactly as any other.
+    std::string line = set.expression ? "set -e" : "set";
+    for (const std::string &word : {node.getFullPath(), set.name})
+        line.append(" ").append(CMD_Tokenizer::quote(word));
+    for (const std::string &value : set.values)
+        line.append(" ").append(CMD_Tokenizer::quote(value));
+    std::string error;
+    if (CMDgetManager()->execute(line, err, err, error))
+        return true;
+    cmd_warn(err, node, error);
+    return false;
+}

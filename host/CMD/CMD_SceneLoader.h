@@ -1,0 +1,58 @@
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+class OP_Node;
+
+/// Reads a scene file (a command script, as CMD_SceneWriter writes) in place of the current
+/// scene.
+///
+/// While it runs, nodes are made without their creation scripts, and a `set` of a parameter
+/// or channel that the node lacks is held back rather than failing: files written before a
+/// node gained or lost parameters must still load. After the script each node with held
+/// values is asked to make the parameters (OP_Parameters::createSpareParametersForLoad for
+/// values, createSpareParametersFromChannels for expressions of single channels), parameters
+/// that the operator lists as obsolete are dropped, and what still finds no parameter is
+/// reported as a warning. A file that fails to run leaves the previous scene in place.
+class CMD_SceneLoader
+{
+public:
+    /// The loader reading a file on this thread, or null.
+    static CMD_SceneLoader *active();
+
+    /// Replaces the scene by the one in the file. False with `error` set when the file cannot
+    /// be read or one of its commands fails (reported on `err` where it stands); the previous
+    /// scene is then restored.
+    bool load(const std::string &path, std::ostream &out, std::ostream &err, std::string &error);
+    /// The same for a scene already read; `source` names it in messages.
+    bool load(std::istream &in, const std::string &source, std::ostream &out, std::ostream &err,
+              std::string &error);
+
+    /// Holds back a `set` for a parameter or channel that `node` lacks.
+    void holdSet(OP_Node &node, const std::string &name, std::vector<std::string> values,
+                 bool expression);
+
+private:
+    struct cmd_HeldSet
+    {
+        std::string name;
+        std::vector<std::string> values;
+        bool expression;
+    };
+    struct cmd_HeldNode
+    {
+        int id;
+        std::vector<cmd_HeldSet> sets;
+    };
+
+    bool run(std::istream &in, const std::string &source, std::ostream &out, std::ostream &err);
+    void resolve(OP_Node &node, std::vector<cmd_HeldSet> &sets, std::ostream &err);
+    void askForParameters(OP_Node &node, std::vector<cmd_HeldSet *> &held, std::ostream &err);
+    void askForChannels(OP_Node &node, std::vector<cmd_HeldSet *> &held, std::ostream &err);
+    static bool apply(OP_Node &node, const cmd_HeldSet &set, std::ostream &err);
+
+    std::vector<cmd_HeldNode> myHeld;
+};

@@ -1,0 +1,261 @@
+// Scenes written as command scripts and read back: quoting, byte-identical round trips, the
+// previous scene kept when a file fails, and files of older versions.
+
+#include <CMD/CMD_Manager.h>
+#include <CMD/CMD_SceneWriter.h>
+#include <CMD/CMD_Tokenizer.h>
+#include <OP/OP_Director.h>
+#include <OP/OP_GenericNetwork.h>
+#include <OP/OP_GenericNode.h>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace
+{
+const PRM_Template theTemplates[] = {
+    PRM_Template(PRM_XYZ, 3, PRM_Name("t"), {PRM_Default(0)}),
+    PRM_Template(PRM_STRING, 1, PRM_Name("note"), {PRM_Default(0, "hello")}),
+    PRM_Template(PRM_INT, 1, PRM_Name("count"), {PRM_Default(2)}),
+    PRM_Template(PRM_FLT, 1, PRM_Name("scale"), {PRM_Default(0, "1+1", PRM_DEFAULT_EXPRESSION)}),
+    PRM_Template(),
+};
+const PRM_Template theObsolete[] = {
+    PRM_Template(PRM_STRING, 2, PRM_Name("oldpair")),
+    PRM_Template(),
+};
+
+int theScriptsRun = 0;
+bool countScript(OP_Node &)
+{
+    ++theScriptsRun;
+    return true;
+}
+
+class SceneTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        OP_Director *director = OPgetDirector();
+        OP_OperatorTable *root = director->getOperatorTable(OP_Director::theRootTableName);
+        if (!root->getOperator("scenenet"))
+        {
+            for (OP_OperatorTable *table : {root, director->getOperatorTable("SceneTest")})
+            {
+                auto *net = new OP_Operator("scenenet", "Net", OP_GenericNetwork::myConstructor,
+                                            nullptr, 0, 0, nullptr, OP_FLAG_NETWORK);
+                net->setChildTableName("SceneTest");
+                table->addOperator(net);
+            }
+            auto *thing = new OP_Operator("thing", "Thing", OP_GenericNode::myConstructor,
+                                          theTemplates, 0, 2, nullptr, 0, nullptr, 2);
+            thing->setObsoleteTemplates(theObsolete);
+            director->getOperatorTable("SceneTest")->addOperator(thing);
+        }
+        director->clearNetwork();
+        myDir =
+            std::filesystem::path(::testing::TempDir()) / ("scene_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(myDir);
+        OP_Node::setCreateScriptRunner(countScript);
+        theScriptsRun = 0;
+    }
+    void TearDown() override
+    {
+        OP_Node::setCreateScriptRunner(nullptr);
+        OPgetDirector()->clearNetwork();
+        std::filesystem::remove_all(myDir);
+    }
+
+    bool run(const std::string &lines)
+    {
+        myOut.str("");
+        myErr.str("");
+        std::istringstream in(lines);
+        return CMDgetManager()->runScript(in, "test", myOut, myErr);
+    }
+    static std::string sceneText()
+    {
+        std::ostringstream text;
+        CMD_SceneWriter(text).write(*OPgetDirector()->getRoot());
+        return text.str();
+    }
+    std::string file(const char *name, const std::string &text = "")
+    {
+        const std::string path = (myDir / name).string();
+        if (!text.empty())
+            std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    static std::string eval(const char *path, const char *parm)
+    {
+        std::ostringstream out, err;
+        std::string error;
+        CMDgetManager()->execute(std::string("eval ") + path + " " + parm, out, err, error);
+        return out.str() + error;
+    }
+
+    std::filesystem::path myDir;
+    std::ostringstream myOut, myErr;
+};
+
+// Words that a scene holds in names, values and expressions, and that the command language
+// gives meaning to.
+const std::vector<std::string> theAwkward = {
+    "",      "plain", "two words",   "'single'",    "\"double\"", "back\\slash", "`1+1`",
+    "#hash", "$T",    "line\nbreak", "tab\there",   "cr\r",       "trailing\\",  "''' \"\"\"",
+    "-e",    "--",    "-1.5",        "caf\xc3\xa9", "a;b|c&d>e",  "\\n literal",
+};
+} // namespace
+
+TEST(CMD_Tokenizer, QuotedWordsSplitBackToThemselvesAndAreNeverOptions)
+{
+    std::vector<std::string> words = theAwkward;
+    std::mt19937 random(7);
+    const std::string alphabet = "ab -_'\"`\\#$\n\r\t;()*?{}/.0123456789\xc3\xa9";
+    for (int i = 0; i < 2000; ++i)
+    {
+        std::string word;
+        for (int n = random() % 12; n > 0; --n)
+            word += alphabet[random() % alphabet.size()];
+        words.push_back(word);
+    }
+    for (const std::string &word : words)
+    {
+        const std::string quoted = CMD_Tokenizer::quote(word);
+        std::vector<std::string> split;
+        std::vector<bool> plain;
+        std::string error;
+        // An expander that fails proves no backquote is left to expand.
+        auto refuse = [](const std::string &, std::string &, std::string &e)
+        {
+            e = "expanded";
+            return false;
+        };
+        ASSERT_TRUE(CMD_Tokenizer::split("set " + quoted + " x", split, error, refuse, &plain))
+            << quoted << ": " << error;
+        ASSERT_EQ(split.size(), 3u) << quoted;
+        EXPECT_EQ(split[1], word) << quoted;
+        if (plain[1] && word.size() == 2 && word[0] == '-' && std::isalpha(word[1]))
+            ADD_FAILURE() << "'" << word << "' could read as an option";
+    }
+    // What needs no quotes is written bare, numbers with a sign among them.
+    for (const char *bare : {"/obj/geo1", "0.25", "-1.5", "1e-05", "a.b_c"})
+        EXPECT_EQ(CMD_Tokenizer::quote(bare), bare);
+}
+
+TEST_F(SceneTest, ASavedSceneReadsBackToTheSameBytesAndValues)
+{
+    std::string script = "add scenenet top\n"
+                         "cd top\n"
+                         "add thing a\n"
+                         "add thing b\n"
+                         "add scenenet inner\n"
+                         "cd inner\n"
+                         "add thing deep\n"
+                         "cd /top\n"
+                         "spare -l 'Odd \"label\"' a extra color 3 0.5 0.25 1\n"
+                         "spare a words string 1 \"default 'text'\"\n"
+                         "set a t 1 -2.5 0.1\n"
+                         "set -e b ty 'ch(\"../a/tx\") * 2'\n"
+                         "set b tz 7\n"
+                         "set b count 5\n"
+                         "set -e b scale '$T + 1'\n"
+                         "set -e inner/deep note 'chs(\"../../a/note\")'\n"
+                         "wire a b 1 1\n"
+                         "wire a b 0\n";
+    std::string values;
+    for (size_t i = 0; i < theAwkward.size(); ++i)
+        values += "spare a s" + std::to_string(i) + " string 1\nset a s" + std::to_string(i) + " " +
+                  CMD_Tokenizer::quote(theAwkward[i]) + "\n";
+    ASSERT_TRUE(run(script + values)) << myErr.str();
+    const std::string first = sceneText();
+    const std::string path = file("scene.cmd");
+    ASSERT_TRUE(run("save " + path)) << myErr.str();
+
+    ASSERT_TRUE(run("rm /top\nload " + path)) << myErr.str();
+    EXPECT_EQ(myErr.str(), "");
+    EXPECT_EQ(sceneText(), first);
+    EXPECT_EQ(eval("/top/b", "t"), "0 2 7\n");
+    EXPECT_EQ(eval("/top/b", "scale"), "1\n");
+    EXPECT_EQ(eval("/top/inner/deep", "note"), "hello\n");
+    EXPECT_EQ(eval("/top/a", "extra"), "0.5 0.25 1\n");
+    const PRM_Parm *extra = OPgetDirector()->findNode("/top/a")->getParmPtr("extra");
+    EXPECT_STREQ(extra->getLabel(), "Odd \"label\"");
+    OP_Node *b = OPgetDirector()->findNode("/top/b");
+    EXPECT_EQ(b->getInput(1), OPgetDirector()->findNode("/top/a"));
+    EXPECT_EQ(b->getInputOutputIndex(1), 1);
+    for (size_t i = 0; i < theAwkward.size(); ++i)
+    {
+        UT_String value;
+        OPgetDirector()->findNode("/top/a")->evalString(value, ("s" + std::to_string(i)).c_str(), 0,
+                                                        0);
+        EXPECT_EQ(value.toStdString(), theAwkward[i]);
+    }
+    // Nodes come back as they were saved: creation scripts ran for the first scene only.
+    EXPECT_EQ(theScriptsRun, 5);
+    EXPECT_TRUE(run("cd /top\nadd thing late"));
+    EXPECT_EQ(theScriptsRun, 6);
+}
+
+TEST_F(SceneTest, AFileThatFailsLeavesThePreviousScene)
+{
+    ASSERT_TRUE(run("add scenenet keep\ncd keep\nadd thing x\nset x note kept\n"));
+    const std::string before = sceneText();
+    const std::string bad = file("bad.cmd", "add scenenet other\ncd other\nset nothing note 1\n");
+    EXPECT_FALSE(run("load " + bad));
+    EXPECT_NE(myErr.str().find("No node 'nothing' (" + bad + ":3)"), std::string::npos)
+        << myErr.str();
+    EXPECT_NE(myErr.str().find("previous scene is back"), std::string::npos) << myErr.str();
+    EXPECT_EQ(sceneText(), before);
+
+    EXPECT_FALSE(run("load " + file("missing.cmd")));
+    EXPECT_NE(myErr.str().find("Cannot open scene"), std::string::npos);
+    EXPECT_EQ(sceneText(), before);
+
+    // A scene file cannot pull in another in the middle of itself.
+    EXPECT_FALSE(run("load " + file("nested.cmd", "load " + bad + "\n")));
+    EXPECT_EQ(sceneText(), before);
+}
+
+TEST_F(SceneTest, OlderFilesLoadWhatTheyCanAndSayWhatTheyCannot)
+{
+    const std::string old = file("old.cmd", "add scenenet net\n"
+                                            "cd net\n"
+                                            "add thing x\n"
+                                            "set x gone 3\n"
+                                            "set -e x lost '$F * 2'\n"
+                                            "set x oldpair a b\n"
+                                            "set x oldpair2 c\n"
+                                            "set x later 4\n"
+                                            "spare x later float 1\n"
+                                            "set x note kept\n");
+    ASSERT_TRUE(run("load " + old)) << myErr.str();
+    // The unknown value is named; the obsolete pair is read silently; the expression keeps a
+    // float parameter of its own; a value set before its spare parameter still arrives.
+    EXPECT_EQ(myErr.str(), "Warning: /net/x: No parameter 'gone'; its saved value is not loaded\n");
+    EXPECT_EQ(eval("/net/x", "note"), "kept\n");
+    EXPECT_EQ(eval("/net/x", "later"), "4\n");
+    const PRM_Parm *lost = OPgetDirector()->findNode("/net/x")->getParmPtr("lost");
+    ASSERT_NE(lost, nullptr);
+    EXPECT_TRUE(lost->isSpareParm());
+    EXPECT_EQ(lost->getValueText(0), "$F * 2");
+}
+
+TEST_F(SceneTest, SavingNeverLeavesAHalfWrittenFile)
+{
+    ASSERT_TRUE(run("add scenenet s"));
+    const std::string path = file("kept.cmd", "previous contents\n");
+    EXPECT_FALSE(run("save " + (myDir / "no" / "such" / "dir.cmd").string()));
+    EXPECT_NE(myErr.str().find("Cannot write scene"), std::string::npos);
+    ASSERT_TRUE(run("save " + path));
+    EXPECT_EQ(std::filesystem::directory_iterator(myDir)->path().filename(), "kept.cmd");
+    std::ifstream in(path);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, sceneText());
+}
