@@ -113,9 +113,12 @@ bool CMD_SceneLoader::run(std::istream &in, const std::string &source, std::ostr
         ok = CMDgetManager()->runScript(in, source, out, err);
     }
     if (ok)
+    {
         for (cmd_HeldNode &held : myHeld)
             if (OP_Node *node = director->lookupNode(held.id))
                 resolve(*node, held.sets, err);
+        director->getRoot()->finishedLoadingNetwork();
+    }
     myHeld.clear();
     director->setCwd(director->getRoot());
     return ok;

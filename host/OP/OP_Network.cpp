@@ -2,6 +2,7 @@
 
 #include <EV/EV_Expression.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_OperatorFilter.h>
 #include <OP/OP_OperatorTable.h>
 
 #include <algorithm>
@@ -66,6 +67,11 @@ OP_Node *OP_Network::createNode(const char *type, const char *name, std::string 
         error = "Unknown node type '" + std::string(type ? type : "") + "' in " + getFullPath();
         return nullptr;
     }
+    if (OP_OperatorFilter *filter = getOperatorFilter(); filter && !filter->allowOperatorAsChild(op))
+    {
+        error = "A node of type '" + op->getName() + "' is not allowed in " + getFullPath();
+        return nullptr;
+    }
     std::string wanted = name && *name ? name : op->getName() + "1";
     if (!isValidNodeName(wanted.c_str()))
     {
@@ -100,6 +106,31 @@ OP_Node *OP_Network::createNode(const char *type, const char *name, std::string 
         node->getErrorManager().addError(UT_Error(
             "OP", 1, UT_ERROR_WARNING, "Creation script of " + node->getFullPath() + " failed"));
     return node;
+}
+
+bool OP_Network::isSubNetwork(bool includeManagers) const
+{
+    const OP_Network *parent = getParent();
+    if (!parent)
+        return false;
+    if (!parent->getParent())
+        return includeManagers;
+    return parent->getOperatorTable() == getOperatorTable();
+}
+
+OP_Network *OP_Network::getCreator()
+{
+    OP_Network *net = this;
+    while (net->isSubNetwork(false) && net->getParent())
+        net = net->getParent();
+    return net;
+}
+
+void OP_Network::finishedLoadingNetwork()
+{
+    // By index, counted afresh: a node finishing its load may make children of this network.
+    for (int i = 0; i < getNchildren(); ++i)
+        getChild(i)->finishedLoadingNetwork();
 }
 
 OP_Node *OP_Network::createNode(const char *type, const char *name)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class OP_OperatorFilter;
 class OP_OperatorTable;
 
 /// A node that holds children. The network owns its children; deleting one disconnects its
@@ -42,6 +43,17 @@ public:
     /// Deletes a child and everything inside it.
     bool destroyNode(OP_Node *child);
 
+    /// Which operator types may be created inside; null allows every type of the table.
+    virtual OP_OperatorFilter *getOperatorFilter() { return nullptr; }
+    /// Whether this network is a subnetwork: one whose children come from the same table as
+    /// its siblings (a network within a network of its own kind), rather than a manager of
+    /// another kind. `includeManagers` counts networks directly under the root too.
+    bool isSubNetwork(bool includeManagers) const;
+    /// The nearest enclosing network that is not a subnetwork (itself when it is not one).
+    OP_Network *getCreator();
+    /// Tells the node's children, parents first, that a scene file has been read.
+    void finishedLoadingNetwork() override;
+
     /// Whether `name` may name a node: letters, digits, '_', '.' and '-', and not "." or "..".
     static bool isValidNodeName(const char *name);
     /// `name` if no child has it, else name with its trailing number replaced by the lowest
@@ -54,8 +66,11 @@ protected:
     /// Hooks for subclasses, called after the change.
     virtual void childCreated(OP_Node *) {}
     virtual void childDeleted(OP_Node *) {}
+    /// Called when a child's flags (its bypass) changed.
+    virtual void childFlagChange(OP_Node *) {}
 
 private:
     friend class OP_Director;
+    friend class OP_Node; // tells the parent of flag changes
     std::vector<std::unique_ptr<OP_Node>> myChildren;
 };

@@ -366,6 +366,7 @@ UT_ErrorSeverity OP_Node::cook(OP_Context &context)
         int copiedInput = -1;
         severity = myBypass ? bypassMe(context, copiedInput) : cookMe(context);
     }
+    checkTimeDependencies();
     myCooking = false;
     myDirty = false;
     myHasCooked = true;
@@ -391,6 +392,8 @@ void OP_Node::setBypass(bool on)
         return;
     myBypass = on;
     opChanged(OP_FLAG_CHANGED);
+    if (getParent())
+        getParent()->childFlagChange(this);
 }
 
 // Change -------------------------------------------------------------------------------------

@@ -22,6 +22,7 @@ class UT_DMatrix4;
 class UT_WorkBuffer;
 class VOP_CodeGenerator;
 class OBJ_Node;
+class OP_PropertyLookupList;
 class SOP_Node;
 class SHOP_Node;
 
@@ -38,6 +39,8 @@ enum OP_EventType
     OP_CHILD_CHANGED, ///< data: the child
     OP_SPAREPARM_MODIFIED,
     OP_NODE_DELETED,
+    OP_UI_CHANGED,      ///< how the node shows changed (its visible inputs or outputs)
+    OP_OUTPUTS_CHANGED, ///< what a network's outputs carry changed (sent by its output node)
 };
 
 /// The host's own creation script for a new node; false when it failed.
@@ -96,8 +99,18 @@ public:
     int getInputOutputIndex(unsigned index) const;
     /// Connects output `outputIndex` of `src` (null disconnects) to an input. Refused (false
     /// with `error`) for an index out of range, a node of another network, or a cycle.
-    bool setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::string &error);
+    virtual bool setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::string &error);
     bool setInput(unsigned index, OP_Node *src, unsigned outputIndex = 0);
+    /// The number of wires that read this node (one per wired input), and each reader.
+    unsigned nOutputs() const { return static_cast<unsigned>(myOutputs.size()); }
+    OP_Node *getOutput(unsigned index) const;
+    /// Drops connections beyond the inputs the node now allows.
+    void ensureInputsAndOutputsAreValid();
+    /// Marks an input as in use by this node's cook; its node must not be rewired or deleted
+    /// meanwhile. Abort severity when nothing is connected there.
+    UT_ErrorSeverity lockInput(unsigned index, OP_Context &context);
+    void unlockInput(unsigned index);
+    bool isInputLocked(unsigned index) const;
     /// Nodes with an input wired to this node, each once.
     std::vector<OP_Node *> getOutputNodes() const;
     /// Remembers that this node depends on `src` beyond its wires, so that changes of `src`
@@ -130,6 +143,15 @@ public:
     /// Tells the node that something about it changed: it is marked to cook again, event
     /// handlers hear of it, and every node depending on it is told in turn.
     virtual void opChanged(OP_EventType reason, void *data = nullptr);
+    /// While on (it nests), a node defers the work its changes set off; changes still mark it
+    /// to cook.
+    bool isBlockModify() const { return myBlockModify > 0; }
+    void setBlockModify(bool on) { myBlockModify += on ? 1 : (myBlockModify > 0 ? -1 : 0); }
+    /// After a cook: whether the node is time dependent also through its parameters
+    /// (`doParms`), its wired inputs (`doInputs`) and its other dependencies (`doExtras`).
+    virtual void checkTimeDependencies(int doParms = 1, int doInputs = 1, int doExtras = 1);
+    /// Called once a scene file has been read, for every node, parents first.
+    virtual void finishedLoadingNetwork() {}
     /// Returns a handle for removeEventHandler.
     int addEventHandler(EventHandler handler);
     void removeEventHandler(int handle);
@@ -151,6 +173,14 @@ public:
     virtual bool getParameterOrPropertyByChannel(const char *channel, float now, OP_Node *&node,
                                                  PRM_Parm *&parm, int &component,
                                                  PRM_ParmList *obsolete);
+    /// Resolves the open entries of `list` as getParameterOrProperty would; returns how many
+    /// entries are resolved in all.
+    virtual int findParametersOrProperties(float now, OP_PropertyLookupList &list);
+    /// Evaluates component `component` of a parameter or property as text; false when none is
+    /// found.
+    bool evalParameterOrProperty(const char *name, int component, float now, UT_String &value);
+    /// The shader node at `path` (relative to this node), or null.
+    SHOP_Node *findSHOPNode(const char *path) const;
 
     /// Describes the node for users: its path, type, and errors after a cook.
     virtual void getNodeSpecificInfoText(OP_Context &context, int verbose, UT_WorkBuffer &text);
@@ -276,4 +306,6 @@ private:
     bool myRunningCreateScript = false;
     unsigned myLastPass = 0;
     bool myBeingDestroyed = false; // set by a network tearing down its children
+    int myBlockModify = 0;
+    std::set<unsigned> myLockedInputs;
 };
