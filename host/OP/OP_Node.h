@@ -92,6 +92,11 @@ public:
     virtual unsigned minInputs() const;
     virtual unsigned maxInputs() const;
     virtual unsigned maxOutputs() const;
+    /// How many inputs and outputs the node shows, and how many of its inputs have a fixed
+    /// meaning by position (the rest being a variable list).
+    virtual unsigned getNumVisibleInputs() const { return maxInputs(); }
+    virtual unsigned getNumVisibleOutputs() const { return maxOutputs(); }
+    virtual unsigned orderedInputs() const { return maxInputs(); }
     /// The number of input slots in use: one past the last connected input.
     unsigned nInputs() const;
     OP_Node *getInput(unsigned index) const;

@@ -1,0 +1,160 @@
+#include <shop/network/SHOP_SubNet.h>
+
+#include <shop/network/SHOP_Output.h>
+#include <shop/operator/SHOP_Operator.h>
+
+#include <OP/OP_Director.h>
+#include <UT/UT_UndoManager.h>
+
+#include <cstdint>
+
+namespace
+{
+SHOP_TYPE shop_typeOf(OP_Operator *op)
+{
+    auto *info = op ? dynamic_cast<SHOP_OperatorInfo *>(op->getOpSpecificData()) : nullptr;
+    return info ? info->getShaderType() : SHOP_UNDEFINED;
+}
+
+// Inside a subnetwork the rules are those of the network that made it.
+OP_OperatorFilter *shop_parentFilter(OP_Network *parent)
+{
+    if (!parent)
+        return nullptr;
+    return parent->isSubNetwork(false) ? parent->getCreator()->getOperatorFilter()
+                                       : parent->getOperatorFilter();
+}
+
+constexpr const char *theOutputOperator = "suboutput";
+} // namespace
+
+SHOP_SubNet::SHOP_SubNet(OP_Network *parent, const char *name, OP_Operator *op,
+                         bool hasOutputNode)
+    : SHOP_Node(parent, name, op, shop_typeOf(op)), myFilter(shop_parentFilter(parent), this),
+      myHasOutputNode(hasOutputNode)
+{
+    setRenderMask("*");
+}
+
+OP_Node *SHOP_SubNet::myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+{
+    return new SHOP_SubNet(parent, name, op, true);
+}
+
+OP_Node *SHOP_SubNet::myManagerConstruct(OP_Network *parent, const char *name, OP_Operator *op)
+{
+    return new SHOP_SubNet(parent, name, op, false);
+}
+
+SHOP_Node *SHOP_SubNet::getOutputNode() const
+{
+    if (!myHasOutputNode)
+        return nullptr;
+    if (myOutputNodeId >= 0)
+    {
+        OP_Node *node = OPgetDirector()->lookupNode(myOutputNodeId);
+        if (node && node->getParent() == this)
+            return node->castToSHOPNode();
+        myOutputNodeId = -1;
+    }
+    for (int i = getNchildren(); i-- > 0;)
+    {
+        OP_Node *child = getChild(i);
+        if (child->getOperator() && child->getOperator()->getName() == theOutputOperator)
+        {
+            myOutputNodeId = child->getUniqueId();
+            return child->castToSHOPNode();
+        }
+    }
+    return nullptr;
+}
+
+bool SHOP_SubNet::getParameterOrProperty(const char *name, float now, OP_Node *&node,
+                                         PRM_Parm *&parm, PRM_ParmList *obsolete,
+                                         bool createMissingMultiParms)
+{
+    if (SHOP_Node::getParameterOrProperty(name, now, node, parm, obsolete,
+                                          createMissingMultiParms))
+        return true;
+    SHOP_Node *properties = findShader(SHOP_PROPERTIES, now, nullptr);
+    return properties && properties->getParameterOrProperty(name, now, node, parm, obsolete,
+                                                            createMissingMultiParms);
+}
+
+bool SHOP_SubNet::getParameterOrPropertyByChannel(const char *channel, float now, OP_Node *&node,
+                                                  PRM_Parm *&parm, int &component,
+                                                  PRM_ParmList *obsolete)
+{
+    if (SHOP_Node::getParameterOrPropertyByChannel(channel, now, node, parm, component, obsolete))
+        return true;
+    SHOP_Node *properties = findShader(SHOP_PROPERTIES, now, nullptr);
+    return properties && properties->getParameterOrPropertyByChannel(channel, now, node, parm,
+                                                                     component, obsolete);
+}
+
+unsigned SHOP_SubNet::maxOutputs() const
+{
+    if (SHOP_Node *output = getOutputNode())
+        return output->maxInputs();
+    return myHasOutputNode ? SHOP_Output::theMaxInputSize : 0;
+}
+
+unsigned SHOP_SubNet::getNumVisibleOutputs() const
+{
+    SHOP_Node *output = getOutputNode();
+    return output ? output->getNumVisibleInputs() : 0;
+}
+
+void SHOP_SubNet::finishedLoadingNetwork()
+{
+    if (myHasOutputNode && !getOutputNode() && !UTperformingUndoRedo(nullptr))
+        createNode(theOutputOperator, nullptr);
+    SHOP_Node::finishedLoadingNetwork();
+}
+
+SHOP_Node *SHOP_SubNet::findShader(SHOP_TYPE type, float now, const UT_Options *overrides)
+{
+    SHOP_Node *output = getOutputNode();
+    return output ? output->findShader(type, now, overrides) : nullptr;
+}
+
+int SHOP_SubNet::collectShaders(UT_PtrArray<SHOP_Node *> &list, SHOP_TYPE type, float now,
+                                const UT_Options *overrides)
+{
+    SHOP_Node *output = getOutputNode();
+    return output ? output->collectShaders(list, type, now, overrides) : list.entries();
+}
+
+bool SHOP_SubNet::isOutputVisible(int index) const
+{
+    SHOP_Node *output = getOutputNode();
+    return output ? output->isInputVisible(index) : SHOP_Node::isOutputVisible(index);
+}
+
+void SHOP_SubNet::getOutputName(UT_String &name, int index) const
+{
+    if (SHOP_Node *output = getOutputNode())
+        output->getInputName(name, index);
+    else
+        name.harden("unknown");
+}
+
+SHOP_TYPE SHOP_SubNet::getOutputType(int index) const
+{
+    SHOP_Node *output = getOutputNode();
+    if (!output || index < 0 || !output->getInput(static_cast<unsigned>(index)))
+        return SHOP_UNDEFINED;
+    return output->getInputType(index);
+}
+
+void SHOP_SubNet::childDeleted(OP_Node *child)
+{
+    SHOP_Node::childDeleted(child);
+    opChanged(OP_CHILD_CHANGED, reinterpret_cast<void *>(~static_cast<uintptr_t>(0)));
+}
+
+void SHOP_SubNet::childFlagChange(OP_Node *child)
+{
+    SHOP_Node::childFlagChange(child);
+    opChanged(OP_CHILD_CHANGED, reinterpret_cast<void *>(~static_cast<uintptr_t>(0)));
+}
