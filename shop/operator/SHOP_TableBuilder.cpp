@@ -1,6 +1,8 @@
 #include <shop/operator/SHOP_TableBuilder.h>
 
 #include <shop/clerk/SHOP_PyClerk.h>
+#include <shop/network/SHOP_Output.h>
+#include <shop/network/SHOP_SubNet.h>
 #include <shop/operator/SHOP_BundleFilter.h>
 #include <shop/operator/SHOP_Generic.h>
 #include <shop/operator/SHOP_Operator.h>
@@ -13,21 +15,6 @@
 
 namespace
 {
-// The shader network container. Materials and subnets later share its class; for now it is a
-// shader node that only holds children.
-class shop_Network : public SHOP_Node
-{
-public:
-    shop_Network(OP_Network *parent, const char *name, OP_Operator *op)
-        : SHOP_Node(parent, name, op, SHOP_ANY)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new shop_Network(parent, name, op);
-    }
-};
-
 // Asset definitions: shader assets make script operators. Material assets (the subnet mark)
 // make no operator yet.
 OP_ScriptOperator *shop_scriptCreator(const OP_OTLDefinition &definition)
@@ -61,6 +48,7 @@ void SHOP_TableBuilder::buildShaderTable(OP_OperatorTable &table)
         table.addScriptIndexFile("shop", ("SHOP" + name).c_str(), "SHOP_ScriptNode", name.c_str(),
                                  0, 0, false, false);
     }
+    addNetworkOperators(table);
     table.addScriptIndexFile("shop", "SHOPmaterial", "SHOP_ScriptNode", "subnet", 0, 0, true,
                              false);
     for (int v = 0; v < SHOP_MAX_TYPES; ++v)
@@ -71,14 +59,43 @@ void SHOP_TableBuilder::buildShaderTable(OP_OperatorTable &table)
     SHOP_BundleFilter::createFilters();
 }
 
+SHOP_Operator *SHOP_TableBuilder::makeOperator(const shop_NetworkOperator &row)
+{
+    auto *op = new SHOP_Operator(row.name, row.label, row.constructor, row.templates,
+                                 row.minInputs, row.maxInputs, SHOP_Node::getVariables(),
+                                 row.flags, 0);
+    // Every shader node can hold shader nodes.
+    op->setChildTableName(SHOP_Node::theOpTypeName);
+    SHOP_OperatorInfo &info = op->getShopInfo();
+    info.setNumOutputs(row.outputs);
+    info.setShaderType(row.type);
+    info.setRenderMask(row.mask);
+    return op;
+}
+
+void SHOP_TableBuilder::addNetworkOperators(OP_OperatorTable &table)
+{
+    // OP_FLAG_NETWORK marks the containers; the other bits are the operators' own.
+    const shop_NetworkOperator rows[] = {
+        {"material", "Material", SHOP_SubNet::myConstructor, nullptr, 0, 0,
+         SHOP_Output::getMaterialOutputCount(), 0x32 | OP_FLAG_NETWORK, SHOP_MATERIAL, "*"},
+        {"suboutput", "Output Shaders", SHOP_Output::myConstructor, nullptr, 0,
+         SHOP_Output::theMaxInputSize, 1, 0x02, SHOP_PROPERTIES, "*"},
+    };
+    for (const shop_NetworkOperator &row : rows)
+    {
+        SHOP_Operator *op = makeOperator(row);
+        if (std::string(row.name) == "suboutput")
+            op->getShopInfo().setSkipInputEditor(true);
+        table.addOperator(op);
+    }
+}
+
 OP_Operator *SHOP_TableBuilder::getManagementOperator()
 {
-    auto *op =
-        new SHOP_Operator("shopnet", "SHOP Network", shop_Network::myConstructor, nullptr, 0, 0,
-                          SHOP_Node::getVariables(), OP_FLAG_NETWORK | OP_FLAG_MANAGER, 0);
-    op->setChildTableName(SHOP_Node::theOpTypeName);
-    op->getShopInfo().setShaderType(SHOP_ANY);
-    op->getShopInfo().setRenderMask("*");
+    SHOP_Operator *op =
+        makeOperator({"shopnet", "SHOP Network", SHOP_SubNet::myManagerConstruct, nullptr, 0, 0, 1,
+                      0x12 | OP_FLAG_NETWORK, SHOP_ANY, "*"});
     op->setIconName("NETWORKS_shop");
     return op;
 }
