@@ -2,6 +2,7 @@
 
 #include <shop/clerk/SHOP_Clerk.h>
 #include <shop/node/SHOP_Node.h>
+#include <shop/node/SHOP_Trace.h>
 #include <shop/types/SHOP_TypeTable.h>
 
 #include <CMD/CMD_Manager.h>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace
@@ -101,15 +103,29 @@ void sc_shader(CMD_Args &args)
         return;
     const UT_Options *overrides = options.getNumOptions() ? &options : nullptr;
     const std::string renderer = sc_renderer(options);
+    // The account of the request is printed before the answer, and also when there is none:
+    // that is when users most want to know where the request went.
+    std::optional<SHOP_Trace> trace;
+    if (args.found('x'))
+        trace.emplace();
+    auto explain = [&]
+    {
+        if (trace)
+            for (const std::string &line : trace->getLines())
+                args.out() << line << "\n";
+    };
     SHOP_Node *supplier = node->findShader(type, now, overrides);
     if (!supplier)
     {
+        explain();
         args.fail("No " + std::string(SHOP_Node::getShaderType(type)) + " shader at " +
                   node->getFullPath() + " for " + renderer);
         return;
     }
     UT_String result;
-    if (!supplier->buildShaderString(result, now, overrides, nullptr, nullptr))
+    const bool built = supplier->buildShaderString(result, now, overrides, nullptr, nullptr);
+    explain();
+    if (!built)
     {
         args.fail("Cannot build the " + std::string(SHOP_Node::getShaderType(type)) +
                   " shader of " + supplier->getFullPath() + " for " + renderer);
@@ -201,10 +217,10 @@ void sc_clerks(CMD_Args &args)
 
 void ShopCommands::install(CMD_Manager &m)
 {
-    m.installCommand("shader", "t:r:f:o:", sc_shader, true,
-                     "shader PATH [-t TYPE] [-r RENDERER] [-f TIME] [-o NAME=VALUE]...");
-    m.installCommand("bounds", "r:f:o:", sc_bounds, true,
-                     "bounds PATH [-r RENDERER] [-f TIME]");
+    m.installCommand(
+        "shader", "t:r:f:o:x(explain)", sc_shader, true,
+        "shader PATH [-t TYPE] [-r RENDERER] [-f TIME] [-o NAME=VALUE]... [--explain]");
+    m.installCommand("bounds", "r:f:o:", sc_bounds, true, "bounds PATH [-r RENDERER] [-f TIME]");
     m.installCommand("shadertypes", "", sc_shadertypes, true, "shadertypes");
     m.installCommand("clerks", "", sc_clerks, true, "clerks [TYPE]");
 }

@@ -8,6 +8,7 @@
 #include <EV/EV_Function.h>
 #include <OP/OP_Director.h>
 
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -50,7 +51,27 @@ CMD_Manager::CMD_Manager()
 void CMD_Manager::installCommand(const char *name, const char *options, CMD_Callback callback,
                                  bool isSafe, const char *usage)
 {
-    myCommands[name] = {options ? options : "", callback, isSafe, usage ? usage : name};
+    // "x(explain)" gives the letter x the long name "--explain"; the letters alone are kept
+    // for the parser, so that the long name's letters are not options themselves.
+    cmd_Command command{"", callback, isSafe, usage ? usage : name, {}};
+    for (const char *p = options ? options : ""; *p; ++p)
+    {
+        if (*p != '(')
+        {
+            command.options += *p;
+            continue;
+        }
+        const char *close = std::strchr(p, ')');
+        if (!close)
+            break;
+        const char letter = command.options.empty() ? '\0'
+                            : command.options.back() == ':'
+                                ? command.options[command.options.size() - 2]
+                                : command.options.back();
+        command.longNames[std::string(p + 1, close)] = letter;
+        p = close;
+    }
+    myCommands[name] = std::move(command);
 }
 
 std::vector<std::string> CMD_Manager::getCommandNames() const
@@ -86,8 +107,15 @@ bool CMD_Manager::parseOptions(const cmd_Command &command, const std::vector<std
             continue;
         }
         std::string::size_type at = std::string::npos;
-        if (!optionsEnded && plain[i] && word.size() == 2 && word[0] == '-' && word[1] != ':')
-            at = command.options.find(word[1]);
+        char letter = word.size() == 2 ? word[1] : '\0';
+        if (!optionsEnded && plain[i] && word.size() > 2 && word.compare(0, 2, "--") == 0)
+        {
+            auto named = command.longNames.find(word.substr(2));
+            if (named != command.longNames.end())
+                letter = named->second;
+        }
+        if (!optionsEnded && plain[i] && letter && letter != ':' && word[0] == '-')
+            at = command.options.find(letter);
         if (at == std::string::npos)
         {
             args.addArg(word);
@@ -100,10 +128,10 @@ bool CMD_Manager::parseOptions(const cmd_Command &command, const std::vector<std
                 error = "Option " + word + " of " + words[0] + " needs a value";
                 return false;
             }
-            args.addOption(word[1], words[++i]);
+            args.addOption(letter, words[++i]);
         }
         else
-            args.addOption(word[1], "");
+            args.addOption(letter, "");
     }
     return true;
 }

@@ -15,8 +15,9 @@ using CMD_Callback = void (*)(CMD_Args &args);
 /// A line is split by CMD_Tokenizer (quotes, escapes, backquoted expressions evaluated at the
 /// current network). Options may stand anywhere among the arguments: a word "-x", typed bare,
 /// whose letter is in the command's option string, a letter followed by ':' taking a value
-/// ("-t surface"). Any other word is an argument (so negative numbers, and quoted words such
-/// as '-e', are plain arguments), and every word after "--" is.
+/// ("-t surface"). A letter may carry a long name in parentheses after it ("x(explain)"), and
+/// "--explain" then stands for "-x". Any other word is an argument (so negative numbers, and quoted
+/// words such as '-e', are plain arguments), and every word after "--" is.
 class CMD_Manager
 {
 public:
@@ -55,6 +56,7 @@ private:
         CMD_Callback callback;
         bool isSafe;
         std::string usage;
+        std::map<std::string, char> longNames; // "--name" to its option letter
     };
     bool parseOptions(const cmd_Command &command, const std::vector<std::string> &words,
                       const std::vector<bool> &plain, CMD_Args &args, std::string &error) const;

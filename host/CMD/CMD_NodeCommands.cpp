@@ -297,7 +297,8 @@ void cmd_spare(CMD_Args &args)
     {
         if (it->second.isStringType())
             defaults.emplace_back(0, args(i));
-        else if (UT_String::isNumber(args(i)))
+        else if (UT_String::isNumber(args(i)) &&
+                 std::isfinite(static_cast<float>(std::strtod(args(i), nullptr))))
             defaults.emplace_back(std::strtod(args(i), nullptr));
         else
         {

@@ -67,7 +67,8 @@ OP_Node *OP_Network::createNode(const char *type, const char *name, std::string 
         error = "Unknown node type '" + std::string(type ? type : "") + "' in " + getFullPath();
         return nullptr;
     }
-    if (OP_OperatorFilter *filter = getOperatorFilter(); filter && !filter->allowOperatorAsChild(op))
+    if (OP_OperatorFilter *filter = getOperatorFilter();
+        filter && !filter->allowOperatorAsChild(op))
     {
         error = "A node of type '" + op->getName() + "' is not allowed in " + getFullPath();
         return nullptr;

@@ -20,8 +20,7 @@ int OP_Node::findParametersOrProperties(float now, OP_PropertyLookupList &list)
     return list.numFound();
 }
 
-bool OP_Node::evalParameterOrProperty(const char *name, int component, float now,
-                                      UT_String &value)
+bool OP_Node::evalParameterOrProperty(const char *name, int component, float now, UT_String &value)
 {
     OP_Node *node = nullptr;
     PRM_Parm *parm = nullptr;

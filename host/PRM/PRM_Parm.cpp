@@ -138,9 +138,11 @@ bool PRM_Parm::setValue(int component, double value)
 {
     if (!validComponent(component) || std::isnan(value))
         return false;
+    value = myTemplate->getRange().clamp(value);
+    if (myTemplate->getBasicType() == PRM_BASIC_FLOAT && !std::isfinite(static_cast<float>(value)))
+        return false;
     prm_Component &c = myComponents[component];
     c.expr.reset();
-    value = myTemplate->getRange().clamp(value);
     switch (myTemplate->getBasicType())
     {
     case PRM_BASIC_FLOAT:
@@ -176,7 +178,13 @@ bool PRM_Parm::setValueFromText(int component, const char *text, std::string &er
     }
     // strtod also reads "nan", "inf" and overflows; none of them is a value anyone means.
     if (UT_String::isNumber(text) && std::isfinite(std::strtod(text, nullptr)))
-        return setValue(component, std::strtod(text, nullptr));
+    {
+        if (setValue(component, std::strtod(text, nullptr)))
+            return true;
+        error = "Value '" + std::string(text) + "' is beyond the range of parameter '" +
+                getToken() + "'";
+        return false;
+    }
     const PRM_ChoiceList *menu = myTemplate->getChoiceList();
     if (menu && myTemplate->getBasicType() == PRM_BASIC_ORDINAL && menu->findToken(text) >= 0)
         return setValue(component, menu->findToken(text));

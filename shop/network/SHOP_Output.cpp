@@ -1,16 +1,18 @@
 #include <shop/network/SHOP_Output.h>
 
+#include <shop/node/SHOP_Trace.h>
+
 #include <array>
 
 namespace
 {
 constexpr std::array<SHOP_TYPE, SHOP_Output::theMaxInputSize> theInputTypes = {
-    SHOP_PROPERTIES,    SHOP_SURFACE,      SHOP_DISPLACEMENT,    SHOP_LIGHT,
-    SHOP_LIGHT_SHADOW,  SHOP_ATMOSPHERE,   SHOP_GEOMETRY,        SHOP_SURFACE_SHADOW,
-    SHOP_INTERIOR,      SHOP_LENS,         SHOP_OUTPUT,          SHOP_BACKGROUND,
-    SHOP_PHOTON,        SHOP_EMITTER,      SHOP_PHOTONVOLUME,    SHOP_ENVIRONMENT,
-    SHOP_CONTOUR,       SHOP_CONTOURSTORE, SHOP_CONTOURCONTRAST, SHOP_TEXTURE,
-    SHOP_IMAGE3D,       SHOP_CVEX,         SHOP_COSHADER,        SHOP_ANY,
+    SHOP_PROPERTIES,   SHOP_SURFACE,      SHOP_DISPLACEMENT,    SHOP_LIGHT,
+    SHOP_LIGHT_SHADOW, SHOP_ATMOSPHERE,   SHOP_GEOMETRY,        SHOP_SURFACE_SHADOW,
+    SHOP_INTERIOR,     SHOP_LENS,         SHOP_OUTPUT,          SHOP_BACKGROUND,
+    SHOP_PHOTON,       SHOP_EMITTER,      SHOP_PHOTONVOLUME,    SHOP_ENVIRONMENT,
+    SHOP_CONTOUR,      SHOP_CONTOURSTORE, SHOP_CONTOURCONTRAST, SHOP_TEXTURE,
+    SHOP_IMAGE3D,      SHOP_CVEX,         SHOP_COSHADER,        SHOP_ANY,
 };
 
 // Shader type to input, built once from the table above and kept for the process.
@@ -67,6 +69,16 @@ SHOP_Node *SHOP_Output::inputFor(SHOP_TYPE type) const
 SHOP_Node *SHOP_Output::findShader(SHOP_TYPE type, float now, const UT_Options *overrides)
 {
     SHOP_Node *node = inputFor(type);
+    SHOP_Trace::note(*this,
+                     [&]
+                     {
+                         const int input = getInputIndex(type);
+                         const std::string what = SHOP_Trace::typeLabel(type);
+                         if (input < 0)
+                             return "has no input for a " + what;
+                         return "input " + std::to_string(input) + " (" + what + ") " +
+                                (node ? "holds " + node->getFullPath() : "is empty");
+                     });
     return node ? node->findShader(type, now, overrides) : nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include <shop/network/SHOP_SubNet.h>
 
 #include <shop/network/SHOP_Output.h>
+#include <shop/node/SHOP_Trace.h>
 #include <shop/operator/SHOP_Operator.h>
 
 #include <OP/OP_Director.h>
@@ -28,8 +29,7 @@ OP_OperatorFilter *shop_parentFilter(OP_Network *parent)
 constexpr const char *theOutputOperator = "suboutput";
 } // namespace
 
-SHOP_SubNet::SHOP_SubNet(OP_Network *parent, const char *name, OP_Operator *op,
-                         bool hasOutputNode)
+SHOP_SubNet::SHOP_SubNet(OP_Network *parent, const char *name, OP_Operator *op, bool hasOutputNode)
     : SHOP_Node(parent, name, op, shop_typeOf(op)), myFilter(shop_parentFilter(parent), this),
       myHasOutputNode(hasOutputNode)
 {
@@ -73,8 +73,7 @@ bool SHOP_SubNet::getParameterOrProperty(const char *name, float now, OP_Node *&
                                          PRM_Parm *&parm, PRM_ParmList *obsolete,
                                          bool createMissingMultiParms)
 {
-    if (SHOP_Node::getParameterOrProperty(name, now, node, parm, obsolete,
-                                          createMissingMultiParms))
+    if (SHOP_Node::getParameterOrProperty(name, now, node, parm, obsolete, createMissingMultiParms))
         return true;
     SHOP_Node *properties = findShader(SHOP_PROPERTIES, now, nullptr);
     return properties && properties->getParameterOrProperty(name, now, node, parm, obsolete,
@@ -115,6 +114,12 @@ void SHOP_SubNet::finishedLoadingNetwork()
 SHOP_Node *SHOP_SubNet::findShader(SHOP_TYPE type, float now, const UT_Options *overrides)
 {
     SHOP_Node *output = getOutputNode();
+    SHOP_Trace::note(*this,
+                     [&]
+                     {
+                         return output ? "answers through its output node " + output->getName()
+                                       : std::string("has no output node: no answer");
+                     });
     return output ? output->findShader(type, now, overrides) : nullptr;
 }
 

@@ -70,7 +70,8 @@ void SHOP_VariableInput::notifyReaders()
     for (unsigned i = nOutputs(); i-- > 0;)
     {
         OP_Node *reader = getOutput(i);
-        if (reader && reader != this && std::find(readers.begin(), readers.end(), reader) == readers.end())
+        if (reader && reader != this &&
+            std::find(readers.begin(), readers.end(), reader) == readers.end())
             readers.push_back(reader);
     }
     for (auto it = readers.rbegin(); it != readers.rend(); ++it)

@@ -4,6 +4,7 @@
 #include <shop/clerk/SHOP_ClerkCacheEntry.h>
 #include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/node/SHOP_AutoBuilder.h>
+#include <shop/node/SHOP_Trace.h>
 #include <shop/operator/SHOP_OperatorInfo.h>
 #include <shop/operator/SHOP_TableBuilder.h>
 #include <shop/types/SHOP_TypeTable.h>
@@ -319,13 +320,25 @@ UT_ErrorSeverity SHOP_Node::bypassMe(OP_Context &context, int &copiedInput)
 SHOP_Node *SHOP_Node::findShader(SHOP_TYPE type, float, const UT_Options *overrides)
 {
     if (getShaderType() != type)
+    {
+        SHOP_Trace::note(
+            *this,
+            [&] { return std::string("is no ") + SHOP_Trace::typeLabel(type) + ": no answer"; });
         return nullptr;
+    }
     // "*" (or nothing) names any renderer, as it does for the choice of clerk; a mask need
     // not list "*" to serve such a request.
     std::string renderer;
     if (overrides && overrides->importOption("rendertype", renderer) && !renderer.empty() &&
-        renderer != "*")
-        return renderMatch(renderer.c_str()) ? this : nullptr;
+        renderer != "*" && !renderMatch(renderer.c_str()))
+    {
+        SHOP_Trace::note(
+            *this, [&]
+            { return "render mask \"" + myRenderMask.toStdString() + "\" rejects " + renderer; });
+        return nullptr;
+    }
+    SHOP_Trace::note(*this,
+                     [&] { return std::string("answers as the ") + SHOP_Trace::typeLabel(type); });
     return this;
 }
 
@@ -342,6 +355,13 @@ bool SHOP_Node::buildShaderString(UT_String &result, float now, const UT_Options
 {
     SHOP_AutoBuilder builder(this, now, obj, sop, overrides, "VKorvit", true);
     SHOP_Clerk *clerk = builder.getClerk();
+    SHOP_Trace::note(*this,
+                     [&]
+                     {
+                         return clerk
+                                    ? std::string("written by the clerk ") + clerk->getRenderName()
+                                    : std::string("no clerk writes it");
+                     });
     return clerk && clerk->buildShaderString(this, result, now, overrides);
 }
 

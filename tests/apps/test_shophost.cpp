@@ -275,3 +275,25 @@ TEST(Shophost, EveryShippedExampleSavesAndLoadsToTheSameBytes)
     EXPECT_GE(examples, 5);
     std::filesystem::remove_all(dir);
 }
+
+TEST(Shophost, ExplainTellsWhereARequestWentAndWhyItFailed)
+{
+    HostRun run = shophost("", "cd /shop\n"
+                               "add material mat\n"
+                               "cd mat\n"
+                               "add suboutput out\n"
+                               "add plastic red\n"
+                               "wire red out 5\n"
+                               "shader /shop/mat --explain -r RIB\n"
+                               "shader /shop/mat\n"
+                               "shader /shop/mat -t light --explain\n");
+    EXPECT_EQ(run.out, "/shop/mat (material): answers through its output node out\n"
+                       "/shop/mat/out (suboutput): input 1 (Surface Shader) holds /shop/mat/red\n"
+                       "/shop/mat/red (plastic): answers as the Surface Shader\n"
+                       "/shop/mat/red (plastic): written by the clerk RIB\n"
+                       "Surface \"plastic\"\n"
+                       "plastic\n"
+                       "/shop/mat (material): answers through its output node out\n"
+                       "/shop/mat/out (suboutput): input 3 (Light Shader) is empty\n");
+    EXPECT_EQ(run.err, "Error: No light shader at /shop/mat for VKorvit (stdin:9)\n");
+}

@@ -104,6 +104,21 @@ TEST_F(CommandTest, OptionsComeFirstAndNumbersAreNotOptions)
     ASSERT_TRUE(run("set -- t label -e"));
     ASSERT_TRUE(run("eval t label"));
     EXPECT_EQ(myOut.str(), "-e\n");
+
+    // Long names stand for their letter; their own letters are no options.
+    CMDgetManager()->installCommand("t_opts", "v:x(explain)n(name):",
+                                    [](CMD_Args &args)
+                                    {
+                                        for (char c : std::string("vxnpe"))
+                                            if (args.found(c))
+                                                args.out() << c << "=" << args.argp(c) << " ";
+                                        for (int i = 1; i < args.argc(); ++i)
+                                            args.out() << "[" << args(i) << "]";
+                                    });
+    ASSERT_TRUE(run("t_opts a --explain --name N -e '--explain' -- --name"));
+    EXPECT_EQ(myOut.str(), "x= n=N [a][-e][--explain][--name]");
+    EXPECT_FALSE(run("t_opts --name"));
+    EXPECT_NE(myError.find("needs a value"), std::string::npos) << myError;
 }
 
 TEST_F(CommandTest, AFailingSetChangesNothing)

@@ -39,8 +39,8 @@ protected:
         static bool once = []
         {
             OP_OperatorTable *table = OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName);
-            auto add = [table](const char *name, OP_Constructor ctor, SHOP_TYPE type,
-                               unsigned maxInputs)
+            auto add =
+                [table](const char *name, OP_Constructor ctor, SHOP_TYPE type, unsigned maxInputs)
             {
                 auto *op = new SHOP_Operator(name, name, ctor, nullptr, 0, maxInputs,
                                              SHOP_Node::getVariables(), OP_FLAG_NETWORK, 0);

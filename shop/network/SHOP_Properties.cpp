@@ -1,0 +1,161 @@
+#include <shop/network/SHOP_Properties.h>
+
+#include <shop/network/SHOP_BusyScope.h>
+
+#include <OP/OP_PropertyLookupList.h>
+
+#include <string>
+
+SHOP_Properties::SHOP_Properties(OP_Network *parent, const char *name, OP_Operator *op)
+    : SHOP_VariableInput(parent, name, op, SHOP_PROPERTIES)
+{
+    // Every renderer. GCC 12 takes the assignment of a one-character literal here for an
+    // overlapping copy (-Wrestrict) and fails the build; a string object it reads right.
+    const std::string anyRenderer(1, '*');
+    setRenderMask(anyRenderer.c_str());
+}
+
+OP_Node *SHOP_Properties::myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+{
+    return new SHOP_Properties(parent, name, op);
+}
+
+SHOP_Node *SHOP_Properties::iterateNext(int &index) const
+{
+    for (++index; index < static_cast<int>(nInputs()); ++index)
+    {
+        OP_Node *input = getInput(static_cast<unsigned>(index));
+        SHOP_Node *shader = input ? input->castToSHOPNode() : nullptr;
+        if (shader && shader->getShaderType() == SHOP_PROPERTIES)
+            return shader;
+    }
+    return nullptr;
+}
+
+SHOP_Node *SHOP_Properties::getActive() const
+{
+    int index = -1;
+    return iterateNext(index);
+}
+
+bool SHOP_Properties::cookAt(float now)
+{
+    OP_Context context(now);
+    return cook(context) < UT_ERROR_ABORT;
+}
+
+bool SHOP_Properties::getParameterOrProperty(const char *name, float now, OP_Node *&node,
+                                             PRM_Parm *&parm, PRM_ParmList *obsolete,
+                                             bool createMissingMultiParms)
+{
+    if (OP_Node::getParameterOrProperty(name, now, node, parm, obsolete, createMissingMultiParms))
+        return true;
+    SHOP_BusyScope busy(myBusy);
+    if (!busy.entered() || !cookAt(now))
+        return false;
+    int index = -1;
+    while (SHOP_Node *input = iterateNext(index))
+        if (input->getParameterOrProperty(name, now, node, parm, obsolete, createMissingMultiParms))
+            return true;
+    return false;
+}
+
+bool SHOP_Properties::getParameterOrPropertyByChannel(const char *channel, float now,
+                                                      OP_Node *&node, PRM_Parm *&parm,
+                                                      int &component, PRM_ParmList *obsolete)
+{
+    if (OP_Node::getParameterOrPropertyByChannel(channel, now, node, parm, component, obsolete))
+        return true;
+    SHOP_BusyScope busy(myBusy);
+    if (!busy.entered() || !cookAt(now))
+        return false;
+    int index = -1;
+    while (SHOP_Node *input = iterateNext(index))
+        if (input->getParameterOrPropertyByChannel(channel, now, node, parm, component, obsolete))
+            return true;
+    return false;
+}
+
+// The host's list lookup goes through the virtual single lookup, which here would reach the
+// inputs already; the own pass must stay on this node so that the inputs are asked in order
+// afterwards, under the guard.
+int SHOP_Properties::findOwnParameters(float now, OP_PropertyLookupList &list)
+{
+    for (int i = 0; i < list.entries(); ++i)
+    {
+        OP_Node *node = nullptr;
+        PRM_Parm *parm = nullptr;
+        if (!list.isFound(i) &&
+            OP_Node::getParameterOrProperty(list.getName(i), now, node, parm, nullptr, false))
+            list.setFound(i, node, parm);
+    }
+    return list.numFound();
+}
+
+int SHOP_Properties::findParametersOrProperties(float now, OP_PropertyLookupList &list)
+{
+    const int wanted = list.entries();
+    int found = findOwnParameters(now, list);
+    if (found == wanted)
+        return found;
+    SHOP_BusyScope busy(myBusy);
+    if (!busy.entered() || !cookAt(now))
+        return found;
+    int index = -1;
+    while (found != wanted)
+    {
+        SHOP_Node *input = iterateNext(index);
+        if (!input)
+            break;
+        found = input->findParametersOrProperties(now, list);
+    }
+    return found;
+}
+
+SHOP_Node *SHOP_Properties::findShader(SHOP_TYPE type, float now, const UT_Options *overrides)
+{
+    if (type == SHOP_PROPERTIES)
+        return this;
+    // The path property may be inherited from a properties input, so it is looked up as a
+    // property, not only among this node's parameters. The node it names is the answer
+    // itself, not asked to resolve further.
+    const char *pathParm = getShaderParmPath(type);
+    UT_String path;
+    if (pathParm && *pathParm && evalParameterOrProperty(pathParm, 0, now, path) && path.isstring())
+    {
+        if (SHOP_Node *named = findSHOPNode(path.c_str()))
+            return named;
+    }
+    int index = -1;
+    while (SHOP_Node *input = iterateNext(index))
+        if (SHOP_Node *found = input->findShader(type, now, overrides))
+            return found;
+    return nullptr;
+}
+
+UT_ErrorSeverity SHOP_Properties::cookMe(OP_Context &context)
+{
+    if (SHOP_VariableInput::cookMe(context) >= UT_ERROR_ABORT)
+        return error();
+    int index = -1;
+    while (SHOP_Node *input = iterateNext(index))
+    {
+        if (lockInput(static_cast<unsigned>(index), context) >= UT_ERROR_ABORT)
+            continue;
+        input->cook(context);
+        if (input->isTimeDependent())
+            setTimeDependent(true);
+        unlockInput(static_cast<unsigned>(index));
+    }
+    for (unsigned i = 0; i < nInputs(); ++i)
+    {
+        OP_Node *input = getInput(i);
+        SHOP_Node *shader = input ? input->castToSHOPNode() : nullptr;
+        if (shader && shader->getShaderType() != getShaderType())
+        {
+            addError(SHOP_ERR_INPUT_TYPES);
+            break;
+        }
+    }
+    return error();
+}

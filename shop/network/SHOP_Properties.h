@@ -1,0 +1,46 @@
+#pragma once
+
+#include <shop/network/SHOP_VariableInput.h>
+
+/// A set of render properties, held as (spare) parameters on the node and layered over the
+/// properties nodes wired into it: a property the node lacks is looked up on its properties
+/// inputs in input order, so the lower input wins. A shader-path property
+/// ("shop_surfacepath", ...) names the shader of that type to use.
+class SHOP_Properties : public SHOP_VariableInput
+{
+public:
+    SHOP_Properties(OP_Network *parent, const char *name, OP_Operator *op);
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op);
+
+    bool getParameterOrProperty(const char *name, float now, OP_Node *&node, PRM_Parm *&parm,
+                                PRM_ParmList *obsolete, bool createMissingMultiParms) override;
+    bool getParameterOrPropertyByChannel(const char *channel, float now, OP_Node *&node,
+                                         PRM_Parm *&parm, int &component,
+                                         PRM_ParmList *obsolete) override;
+    /// The node's own parameters first, then the properties inputs for what is still open.
+    int findParametersOrProperties(float now, OP_PropertyLookupList &list) override;
+
+    /// Itself for properties; the shader its shader-path property names; else what the
+    /// properties inputs find.
+    SHOP_Node *findShader(SHOP_TYPE type, float now, const UT_Options *overrides) override;
+    SHOP_TYPE getInputType(int) const override { return SHOP_PROPERTIES; }
+
+    /// Whether a guarded lookup is running on this node.
+    bool isBusy() const { return myBusy; }
+
+protected:
+    UT_ErrorSeverity cookMe(OP_Context &context) override;
+    /// The next properties input after `index` (start with -1), moving `index` to it; null
+    /// when the inputs run out. Inputs of other shader types are passed over.
+    SHOP_Node *iterateNext(int &index) const;
+    /// The first properties input, or null.
+    SHOP_Node *getActive() const;
+
+private:
+    /// Resolves what it can of `list` from this node's parameters alone.
+    int findOwnParameters(float now, OP_PropertyLookupList &list);
+    /// Cooks at `now`; false when the cook failed.
+    bool cookAt(float now);
+
+    bool myBusy = false;
+};

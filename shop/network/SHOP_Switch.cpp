@@ -1,0 +1,95 @@
+#include <shop/network/SHOP_Switch.h>
+
+#include <shop/network/SHOP_BusyScope.h>
+
+#include <PRM/PRM_Template.h>
+
+namespace
+{
+constexpr const char *theInputParm = "input";
+} // namespace
+
+SHOP_Switch::SHOP_Switch(OP_Network *parent, const char *name, OP_Operator *op)
+    : SHOP_Mutable(parent, name, op)
+{
+}
+
+OP_Node *SHOP_Switch::myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+{
+    return new SHOP_Switch(parent, name, op);
+}
+
+PRM_Template *SHOP_Switch::getTemplates()
+{
+    // Below 0 is no input at all, so that end is restricted; 10 only bounds the slider, since
+    // the switch takes as many inputs as are wired.
+    static PRM_Template theTemplates[] = {
+        PRM_Template(PRM_INT, 1, PRM_Name(theInputParm, "Choose Input"), {PRM_Default(0)}, nullptr,
+                     PRM_Range(0, 10, true, false)),
+        PRM_Template(),
+    };
+    return theTemplates;
+}
+
+int SHOP_Switch::getActive(float now)
+{
+    int index = evalInt(theInputParm, 0, now);
+    // A node that failed already has its error; the warning would only bury it.
+    if (error() < UT_ERROR_ABORT)
+    {
+        const int count = static_cast<int>(nInputs());
+        if (index < 0)
+        {
+            index = 0;
+            addWarning(SHOP_ERR_INDEX_RANGE, "Index out of range");
+        }
+        else if (index >= count)
+        {
+            index = count - 1;
+            addWarning(SHOP_ERR_INDEX_RANGE, "Index out of range");
+        }
+    }
+    return index >= 0 && getInput(static_cast<unsigned>(index)) ? index : -1;
+}
+
+SHOP_Node *SHOP_Switch::iterateNext(int &index, float now, const UT_Options *)
+{
+    const int active = getActive(now);
+    // Coming back with the index already on the active input ends the walk after one step.
+    if (active == index)
+        return nullptr;
+    index = active;
+    OP_Node *input = getInput(static_cast<unsigned>(active));
+    return input ? input->castToSHOPNode() : nullptr;
+}
+
+SHOP_TYPE SHOP_Switch::getShaderType() const
+{
+    SHOP_BusyScope busy(busyFlag());
+    if (!busy.entered())
+        return SHOP_UNDEFINED;
+    return agreedInputType(static_cast<int>(nInputs()), true);
+}
+
+void SHOP_Switch::checkTimeDependencies(int doParms, int, int doExtras)
+{
+    SHOP_Mutable::checkTimeDependencies(doParms, 0, doExtras);
+}
+
+UT_ErrorSeverity SHOP_Switch::cookMe(OP_Context &context)
+{
+    if (SHOP_Mutable::cookMe(context) >= UT_ERROR_ABORT)
+        return error();
+
+    const int active = getActive(context.getTime());
+    if (active >= 0 && lockInput(static_cast<unsigned>(active), context) < UT_ERROR_ABORT)
+    {
+        OP_Node *input = getInput(static_cast<unsigned>(active));
+        input->cook(context);
+        if (input->isTimeDependent())
+            setTimeDependent(true);
+        unlockInput(static_cast<unsigned>(active));
+    }
+
+    return takeInputType(static_cast<int>(nInputs()));
+}

@@ -1,0 +1,29 @@
+#include <shop/node/SHOP_Trace.h>
+
+#include <shop/node/SHOP_Node.h>
+
+#include <OP/OP_Operator.h>
+
+thread_local SHOP_Trace *SHOP_Trace::theCurrent = nullptr;
+
+SHOP_Trace::SHOP_Trace() : myPrevious(theCurrent)
+{
+    theCurrent = this;
+}
+
+SHOP_Trace::~SHOP_Trace()
+{
+    theCurrent = myPrevious;
+}
+
+void SHOP_Trace::add(const SHOP_Node &node, const std::string &why)
+{
+    const OP_Operator *op = node.getOperator();
+    myLines.push_back(node.getFullPath() + " (" + (op ? op->getName() : "") + "): " + why);
+}
+
+std::string SHOP_Trace::typeLabel(SHOP_TYPE type)
+{
+    const char *label = SHOP_Node::getShaderLabel(type);
+    return label && *label ? label : "shader type " + std::to_string(static_cast<int>(type));
+}

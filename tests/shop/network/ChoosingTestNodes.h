@@ -1,0 +1,185 @@
+#pragma once
+
+#include "../ShopTestNodes.h"
+
+#include <shop/network/SHOP_CoShader.h>
+#include <shop/network/SHOP_Properties.h>
+#include <shop/network/SHOP_Select.h>
+#include <shop/network/SHOP_Switch.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Choosing and combining nodes over probe shaders that count what is asked of them. Operators
+// are installed once per test program under names of their own.
+namespace choosetest
+{
+using namespace shoptest;
+
+/// A shader node that counts its cooks and requests, can fail its cook or its build, can
+/// claim time dependence, and can pass requests on to another node, as nodes that point at a
+/// shader elsewhere do; that is how a request comes back to where it started.
+class ProbeNode : public TestShopNode
+{
+public:
+    using TestShopNode::TestShopNode;
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new ProbeNode(parent, name, op);
+    }
+
+    SHOP_Node *findShader(SHOP_TYPE type, float now, const UT_Options *overrides) override
+    {
+        ++asked;
+        if (onAsk)
+            onAsk();
+        return forward ? forward->findShader(type, now, overrides)
+                       : TestShopNode::findShader(type, now, overrides);
+    }
+    /// Writes the node's name, so a test sees which node answered.
+    bool buildShaderString(UT_String &result, float now, const UT_Options *overrides, OP_Node *obj,
+                           OP_Node *sop) override
+    {
+        ++asked;
+        if (forward)
+            return forward->buildShaderString(result, now, overrides, obj, sop);
+        if (failBuild)
+            return false;
+        result.harden(getName().c_str());
+        return true;
+    }
+    bool getParameterOrProperty(const char *name, float now, OP_Node *&node, PRM_Parm *&parm,
+                                PRM_ParmList *obsolete, bool create) override
+    {
+        ++asked;
+        if (TestShopNode::getParameterOrProperty(name, now, node, parm, obsolete, create))
+            return true;
+        return forward && forward->getParameterOrProperty(name, now, node, parm, obsolete, create);
+    }
+    bool getBoundingBox(UT_BoundingBox &box, OP_Context &, const char *) override
+    {
+        if (boxSize <= 0)
+            return false;
+        box.setBounds(0, 0, 0, boxSize, boxSize, boxSize);
+        return true;
+    }
+    using TestShopNode::getBoundingBox;
+
+    SHOP_Node *forward = nullptr;
+    std::function<void()> onAsk;
+    bool failBuild = false;
+    bool failCook = false;
+    bool animated = false;
+    float boxSize = 0;
+    int cooks = 0;
+    int asked = 0;
+
+protected:
+    UT_ErrorSeverity cookMe(OP_Context &context) override
+    {
+        ++cooks;
+        if (animated)
+            setTimeDependent(true);
+        if (failCook)
+            UTaddError("TEST", 1, "probe failed");
+        return TestShopNode::cookMe(context);
+    }
+};
+
+class ChoosingTest : public ShopTest
+{
+protected:
+    void SetUp() override
+    {
+        ShopTest::SetUp();
+        static bool once = []
+        {
+            auto add = [](const char *name, OP_Constructor ctor, const PRM_Template *templates,
+                          unsigned minInputs, unsigned maxInputs, SHOP_TYPE type, const char *mask)
+            {
+                auto *op = new SHOP_Operator(name, name, ctor, templates, minInputs, maxInputs,
+                                             SHOP_Node::getVariables(), 0, 0);
+                op->getShopInfo().setShaderType(type);
+                op->getShopInfo().setRenderMask(mask);
+                OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName)->addOperator(op);
+            };
+            add("t_switch", SHOP_Switch::myConstructor, SHOP_Switch::getTemplates(), 1, 9999,
+                SHOP_ANY, "*");
+            add("t_select", SHOP_Select::myConstructor, SHOP_Select::getTemplates(), 1, 4, SHOP_ANY,
+                "*");
+            add("t_properties", SHOP_Properties::myConstructor, nullptr, 0, 9999, SHOP_PROPERTIES,
+                "*");
+            add("t_mergecoshader", SHOP_CoShader::myConstructor, nullptr, 0, 9999, SHOP_COSHADER,
+                "RIB");
+            static PRM_Template probeTemplates[] = {
+                PRM_Template(PRM_FLT, 3, PRM_Name("val"), {PRM_Default(0)}), PRM_Template()};
+            add("t_probe_surface", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_SURFACE,
+                "*");
+            add("t_probe_displace", ProbeNode::myConstructor, probeTemplates, 0, 0,
+                SHOP_DISPLACEMENT, "*");
+            add("t_probe_props", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_PROPERTIES,
+                "*");
+            add("t_probe_coshader", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_COSHADER,
+                "*");
+            add("t_probe_undef", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_UNDEFINED,
+                "*");
+            return true;
+        }();
+        (void)once;
+    }
+
+    template <typename T = ProbeNode>
+    T *add(const char *type, const char *name)
+    {
+        std::string error;
+        OP_Node *node = mgr->createNode(type, name, error);
+        EXPECT_NE(node, nullptr) << error;
+        return dynamic_cast<T *>(node);
+    }
+    static void wire(OP_Node *dst, unsigned input, OP_Node *src)
+    {
+        std::string error;
+        ASSERT_TRUE(dst->setInput(input, src, 0, error)) << error;
+    }
+    static void addSpare(OP_Node *node, const char *name, double value)
+    {
+        std::string error;
+        ASSERT_TRUE(node->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name(name), {value}), error))
+            << error;
+    }
+    static void addSpareText(OP_Node *node, const char *name, const char *text)
+    {
+        std::string error;
+        ASSERT_TRUE(node->addSpareParm(
+            PRM_Template(PRM_STRING, 1, PRM_Name(name), {PRM_Default(0, text)}), error))
+            << error;
+    }
+    static UT_ErrorSeverity cookAt(OP_Node *node, float time = 0)
+    {
+        OP_Context context(time);
+        return node->cook(context);
+    }
+    /// The node's reports as "TYPE code severity message", one each.
+    static std::vector<std::string> reports(const OP_Node *node)
+    {
+        std::vector<std::string> out;
+        for (const UT_Error &e : node->getErrorManager().getErrors())
+            out.push_back(e.getType() + " " + std::to_string(e.getCode()) + " " +
+                          std::to_string(static_cast<int>(e.getSeverity())) + " " + e.getMessage());
+        return out;
+    }
+    /// The node a lookup by name reaches from `from`, or null.
+    static OP_Node *lookup(OP_Node *from, const char *name, float now = 0)
+    {
+        OP_Node *node = nullptr;
+        PRM_Parm *parm = nullptr;
+        return from->getParameterOrProperty(name, now, node, parm, nullptr, false) ? node : nullptr;
+    }
+};
+
+inline const std::string theRangeWarning =
+    "SHOP 2 " + std::to_string(UT_ERROR_WARNING) + " Index out of range";
+inline const std::string theTypeError = "SHOP 1 " + std::to_string(UT_ERROR_ABORT) + " ";
+
+} // namespace choosetest
