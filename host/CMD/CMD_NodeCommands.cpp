@@ -315,13 +315,36 @@ void cmd_spare(CMD_Args &args)
         node->opChanged(OP_SPAREPARM_MODIFIED);
 }
 
+// A parameter of the node, or a property it takes from elsewhere (nodes that layer
+// properties answer for names they lack); `node` becomes the node that holds it.
+PRM_Parm *cmd_findParmOrProperty(CMD_Args &args, OP_Node *&node, int &component)
+{
+    node = cmd_findNode(args, args(1));
+    if (!node)
+        return nullptr;
+    component = -1;
+    PRM_Parm *parm = node->getParmPtr(args(2));
+    if (!parm)
+        parm = node->getParmList()->getParmPtrFromChannel(args(2), &component);
+    const float now = CMDgetManager()->getTime();
+    OP_Node *holder = nullptr;
+    if (!parm && node->getParameterOrProperty(args(2), now, holder, parm, nullptr, false))
+        node = holder;
+    else if (!parm &&
+             node->getParameterOrPropertyByChannel(args(2), now, holder, parm, component, nullptr))
+        node = holder;
+    if (!parm)
+        args.fail("No parameter '" + std::string(args(2)) + "' on " + node->getFullPath());
+    return parm;
+}
+
 void cmd_eval(CMD_Args &args)
 {
     if (!cmd_needArgs(args, 2))
         return;
     OP_Node *node = nullptr;
     int component = -1;
-    PRM_Parm *parm = cmd_findNodeParm(args, node, component);
+    PRM_Parm *parm = cmd_findParmOrProperty(args, node, component);
     if (!parm)
         return;
     if (args.argc() > 3)

@@ -31,6 +31,11 @@ void report(UT_Error error)
     // The process-wide list is the one several threads can reach at once.
     std::lock_guard<std::mutex> guard(processErrorLock());
     manager.addError(std::move(error));
+    // Errors raised outside any node's work (a request answered after its cook, say) would
+    // otherwise pile up for the life of the process. Trimmed in halves, so rarely.
+    constexpr size_t theKept = 1000;
+    if (static_cast<size_t>(manager.getNumErrors()) > 2 * theKept)
+        manager.keepLatest(theKept);
 }
 
 void report(const char *type, int code, UT_ErrorSeverity severity, const char *message)

@@ -2,6 +2,7 @@
 
 #include <UT/UT_Error.h>
 
+#include <cstddef>
 #include <vector>
 
 /// A list of reported problems; its severity is the highest of them.
@@ -14,13 +15,20 @@ public:
     int getNumErrors() const { return static_cast<int>(myErrors.size()); }
     const UT_Error &getError(int i) const { return myErrors[i]; }
     const std::vector<UT_Error> &getErrors() const { return myErrors; }
+    /// Drops all but the `count` most recent errors.
+    void keepLatest(size_t count)
+    {
+        if (myErrors.size() > count)
+            myErrors.erase(myErrors.begin(), myErrors.end() - static_cast<std::ptrdiff_t>(count));
+    }
 
 private:
     std::vector<UT_Error> myErrors;
 };
 
 /// Makes `manager` the calling thread's current error list for the guard's lifetime. Guards
-/// nest: the innermost is current. With none in place errors go to a process-wide list.
+/// nest: the innermost is current. With none in place errors go to a process-wide list, which
+/// keeps the latest thousand or so: nobody owns it to empty it.
 class UT_AutoErrorManager
 {
 public:

@@ -1,5 +1,9 @@
 #include <shop/network/SHOP_CoShader.h>
 
+#include <shop/node/SHOP_Trace.h>
+
+#include <string>
+
 SHOP_CoShader::SHOP_CoShader(OP_Network *parent, const char *name, OP_Operator *op)
     : SHOP_VariableInput(parent, name, op, SHOP_COSHADER)
 {
@@ -21,11 +25,18 @@ SHOP_Node *SHOP_CoShader::shaderInput(unsigned index) const
 SHOP_Node *SHOP_CoShader::findShader(SHOP_TYPE type, float now, const UT_Options *overrides)
 {
     if (type != SHOP_COSHADER)
+    {
+        SHOP_Trace::note(
+            *this, [&] { return "merges co-shaders only, not a " + SHOP_Trace::typeLabel(type); });
         return nullptr;
+    }
     for (unsigned i = 0; i < nInputs(); ++i)
         if (SHOP_Node *input = shaderInput(i))
+        {
+            SHOP_Trace::note(*this, [&] { return "asks input " + std::to_string(i); });
             if (SHOP_Node *found = input->findShader(SHOP_COSHADER, now, overrides))
                 return found;
+        }
     return nullptr;
 }
 

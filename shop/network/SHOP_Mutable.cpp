@@ -1,6 +1,7 @@
 #include <shop/network/SHOP_Mutable.h>
 
 #include <shop/network/SHOP_BusyScope.h>
+#include <shop/node/SHOP_Trace.h>
 
 #include <string>
 
@@ -65,8 +66,16 @@ bool SHOP_Mutable::getParameterOrPropertyByChannel(const char *channel, float no
 SHOP_Node *SHOP_Mutable::findShader(SHOP_TYPE type, float now, const UT_Options *overrides)
 {
     SHOP_BusyScope busy(myBusy);
-    if (!busy.entered() || !cookAt(now))
+    if (!busy.entered())
+    {
+        SHOP_Trace::note(*this, [] { return std::string("reached again (a loop): no answer"); });
         return nullptr;
+    }
+    if (!cookAt(now))
+    {
+        SHOP_Trace::note(*this, [] { return std::string("does not cook: no answer"); });
+        return nullptr;
+    }
     SHOP_Node *found = nullptr;
     askChosen(now, overrides,
               [&](SHOP_Node &input)
@@ -74,6 +83,8 @@ SHOP_Node *SHOP_Mutable::findShader(SHOP_TYPE type, float now, const UT_Options 
                   found = input.findShader(type, now, overrides);
                   return found != nullptr;
               });
+    if (!found)
+        SHOP_Trace::note(*this, [] { return std::string("no chosen input answers"); });
     return found;
 }
 

@@ -1,6 +1,7 @@
 #include <shop/network/SHOP_Properties.h>
 
 #include <shop/network/SHOP_BusyScope.h>
+#include <shop/node/SHOP_Trace.h>
 
 #include <OP/OP_PropertyLookupList.h>
 
@@ -115,7 +116,10 @@ int SHOP_Properties::findParametersOrProperties(float now, OP_PropertyLookupList
 SHOP_Node *SHOP_Properties::findShader(SHOP_TYPE type, float now, const UT_Options *overrides)
 {
     if (type == SHOP_PROPERTIES)
+    {
+        SHOP_Trace::note(*this, [] { return std::string("answers as the properties"); });
         return this;
+    }
     // The path property may be inherited from a properties input, so it is looked up as a
     // property, not only among this node's parameters. The node it names is the answer
     // itself, not asked to resolve further.
@@ -123,13 +127,25 @@ SHOP_Node *SHOP_Properties::findShader(SHOP_TYPE type, float now, const UT_Optio
     UT_String path;
     if (pathParm && *pathParm && evalParameterOrProperty(pathParm, 0, now, path) && path.isstring())
     {
-        if (SHOP_Node *named = findSHOPNode(path.c_str()))
+        SHOP_Node *named = findSHOPNode(path.c_str());
+        SHOP_Trace::note(*this,
+                         [&]
+                         {
+                             return std::string("property ") + pathParm + " names " +
+                                    path.toStdString() +
+                                    (named ? ", which answers" : ", which is no shader node");
+                         });
+        if (named)
             return named;
     }
     int index = -1;
     while (SHOP_Node *input = iterateNext(index))
+    {
+        SHOP_Trace::note(*this, [&] { return "asks properties input " + std::to_string(index); });
         if (SHOP_Node *found = input->findShader(type, now, overrides))
             return found;
+    }
+    SHOP_Trace::note(*this, [] { return std::string("no property or input answers"); });
     return nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include <shop/network/SHOP_Select.h>
 
 #include <shop/network/SHOP_BusyScope.h>
+#include <shop/node/SHOP_Trace.h>
 
 #include <PRM/PRM_Template.h>
 
@@ -41,11 +42,19 @@ SHOP_Node *SHOP_Select::iterateNext(int &index, float now, const UT_Options *)
 {
     for (++index; index < static_cast<int>(maxInputs()); ++index)
     {
-        if (!isActive(index, now))
-            continue;
         OP_Node *input = getInput(static_cast<unsigned>(index));
+        if (!isActive(index, now))
+        {
+            if (input)
+                SHOP_Trace::note(*this,
+                                 [&] { return "input " + std::to_string(index) + " is disabled"; });
+            continue;
+        }
         if (SHOP_Node *shader = input ? input->castToSHOPNode() : nullptr)
+        {
+            SHOP_Trace::note(*this, [&] { return "asks input " + std::to_string(index); });
             return shader;
+        }
     }
     return nullptr;
 }

@@ -1,6 +1,7 @@
 #include <shop/network/SHOP_Switch.h>
 
 #include <shop/network/SHOP_BusyScope.h>
+#include <shop/node/SHOP_Trace.h>
 
 #include <PRM/PRM_Template.h>
 
@@ -38,6 +39,7 @@ int SHOP_Switch::getActive(float now)
     if (error() < UT_ERROR_ABORT)
     {
         const int count = static_cast<int>(nInputs());
+        const int chosen = index;
         if (index < 0)
         {
             index = 0;
@@ -48,6 +50,13 @@ int SHOP_Switch::getActive(float now)
             index = count - 1;
             addWarning(SHOP_ERR_INDEX_RANGE, "Index out of range");
         }
+        if (index != chosen)
+            SHOP_Trace::note(*this,
+                             [&]
+                             {
+                                 return "input " + std::to_string(chosen) +
+                                        " is out of range, clamped to " + std::to_string(index);
+                             });
     }
     return index >= 0 && getInput(static_cast<unsigned>(index)) ? index : -1;
 }
@@ -59,7 +68,13 @@ SHOP_Node *SHOP_Switch::iterateNext(int &index, float now, const UT_Options *)
     if (active == index)
         return nullptr;
     index = active;
-    OP_Node *input = getInput(static_cast<unsigned>(active));
+    OP_Node *input = active < 0 ? nullptr : getInput(static_cast<unsigned>(active));
+    SHOP_Trace::note(*this,
+                     [&]
+                     {
+                         return active < 0 ? std::string("its chosen input is not connected")
+                                           : "asks its active input " + std::to_string(active);
+                     });
     return input ? input->castToSHOPNode() : nullptr;
 }
 

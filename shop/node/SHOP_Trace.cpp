@@ -19,7 +19,11 @@ SHOP_Trace::~SHOP_Trace()
 void SHOP_Trace::add(const SHOP_Node &node, const std::string &why)
 {
     const OP_Operator *op = node.getOperator();
-    myLines.push_back(node.getFullPath() + " (" + (op ? op->getName() : "") + "): " + why);
+    std::string line = node.getFullPath() + " (" + (op ? op->getName() : "") + "): " + why;
+    // A node may come to the same conclusion twice for one request (when cooking and when
+    // answering); once is enough to read.
+    if (myLines.empty() || myLines.back() != line)
+        myLines.push_back(std::move(line));
 }
 
 std::string SHOP_Trace::typeLabel(SHOP_TYPE type)

@@ -94,6 +94,14 @@ TEST(UT_ErrorManager, UnguardedThreadsShareTheProcessList)
         worker.join();
     EXPECT_EQ(process.getNumErrors(), 400);
     process.clearAndDestroyErrors();
+
+    // Nobody empties it, so it keeps only the latest errors however many arrive.
+    for (int k = 0; k < 10000; ++k)
+        UTaddMessage("Flood", k);
+    EXPECT_LE(process.getNumErrors(), 2000);
+    EXPECT_GE(process.getNumErrors(), 1000);
+    EXPECT_EQ(process.getErrors().back().getCode(), 9999);
+    process.clearAndDestroyErrors();
 }
 
 TEST(UT_Error, TextUsesTheRegisteredTemplateLiterally)
