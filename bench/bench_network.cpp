@@ -39,9 +39,12 @@ SHOP_Node *bench_network()
                                   "add select sel\n"
                                   "add properties props\n"
                                   "spare props shop_surfacepath string 1 /shop/surface\n"
-                                  "wire props sel 0\n"
+                                  // Downstream first: a node wired while its own
+                                  // inputs are empty is of any type and stays on the
+                                  // surface input.
+                                  "wire sw out 1\n"
                                   "wire sel sw 0\n"
-                                  "wire sw out 1\n");
+                                  "wire props sel 0\n");
         std::ostringstream out, err;
         if (!CMDgetManager()->runScript(script, "bench", out, err))
         {
@@ -79,19 +82,26 @@ struct bench_Link
     std::unique_ptr<bench_Link> next;
 };
 
+// A second kind of link, as a network mixes node kinds, so that the calls stay virtual.
+struct bench_OtherLink : bench_Link
+{
+    const bench_Link *find(int type) const override { return next ? next->find(type + 1) : this; }
+};
+
 void BM_BaselinePointerChase(benchmark::State &state)
 {
-    bench_Link head;
-    bench_Link *tail = &head;
+    std::unique_ptr<bench_Link> head = std::make_unique<bench_OtherLink>();
+    bench_Link *tail = head.get();
     for (int i = 1; i < theHops; ++i)
     {
-        tail->next = std::make_unique<bench_Link>();
+        tail->next = i % 2 ? std::make_unique<bench_Link>() : std::make_unique<bench_OtherLink>();
         tail = tail->next.get();
     }
+    const bench_Link *start = head.get();
     for (auto _ : state)
     {
-        benchmark::DoNotOptimize(&head);
-        benchmark::DoNotOptimize(head.find(1));
+        benchmark::DoNotOptimize(start);
+        benchmark::DoNotOptimize(start->find(1));
     }
     state.counters["per_hop_ns"] =
         benchmark::Counter(static_cast<double>(state.iterations()) * theHops,
