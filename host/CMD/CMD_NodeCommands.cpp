@@ -396,28 +396,33 @@ const char *cmd_severityName(UT_ErrorSeverity severity)
     }
 }
 
-void cmd_errors(CMD_Args &args)
+// The node that argument 1 names, cooked at the commands' time; null when there is none.
+OP_Node *cmd_cookedNode(CMD_Args &args, OP_Context &context)
 {
     if (!cmd_needArgs(args, 1))
-        return;
+        return nullptr;
     OP_Node *node = cmd_findNode(args, args(1));
+    if (node)
+        node->cook(context);
+    return node;
+}
+
+void cmd_errors(CMD_Args &args)
+{
+    OP_Context context(CMDgetManager()->getTime());
+    OP_Node *node = cmd_cookedNode(args, context);
     if (!node)
         return;
-    OP_Context context(CMDgetManager()->getTime());
-    node->cook(context);
     for (const UT_Error &error : node->getErrorManager().getErrors())
         args.out() << cmd_severityName(error.getSeverity()) << ": " << error.getText() << "\n";
 }
 
 void cmd_info(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 1))
-        return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Context context(CMDgetManager()->getTime());
+    OP_Node *node = cmd_cookedNode(args, context);
     if (!node)
         return;
-    OP_Context context(CMDgetManager()->getTime());
-    node->cook(context);
     UT_WorkBuffer text;
     node->getNodeSpecificInfoText(context, 1, text);
     args.out() << text.toStdString() << "\n";

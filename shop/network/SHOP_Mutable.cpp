@@ -24,10 +24,11 @@ bool SHOP_Mutable::askChosen(float now, const UT_Options *overrides, Ask ask)
     return false;
 }
 
-bool SHOP_Mutable::cookAt(float now)
+template <typename Ask>
+bool SHOP_Mutable::askChosenOnce(float now, const UT_Options *overrides, Ask ask)
 {
-    OP_Context context(now);
-    return cook(context) < UT_ERROR_ABORT;
+    SHOP_BusyScope busy(myBusy);
+    return busy.entered() && askChosen(now, overrides, ask);
 }
 
 bool SHOP_Mutable::getParameterOrProperty(const char *name, float now, OP_Node *&node,
@@ -106,31 +107,25 @@ SHOP_TYPE SHOP_Mutable::getInputType(int) const
 bool SHOP_Mutable::buildShaderString(UT_String &result, float now, const UT_Options *overrides,
                                      OP_Node *obj, OP_Node *sop)
 {
-    SHOP_BusyScope busy(myBusy);
-    return busy.entered() &&
-           askChosen(now, overrides,
-                     [&](SHOP_Node &input)
-                     { return input.buildShaderString(result, now, overrides, obj, sop); });
+    return askChosenOnce(now, overrides,
+                         [&](SHOP_Node &input)
+                         { return input.buildShaderString(result, now, overrides, obj, sop); });
 }
 
 bool SHOP_Mutable::buildShaderData(SHOP_ReData &data, float now, const UT_Options *overrides,
                                    OP_Node *obj, OP_Node *sop)
 {
-    SHOP_BusyScope busy(myBusy);
-    return busy.entered() &&
-           askChosen(now, overrides,
-                     [&](SHOP_Node &input)
-                     { return input.buildShaderData(data, now, overrides, obj, sop); });
+    return askChosenOnce(now, overrides,
+                         [&](SHOP_Node &input)
+                         { return input.buildShaderData(data, now, overrides, obj, sop); });
 }
 
 bool SHOP_Mutable::buildShaderBounds(UT_BoundingBox &box, float now, const UT_Options *overrides,
                                      OP_Node *obj, OP_Node *sop)
 {
-    SHOP_BusyScope busy(myBusy);
-    return busy.entered() &&
-           askChosen(now, overrides,
-                     [&](SHOP_Node &input)
-                     { return input.buildShaderBounds(box, now, overrides, obj, sop); });
+    return askChosenOnce(now, overrides,
+                         [&](SHOP_Node &input)
+                         { return input.buildShaderBounds(box, now, overrides, obj, sop); });
 }
 
 SHOP_TYPE SHOP_Mutable::agreedInputType(int count, bool decidedOnly) const

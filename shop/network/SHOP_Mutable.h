@@ -57,8 +57,9 @@ private:
     /// The first chosen input for which `ask` is true; false when none is.
     template <typename Ask>
     bool askChosen(float now, const UT_Options *overrides, Ask ask);
-    /// Cooks at `now`; false when the cook failed.
-    bool cookAt(float now);
+    /// askChosen, unless this node is already answering (a loop): then false at once.
+    template <typename Ask>
+    bool askChosenOnce(float now, const UT_Options *overrides, Ask ask);
 
     // Guarded requests also come through const operations (the type queries).
     mutable bool myBusy = false;

@@ -39,10 +39,17 @@ SHOP_Node *SHOP_Properties::getActive() const
     return iterateNext(index);
 }
 
-bool SHOP_Properties::cookAt(float now)
+template <typename Ask>
+bool SHOP_Properties::askPropertiesInputs(float now, Ask ask)
 {
-    OP_Context context(now);
-    return cook(context) < UT_ERROR_ABORT;
+    SHOP_BusyScope busy(myBusy);
+    if (!busy.entered() || !cookAt(now))
+        return false;
+    int index = -1;
+    while (SHOP_Node *input = iterateNext(index))
+        if (ask(*input))
+            return true;
+    return false;
 }
 
 bool SHOP_Properties::getParameterOrProperty(const char *name, float now, OP_Node *&node,
@@ -51,14 +58,11 @@ bool SHOP_Properties::getParameterOrProperty(const char *name, float now, OP_Nod
 {
     if (OP_Node::getParameterOrProperty(name, now, node, parm, obsolete, createMissingMultiParms))
         return true;
-    SHOP_BusyScope busy(myBusy);
-    if (!busy.entered() || !cookAt(now))
-        return false;
-    int index = -1;
-    while (SHOP_Node *input = iterateNext(index))
-        if (input->getParameterOrProperty(name, now, node, parm, obsolete, createMissingMultiParms))
-            return true;
-    return false;
+    return askPropertiesInputs(now,
+                               [&](SHOP_Node &input) {
+                                   return input.getParameterOrProperty(
+                                       name, now, node, parm, obsolete, createMissingMultiParms);
+                               });
 }
 
 bool SHOP_Properties::getParameterOrPropertyByChannel(const char *channel, float now,
@@ -67,14 +71,11 @@ bool SHOP_Properties::getParameterOrPropertyByChannel(const char *channel, float
 {
     if (OP_Node::getParameterOrPropertyByChannel(channel, now, node, parm, component, obsolete))
         return true;
-    SHOP_BusyScope busy(myBusy);
-    if (!busy.entered() || !cookAt(now))
-        return false;
-    int index = -1;
-    while (SHOP_Node *input = iterateNext(index))
-        if (input->getParameterOrPropertyByChannel(channel, now, node, parm, component, obsolete))
-            return true;
-    return false;
+    return askPropertiesInputs(now,
+                               [&](SHOP_Node &input) {
+                                   return input.getParameterOrPropertyByChannel(
+                                       channel, now, node, parm, component, obsolete);
+                               });
 }
 
 // The host's list lookup goes through the virtual single lookup, which here would reach the

@@ -39,8 +39,10 @@ protected:
 private:
     /// Resolves what it can of `list` from this node's parameters alone.
     int findOwnParameters(float now, OP_PropertyLookupList &list);
-    /// Cooks at `now`; false when the cook failed.
-    bool cookAt(float now);
+    /// Asks each properties input in turn until one says yes, after cooking; false at once
+    /// when this node is already answering (a loop) or does not cook.
+    template <typename Ask>
+    bool askPropertiesInputs(float now, Ask ask);
 
     bool myBusy = false;
 };

@@ -59,6 +59,12 @@ void SHOP_VariableInput::opChanged(OP_EventType reason, void *data)
         theOriginalOpChanged = nullptr;
 }
 
+bool SHOP_VariableInput::cookAt(float now)
+{
+    OP_Context context(now);
+    return cook(context) < UT_ERROR_ABORT;
+}
+
 bool SHOP_VariableInput::isInputEvent(OP_EventType reason)
 {
     return reason == OP_INPUT_CHANGED || reason == OP_INPUT_REWIRED;

@@ -32,6 +32,8 @@ public:
 protected:
     /// Run before the host handles a change.
     virtual void preOpChanged(OP_EventType, void *) {}
+    /// Cooks the node at a time; false when that fails.
+    bool cookAt(float now);
 
 private:
     void notifyReaders();

@@ -65,8 +65,6 @@ SHOP_Node::SHOP_Node(OP_Network *parent, const char *name, OP_Operator *op, SHOP
         shop->bumpContainedType(myShaderType, 1);
 }
 
-// Children are destroyed by the network base, after this node has stopped being a shader node,
-// so they can no longer reach the networks above: what lies inside leaves with this node.
 // The children are destroyed after this node stops being a shader node, so they cannot reach
 // the networks above; the node takes its whole contents out of them here.
 SHOP_Node::~SHOP_Node()
