@@ -266,3 +266,36 @@ TEST_F(OP_Node_Test, LocalVariablesAndEvents)
     node->getParmPtr("t")->setValue(2, 2);
     EXPECT_EQ(events.size(), 2u);
 }
+
+TEST_F(OP_Node_Test, InputsGiveTimeDependenceAndLockWhileInUse)
+{
+    TestNode *clock = leaf("clock");
+    TestNode *reader = leaf("reader");
+    ASSERT_TRUE(reader->setInput(1, clock));
+    setExpr(clock, "val", "$F");
+    OP_Context context(0);
+    reader->cook(context);
+    // The reader evaluated nothing animated, but what it reads is.
+    EXPECT_TRUE(clock->isTimeDependent());
+    EXPECT_TRUE(reader->isTimeDependent());
+    EXPECT_EQ(clock->nOutputs(), 1u);
+    EXPECT_EQ(clock->getOutput(0), reader);
+    EXPECT_EQ(clock->getOutput(1), nullptr);
+
+    EXPECT_EQ(reader->lockInput(0, context), UT_ERROR_ABORT); // nothing there
+    EXPECT_EQ(reader->lockInput(1, context), UT_ERROR_NONE);
+    EXPECT_TRUE(reader->isInputLocked(1));
+    reader->unlockInput(1);
+    EXPECT_FALSE(reader->isInputLocked(1));
+}
+
+TEST_F(OP_Node_Test, SubnetworksKnowTheNetworkThatMadeThem)
+{
+    OP_Network *outer = net("outer");
+    OP_Network *inner = net("inner", outer);
+    EXPECT_FALSE(mgr->isSubNetwork(false));
+    EXPECT_TRUE(mgr->isSubNetwork(true));
+    EXPECT_TRUE(inner->isSubNetwork(false));
+    EXPECT_EQ(inner->getCreator(), mgr);
+    EXPECT_EQ(mgr->getCreator(), mgr);
+}
