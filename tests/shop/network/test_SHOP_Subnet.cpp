@@ -61,9 +61,17 @@ protected:
         (void)once;
     }
 
+    // Nodes of the library's own classes, which the fixture's make() (for test nodes) is not.
+    SHOP_Node *shop(const char *type, OP_Network *in = nullptr, const char *name = nullptr)
+    {
+        std::string error;
+        OP_Node *node = (in ? in : mgr)->createNode(type, name, error);
+        EXPECT_NE(node, nullptr) << error;
+        return node ? node->castToSHOPNode() : nullptr;
+    }
     SHOP_SubNet *material(const char *name = nullptr)
     {
-        return static_cast<SHOP_SubNet *>(static_cast<SHOP_Node *>(make("material", mgr, name)));
+        return dynamic_cast<SHOP_SubNet *>(shop("material", mgr, name));
     }
     static void wire(OP_Node *dst, unsigned input, OP_Node *src)
     {
@@ -76,7 +84,7 @@ protected:
 TEST_F(Subnets, TheOutputNodePlacesShadersByTypeAndAnswersOnlyThroughThatInput)
 {
     SHOP_SubNet *mat = material();
-    SHOP_Node *out = make("suboutput", mat);
+    SHOP_Node *out = shop("suboutput", mat);
     SHOP_Node *bumps = make("t_displace", mat);
     SHOP_Node *any = make("t_any", mat);
     SHOP_Node *surface = make("t_surface", mat);
@@ -123,7 +131,7 @@ TEST_F(Subnets, OneOutputNodeIsAllowedAndTheCacheFollowsItsDeletion)
     EXPECT_EQ(mat->maxOutputs(), 24u);
     EXPECT_EQ(mat->getNumVisibleOutputs(), 0u);
 
-    SHOP_Node *out = make("suboutput", mat, "out");
+    SHOP_Node *out = shop("suboutput", mat, "out");
     EXPECT_EQ(mat->getOutputNode(), out);
     std::string error;
     EXPECT_EQ(mat->createNode("suboutput", "second", error), nullptr);
@@ -136,7 +144,7 @@ TEST_F(Subnets, OneOutputNodeIsAllowedAndTheCacheFollowsItsDeletion)
     mat->destroyNode(out);
     EXPECT_NE(std::find(events.begin(), events.end(), OP_CHILD_CHANGED), events.end());
     EXPECT_EQ(mat->getOutputNode(), nullptr);
-    SHOP_Node *again = make("suboutput", mat, "out");
+    SHOP_Node *again = shop("suboutput", mat, "out");
     EXPECT_EQ(mat->getOutputNode(), again);
 
     // A node moved out is no longer the output node, even while the cache still names it.
@@ -148,7 +156,7 @@ TEST_F(Subnets, OneOutputNodeIsAllowedAndTheCacheFollowsItsDeletion)
 
 TEST_F(Subnets, ManagersHoldNetworksButAnswerNothing)
 {
-    auto *net = static_cast<SHOP_Node *>(make("t_shopnet"));
+    SHOP_Node *net = shop("t_shopnet");
     SHOP_Node *surface = make("t_surface", net);
     EXPECT_NE(surface, nullptr);
     EXPECT_EQ(net->getOutputNode(), nullptr);
@@ -181,7 +189,7 @@ TEST_F(Subnets, PropertiesComeFromTheSubnetFirstThenFromItsPropertiesInput)
     SHOP_SubNet *mat = material();
     std::string error;
     ASSERT_TRUE(mat->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("prop"), {7.0}), error));
-    SHOP_Node *out = make("suboutput", mat);
+    SHOP_Node *out = shop("suboutput", mat);
     SHOP_Node *props = make("t_withparm", mat);
     ASSERT_TRUE(props->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("other"), {5.0}), error));
     wire(out, 0, props);
@@ -200,9 +208,9 @@ TEST_F(Subnets, PropertiesComeFromTheSubnetFirstThenFromItsPropertiesInput)
 
 TEST_F(Subnets, NotificationPassesReachEachNodeOnceAndAlwaysEnd)
 {
-    auto *a = static_cast<CountingInput *>(static_cast<SHOP_Node *>(make("t_varin")));
-    auto *b = static_cast<CountingInput *>(static_cast<SHOP_Node *>(make("t_varin")));
-    auto *c = static_cast<CountingInput *>(static_cast<SHOP_Node *>(make("t_varin")));
+    auto *a = dynamic_cast<CountingInput *>(shop("t_varin"));
+    auto *b = dynamic_cast<CountingInput *>(shop("t_varin"));
+    auto *c = dynamic_cast<CountingInput *>(shop("t_varin"));
     wire(b, 0, a);
     wire(c, 0, b);
     wire(c, 1, a); // c hears of a twice: directly and through b
