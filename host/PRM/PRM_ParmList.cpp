@@ -1,5 +1,7 @@
 #include <PRM/PRM_ParmList.h>
 
+#include <cstring>
+
 PRM_Parm *PRM_ParmList::getParmPtr(int index) const
 {
     if (index < 0 || index >= getEntries())
@@ -16,6 +18,15 @@ int PRM_ParmList::getParmIndex(const char *name) const
 {
     if (!name)
         return -1;
+    // Most nodes have a handful of parameters, for which comparing names beats hashing one.
+    constexpr int theScanLimit = 8;
+    if (getEntries() <= theScanLimit)
+    {
+        for (int i = 0; i < getEntries(); ++i)
+            if (std::strcmp(myParms[i]->getToken(), name) == 0)
+                return i;
+        return -1;
+    }
     rebuildIndex();
     auto it = myByName.find(std::string_view(name));
     return it == myByName.end() ? -1 : it->second;
