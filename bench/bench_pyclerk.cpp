@@ -3,7 +3,9 @@
 // the clerk adds around the interpreter: cooking and choosing the clerk, listing the written
 // parameters, composing the call text and taking the answer back.
 
+#include "BenchShaderNodes.h"
 #include <shop/clerk/SHOP_PyClerk.h>
+
 #include <shop/node/SHOP_Node.h>
 #include <shop/operator/SHOP_Operator.h>
 
@@ -78,32 +80,7 @@ private:
     std::filesystem::path myRoot;
 };
 
-class bench_Shader : public SHOP_Node
-{
-public:
-    bench_Shader(OP_Network *parent, const char *name, OP_Operator *op)
-        : SHOP_Node(parent, name, op, SHOP_SURFACE)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new bench_Shader(parent, name, op);
-    }
-    int getLastParameter() const override { return theParmCount; }
-};
-
-class bench_Net : public SHOP_Node
-{
-public:
-    bench_Net(OP_Network *parent, const char *name, OP_Operator *op)
-        : SHOP_Node(parent, name, op, SHOP_ANY)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new bench_Net(parent, name, op);
-    }
-};
+using bench_Surface = bench_Shader<theParmCount>;
 
 std::string bench_name(int i)
 {
@@ -134,7 +111,7 @@ struct bench_Scene
         director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
         director->getOperatorTable(SHOP_Node::theOpTypeName)
             ->addOperator(new SHOP_Operator("benchpysurface", "Bench Surface",
-                                            bench_Shader::myConstructor, templates.data(), 0, 0,
+                                            bench_Surface::myConstructor, templates.data(), 0, 0,
                                             SHOP_Node::getVariables(), 0));
         auto *root = static_cast<OP_Network *>(director->getRoot()->createNode("benchpynet"));
         node = static_cast<SHOP_Node *>(root->createNode("benchpysurface"));

@@ -2,7 +2,9 @@
 // next to its floor in the same run, formatting the same 50 names and values into one string
 // with std::to_chars (and, for reference, with snprintf).
 
+#include "BenchShaderNodes.h"
 #include <shop/clerk/SHOP_Clerk.h>
+
 #include <shop/node/SHOP_Node.h>
 #include <shop/operator/SHOP_Operator.h>
 
@@ -28,32 +30,7 @@ public:
     bool generatesString() const override { return true; }
 };
 
-class bench_Shader : public SHOP_Node
-{
-public:
-    bench_Shader(OP_Network *parent, const char *name, OP_Operator *op)
-        : SHOP_Node(parent, name, op, SHOP_SURFACE)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new bench_Shader(parent, name, op);
-    }
-    int getLastParameter() const override { return theParmCount; }
-};
-
-class bench_Net : public SHOP_Node
-{
-public:
-    bench_Net(OP_Network *parent, const char *name, OP_Operator *op)
-        : SHOP_Node(parent, name, op, SHOP_ANY)
-    {
-    }
-    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
-    {
-        return new bench_Net(parent, name, op);
-    }
-};
+using bench_Surface = bench_Shader<theParmCount>;
 
 // Names and values as a lookdev scene has them: floats and colours, none at its default.
 std::string bench_name(int i)
@@ -90,7 +67,7 @@ struct bench_Scene
         director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
         director->getOperatorTable(SHOP_Node::theOpTypeName)
             ->addOperator(new SHOP_Operator("benchsurface", "Bench Surface",
-                                            bench_Shader::myConstructor, templates.data(), 0, 0,
+                                            bench_Surface::myConstructor, templates.data(), 0, 0,
                                             SHOP_Node::getVariables(), 0));
         auto *root = static_cast<OP_Network *>(director->getRoot()->createNode("benchshopnet"));
         node = static_cast<SHOP_Node *>(root->createNode("benchsurface"));
