@@ -14,9 +14,14 @@ OP_Node *OP_Node::getOutput(unsigned index) const
 
 void OP_Node::ensureInputsAndOutputsAreValid()
 {
-    for (unsigned i = maxInputs(); i < myInputs.size(); ++i)
+    // Cut directly: setInput refuses indices past the inputs, and this runs inside a change
+    // notification that must not start another.
+    const unsigned allowed = maxInputs();
+    for (unsigned i = allowed; i < myInputs.size(); ++i)
         if (myInputs[i].node)
-            setInput(i, nullptr, 0);
+            myInputs[i].node->removeOutput(this);
+    if (myInputs.size() > allowed)
+        myInputs.resize(allowed);
 }
 
 UT_ErrorSeverity OP_Node::lockInput(unsigned index, OP_Context &)
