@@ -4,9 +4,8 @@
 #include <CMD/CMD_SceneLoader.h>
 #include <CMD/CMD_SceneWriter.h>
 #include <OP/OP_Director.h>
+#include <UT/UT_File.h>
 
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 
 namespace
@@ -21,25 +20,9 @@ void cmd_save(CMD_Args &args)
     const std::string path = args(1);
     std::ostringstream text;
     CMD_SceneWriter(text).write(*OPgetDirector()->getRoot());
-    // Written beside the file and moved over it only when complete, so that a full disk or a
-    // failing write never leaves a truncated scene where the last good one was.
-    const std::string temporary = path + ".saving";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text.str();
-        out.flush();
-        if (!out)
-        {
-            std::remove(temporary.c_str());
-            args.fail("Cannot write scene '" + path + "'");
-            return;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0)
-    {
-        std::remove(temporary.c_str());
-        args.fail("Cannot write scene '" + path + "'");
-    }
+    std::string error;
+    if (!UT_File::replace(path, text.str(), error))
+        args.fail("Cannot write scene '" + path + "': " + error);
 }
 
 void cmd_load(CMD_Args &args)

@@ -6,10 +6,10 @@
 #include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_Operator.h>
+#include <UT/UT_File.h>
 #include <PRM/PRM_ParmNameMap.h>
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <sstream>
 
@@ -42,7 +42,7 @@ bool cmd_isObsolete(const OP_Node &node, const std::string &name)
 
 void cmd_warn(std::ostream &err, const OP_Node &node, const std::string &what)
 {
-    err << "Warning: " << node.getFullPath() << ": " << what << std::endl;
+    err << "Warning: " << node.getFullPath() << ": " << CMD_Manager::printable(what) << std::endl;
 }
 
 // Marks a scene as loading for as long as the script runs, however it ends.
@@ -72,12 +72,13 @@ CMD_SceneLoader *CMD_SceneLoader::active()
 bool CMD_SceneLoader::load(const std::string &path, std::ostream &out, std::ostream &err,
                            std::string &error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string text;
+    if (!UT_File::readRegular(path, text, error))
     {
-        error = "Cannot open scene '" + path + "'";
+        error = "Cannot open scene '" + path + "': " + error;
         return false;
     }
+    std::istringstream in(text);
     return load(in, path, out, err, error);
 }
 
@@ -89,23 +90,30 @@ bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ost
         error = "A scene file cannot load another scene";
         return false;
     }
-    OP_Network &root = *OPgetDirector()->getRoot();
-    std::ostringstream previous;
-    CMD_SceneWriter(previous).write(root);
-    if (run(in, source, out, err))
-        return true;
-    std::istringstream back(previous.str());
-    error = run(back, "previous scene", out, err)
-                ? "Scene '" + source + "' not loaded; the previous scene is back"
-                : "Scene '" + source + "' not loaded, and the previous scene could not be rebuilt";
-    return false;
+    OP_Director *director = OPgetDirector();
+    OP_Network *cwd = director->getCwd();
+    // The current scene steps aside whole: a file that fails puts it back exactly as it was,
+    // nodes, values and current network alike.
+    std::unique_ptr<OP_Network> previous = director->detachRoot();
+    director->setCwd(director->getRoot());
+    if (!run(in, source, out, err))
+    {
+        director->restoreRoot(std::move(previous));
+        director->setCwd(cwd);
+        error = "Scene '" + source + "' not loaded; the previous scene is kept";
+        return false;
+    }
+    OP_Director::destroyRoot(std::move(previous));
+    if (director->getRoot()->getNchildren() == 0)
+        err << "Warning: scene '" << CMD_Manager::printable(source)
+            << "' holds no nodes; the scene is now empty" << std::endl;
+    return true;
 }
 
 bool CMD_SceneLoader::run(std::istream &in, const std::string &source, std::ostream &out,
                           std::ostream &err)
 {
     OP_Director *director = OPgetDirector();
-    director->clearNetwork();
     myHeld.clear();
     bool ok = false;
     {

@@ -16,16 +16,18 @@ class OP_Node;
 /// values is asked to make the parameters (OP_Parameters::createSpareParametersForLoad for
 /// values, createSpareParametersFromChannels for expressions of single channels), parameters
 /// that the operator lists as obsolete are dropped, and what still finds no parameter is
-/// reported as a warning. A file that fails to run leaves the previous scene in place.
+/// reported as a warning. While the file runs, the previous scene is set aside whole (see
+/// OP_Director::detachRoot); a file that fails puts it back as it was, current network and all.
 class CMD_SceneLoader
 {
 public:
     /// The loader reading a file on this thread, or null.
     static CMD_SceneLoader *active();
 
-    /// Replaces the scene by the one in the file. False with `error` set when the file cannot
-    /// be read or one of its commands fails (reported on `err` where it stands); the previous
-    /// scene is then restored.
+    /// Replaces the scene by the one in the file. False with `error` set when the file is not
+    /// a readable regular file or one of its commands fails (reported on `err` where it
+    /// stands); the previous scene is then kept untouched. A file that makes no node is
+    /// loaded with a warning on `err`.
     bool load(const std::string &path, std::ostream &out, std::ostream &err, std::string &error);
     /// The same for a scene already read; `source` names it in messages.
     bool load(std::istream &in, const std::string &source, std::ostream &out, std::ostream &err,

@@ -15,6 +15,14 @@ class op_RootNetwork : public OP_Network
 public:
     op_RootNetwork(OP_Operator *op) : OP_Network(nullptr, "", op) {}
 };
+
+// Children one by one, last first, so that each deletion disconnects wires and tells
+// dependants while everything else still stands.
+void op_destroyChildren(OP_Network &network)
+{
+    while (network.getNchildren() > 0)
+        network.destroyNode(network.getChild(network.getNchildren() - 1));
+}
 } // namespace
 
 OP_Director *OPgetDirector()
@@ -105,9 +113,31 @@ void OP_Director::clearNetwork()
 {
     if (!myRoot)
         return;
-    while (myRoot->getNchildren() > 0)
-        myRoot->destroyNode(myRoot->getChild(myRoot->getNchildren() - 1));
+    op_destroyChildren(*myRoot);
     myCwd.clear();
+}
+
+std::unique_ptr<OP_Network> OP_Director::detachRoot()
+{
+    getRoot();
+    std::unique_ptr<OP_Network> previous = std::move(myRoot);
+    getRoot();
+    return previous;
+}
+
+void OP_Director::restoreRoot(std::unique_ptr<OP_Network> root)
+{
+    if (!root)
+        return;
+    std::unique_ptr<OP_Network> replaced = std::move(myRoot);
+    myRoot = std::move(root);
+    destroyRoot(std::move(replaced));
+}
+
+void OP_Director::destroyRoot(std::unique_ptr<OP_Network> root)
+{
+    if (root)
+        op_destroyChildren(*root);
 }
 
 void OP_Director::changeNodeSpareParms(OP_Node &node, const PRM_Template *templates,

@@ -46,6 +46,13 @@ public:
 
     /// Deletes every node but the root's managers' contents too: an empty scene.
     void clearNetwork();
+    /// Puts a new, empty root in place and hands over the previous one with everything in it,
+    /// untouched: a scene being replaced is kept whole until its replacement is known to be good.
+    std::unique_ptr<OP_Network> detachRoot();
+    /// Puts a root that detachRoot handed over back in place; the root it replaces is deleted.
+    void restoreRoot(std::unique_ptr<OP_Network> root);
+    /// Deletes a root that detachRoot handed over, children first, as clearNetwork does.
+    static void destroyRoot(std::unique_ptr<OP_Network> root);
 
     /// Replaces a node's spare parameters by a terminated template array: parameters that stay
     /// keep their values, those not in it go, new ones are added. What cannot be added is

@@ -8,6 +8,7 @@
 #include <PRM/PRM_Parm.h>
 #include <PY/PY_InterpreterAutoLock.h>
 #include <UT/UT_ErrorManager.h>
+#include <UT/UT_File.h>
 #include <UT/UT_PathSearch.h>
 #include <UT/UT_Thread.h>
 
@@ -19,9 +20,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <new>
 #include <sstream>
 
@@ -888,16 +886,13 @@ void PY_HostModule::interpreterStarted()
 bool PY_HostModule::runFile(const std::string &path, const std::vector<std::string> &args,
                             std::ostream &out, std::ostream &err, std::string &error)
 {
-    // A folder opens as a stream too, and would read as an empty script.
-    std::error_code ec;
-    std::ifstream in(path, std::ios::binary);
-    if (!in || std::filesystem::is_directory(path, ec))
+    // Only a regular file: a folder would read as an empty script, a FIFO would block.
+    std::string source;
+    if (!UT_File::readRegular(path, source, error))
     {
-        error = "Cannot open Python script '" + path + "'";
+        error = "Cannot open Python script '" + path + "': " + error;
         return false;
     }
-    const std::string source((std::istreambuf_iterator<char>(in)),
-                             std::istreambuf_iterator<char>());
 
     PY_InterpreterAutoLock lock;
     if (theRunDepth >= theMaxRunDepth)

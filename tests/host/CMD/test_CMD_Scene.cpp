@@ -14,7 +14,10 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -91,6 +94,11 @@ protected:
         if (!text.empty())
             std::ofstream(path, std::ios::binary) << text;
         return path;
+    }
+    static std::string contents(const std::string &path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     static std::string eval(const char *path, const char *parm)
     {
@@ -215,11 +223,7 @@ TEST_F(SceneTest, AFileThatFailsLeavesThePreviousScene)
     EXPECT_FALSE(run("load " + bad));
     EXPECT_NE(myErr.str().find("No node 'nothing' (" + bad + ":3)"), std::string::npos)
         << myErr.str();
-    EXPECT_NE(myErr.str().find("previous scene is back"), std::string::npos) << myErr.str();
-    EXPECT_EQ(sceneText(), before);
-
-    EXPECT_FALSE(run("load " + file("missing.cmd")));
-    EXPECT_NE(myErr.str().find("Cannot open scene"), std::string::npos);
+    EXPECT_NE(myErr.str().find("previous scene is kept"), std::string::npos) << myErr.str();
     EXPECT_EQ(sceneText(), before);
 
     // A scene file cannot pull in another in the middle of itself.
@@ -257,9 +261,88 @@ TEST_F(SceneTest, SavingNeverLeavesAHalfWrittenFile)
     const std::string path = file("kept.cmd", "previous contents\n");
     EXPECT_FALSE(run("save " + (myDir / "no" / "such" / "dir.cmd").string()));
     EXPECT_NE(myErr.str().find("Cannot write scene"), std::string::npos);
+    EXPECT_NE(myErr.str().find("No such file or directory"), std::string::npos) << myErr.str();
     ASSERT_TRUE(run("save " + path));
     EXPECT_EQ(std::filesystem::directory_iterator(myDir)->path().filename(), "kept.cmd");
-    std::ifstream in(path);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, sceneText());
+    EXPECT_EQ(contents(path), sceneText());
+}
+
+TEST_F(SceneTest, SaveWritesThroughLinksAndRefusesWhatIsNoFile)
+{
+    namespace fs = std::filesystem;
+    ASSERT_TRUE(run("add scenenet s"));
+    fs::create_directories(myDir / "real");
+    const std::string target = file("real/scene.cmd", "old\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // A chain: an absolute link to a relative one, to the file.
+    fs::create_symlink("real/scene.cmd", myDir / "near");
+    fs::create_symlink(myDir / "near", myDir / "far");
+    // A file of the user's that happens to have the name an earlier version wrote to.
+    const std::string own = file("real/scene.cmd.saving", "mine\n");
+    ASSERT_TRUE(run("save " + (myDir / "far").string())) << myErr.str();
+    EXPECT_EQ(contents(target), sceneText());
+    EXPECT_TRUE(fs::is_symlink(myDir / "far"));
+    EXPECT_TRUE(fs::is_symlink(myDir / "near"));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(contents(own), "mine\n");
+    // A link to nowhere makes the file it names.
+    fs::create_symlink("real/new.cmd", myDir / "dangling");
+    ASSERT_TRUE(run("save " + (myDir / "dangling").string())) << myErr.str();
+    EXPECT_EQ(contents((myDir / "real" / "new.cmd").string()), sceneText());
+
+    // Anything else is refused before a byte is written.
+    const std::string fifo = (myDir / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("loop2", myDir / "loop1");
+    fs::create_symlink("loop1", myDir / "loop2");
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {fifo, "it is a FIFO, not a regular file"},
+        {(myDir / "real").string(), "it is a folder, not a regular file"},
+        {(myDir / "loop1").string(), "Too many levels of symbolic links"},
+    };
+    for (const auto &[path, why] : refused)
+    {
+        EXPECT_FALSE(run("save " + path));
+        EXPECT_EQ(myErr.str(), "Error: Cannot write scene '" + path + "': " + why + " (test:1)\n");
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    // And no temporary file is left behind by any of it.
+    std::set<std::string> names;
+    for (const auto &entry : fs::recursive_directory_iterator(myDir))
+        names.insert(fs::relative(entry.path(), myDir).string());
+    EXPECT_EQ(names, (std::set<std::string>{"real", "real/scene.cmd", "real/scene.cmd.saving",
+                                            "real/new.cmd", "near", "far", "dangling", "fifo",
+                                            "loop1", "loop2"}));
+}
+
+TEST_F(SceneTest, OnlyARegularFileLoadsAndAFailureChangesNothing)
+{
+    ASSERT_TRUE(run("add scenenet keep\ncd keep\nadd thing x\nset x note kept"));
+    OP_Node *x = OPgetDirector()->findNode("/keep/x");
+    const std::string before = sceneText();
+    const std::string fifo = (myDir / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string bad = file("bad.cmd", "add scenenet other\nset /other note 1\n");
+    for (const std::string &path : {myDir.string(), fifo, bad, file("missing.cmd")})
+    {
+        EXPECT_FALSE(run("load " + path)) << path;
+        // The very nodes, and the current network, are still there.
+        EXPECT_EQ(OPgetDirector()->findNode("/keep/x"), x) << path;
+        EXPECT_EQ(OPgetDirector()->getCwd()->getFullPath(), "/keep") << path;
+        EXPECT_EQ(sceneText(), before) << path;
+    }
+    EXPECT_FALSE(run("load " + myDir.string()));
+    EXPECT_EQ(myErr.str(), "Error: Cannot open scene '" + myDir.string() +
+                               "': it is a folder, not a regular file (test:1)\n");
+    EXPECT_FALSE(run("source " + fifo));
+    EXPECT_EQ(myErr.str(), "Error: Cannot open script '" + fifo +
+                               "': it is a FIFO, not a regular file (test:1)\n");
+
+    // An empty file loads, but not without a word.
+    const std::string empty = file("empty.cmd");
+    std::ofstream(empty).close();
+    EXPECT_TRUE(run("load " + empty));
+    EXPECT_EQ(myErr.str(), "Warning: scene '" + empty + "' holds no nodes; the scene is now empty\n");
+    EXPECT_EQ(OPgetDirector()->getRoot()->getNchildren(), 0);
 }

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -340,9 +342,15 @@ TEST_F(PYHostModule, PythonCommandCapturesOutputAndReportsFailures)
     EXPECT_EQ(run.error, "giving up");
 
     run = command("python " + (myDir / "missing.py").string());
-    EXPECT_EQ(run.error, "Cannot open Python script '" + (myDir / "missing.py").string() + "'");
+    EXPECT_EQ(run.error, "Cannot open Python script '" + (myDir / "missing.py").string() +
+                             "': No such file or directory");
     run = command("python " + myDir.string());
-    EXPECT_EQ(run.error, "Cannot open Python script '" + myDir.string() + "'");
+    EXPECT_EQ(run.error, "Cannot open Python script '" + myDir.string() +
+                             "': it is a folder, not a regular file");
+    const std::string fifo = (myDir / "fifo.py").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    run = command("python " + fifo);
+    EXPECT_EQ(run.error, "Cannot open Python script '" + fifo + "': it is a FIFO, not a regular file");
     EXPECT_EQ(command("python").error, "Usage: python FILE [ARGS...]");
 
     // A script that runs itself stops at a depth limit instead of exhausting the stack.
