@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -22,21 +24,38 @@ const char *theUsage =
     "at its first failing line, and shophost then exits with status 1.\n"
     "Type 'help' for the commands.\n";
 
+// Whatever is still buffered goes out now; a write that failed at any point (a full disk, a
+// closed pipe) is reported, since the answers it carried are lost.
+bool shophost_outputWritten()
+{
+    errno = 0;
+    std::cout.flush();
+    const bool ok = !std::cout.fail() && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!ok)
+        std::cerr << "Error: cannot write standard output"
+                  << (errno ? std::string(": ") + std::strerror(errno) : std::string()) << std::endl;
+    return ok;
+}
+
 // At a terminal a failing line is reported and the shell goes on; anywhere else standard
 // input is a script like any other.
 int shophost_interactive(CMD_Manager &manager)
 {
     std::string line;
     int number = 0;
+    bool written = true;
     while (std::cout << "shophost> " << std::flush, std::getline(std::cin, line))
     {
         std::string error;
         ++number;
         if (!manager.execute(line, std::cout, std::cerr, error) && !error.empty())
-            std::cerr << "Error: " << error << " (stdin:" << number << ")" << std::endl;
+            std::cerr << "Error: " << CMD_Manager::printable(error) << " (stdin:" << number << ")"
+                      << std::endl;
+        if (written && !shophost_outputWritten())
+            written = false;
     }
     std::cout << std::endl;
-    return 0;
+    return shophost_outputWritten() && written ? 0 : 1;
 }
 } // namespace
 
@@ -48,7 +67,7 @@ int main(int argc, char **argv)
         if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0)
         {
             std::cout << theUsage;
-            return 0;
+            return shophost_outputWritten() ? 0 : 1;
         }
         if (std::strcmp(argv[i], "-c") == 0)
         {
@@ -71,7 +90,8 @@ int main(int argc, char **argv)
     {
         if (isatty(STDIN_FILENO))
             return shophost_interactive(manager);
-        return manager.runScript(std::cin, "stdin", std::cout, std::cerr) ? 0 : 1;
+        const bool ok = manager.runScript(std::cin, "stdin", std::cout, std::cerr);
+        return shophost_outputWritten() && ok ? 0 : 1;
     }
     for (const auto &[isFile, text] : jobs)
     {
@@ -79,7 +99,10 @@ int main(int argc, char **argv)
         bool ok = isFile ? manager.runFile(text, std::cout, std::cerr)
                          : manager.runScript(in, "-c", std::cout, std::cerr);
         if (!ok)
+        {
+            shophost_outputWritten();
             return 1;
+        }
     }
-    return 0;
+    return shophost_outputWritten() ? 0 : 1;
 }

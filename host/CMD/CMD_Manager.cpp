@@ -7,9 +7,9 @@
 #include <CMD/CMD_Tokenizer.h>
 #include <EV/EV_Function.h>
 #include <OP/OP_Director.h>
+#include <UT/UT_File.h>
 
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -178,7 +178,7 @@ bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::os
     constexpr int theMaxSourceDepth = 32;
     if (mySourceDepth >= theMaxSourceDepth)
     {
-        err << "Error: scripts nested too deeply (" << source << ")" << std::endl;
+        err << "Error: scripts nested too deeply (" << printable(source) << ")" << std::endl;
         return false;
     }
     ++mySourceDepth;
@@ -191,11 +191,19 @@ bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::os
         if (myEcho)
             out << line << std::endl;
         std::string error;
-        if (execute(line, out, err, error))
+        bool done = execute(line, out, err, error);
+        // Output that never arrives is lost work, not success.
+        if (done && out.fail())
+        {
+            done = false;
+            error = "Cannot write the output";
+        }
+        if (done)
             continue;
         ok = false;
         if (!error.empty())
-            err << "Error: " << error << " (" << source << ":" << number << ")" << std::endl;
+            err << "Error: " << printable(error) << " (" << printable(source) << ":" << number
+                << ")" << std::endl;
         if (stopOnError)
             break;
     }
@@ -203,14 +211,23 @@ bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::os
     return ok;
 }
 
+bool CMD_Manager::readScript(const std::string &path, std::string &text, std::string &error)
+{
+    if (UT_File::readRegular(path, text, error))
+        return true;
+    error = "Cannot open script '" + path + "': " + error;
+    return false;
+}
+
 bool CMD_Manager::runFile(const std::string &path, std::ostream &out, std::ostream &err)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string text, error;
+    if (!readScript(path, text, error))
     {
-        err << "Error: cannot open script '" << path << "'" << std::endl;
+        err << "Error: " << printable(error) << std::endl;
         return false;
     }
+    std::istringstream in(text);
     return runScript(in, path, out, err);
 }
 
@@ -223,4 +240,75 @@ bool CMD_Manager::sendInput(const char *text)
     const bool ok = runScript(in, "input", std::cout, std::cerr);
     myEcho = echo;
     return ok;
+}
+
+namespace
+{
+// The length of the UTF-8 sequence at `p` (at most `left` bytes), or 0 when it is not one.
+size_t cmd_utf8Length(const unsigned char *p, size_t left)
+{
+    const unsigned char c = p[0];
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (c >= 0xC2 && c <= 0xDF)
+        length = 2;
+    else if (c >= 0xE0 && c <= 0xEF)
+    {
+        length = 3;
+        low = c == 0xE0 ? 0xA0 : 0x80; // no overlong forms
+        high = c == 0xED ? 0x9F : 0xBF; // no surrogates
+    }
+    else if (c >= 0xF0 && c <= 0xF4)
+    {
+        length = 4;
+        low = c == 0xF0 ? 0x90 : 0x80;
+        high = c == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || length > left || p[1] < low || p[1] > high)
+        return 0;
+    for (size_t i = 2; i < length; ++i)
+        if (p[i] < 0x80 || p[i] > 0xBF)
+            return 0;
+    return length;
+}
+} // namespace
+
+std::string CMD_Manager::printable(const std::string &text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+    for (size_t i = 0; i < text.size();)
+    {
+        const unsigned char c = bytes[i];
+        const size_t length = c < 0x80 ? 1 : cmd_utf8Length(bytes + i, text.size() - i);
+        // U+0080 to U+009F, written C2 80 to C2 9F, are the C1 controls.
+        const bool control = c < 0x20 || c == 0x7F || (c == 0xC2 && length == 2 && bytes[i + 1] < 0xA0);
+        if (length > 0 && !control)
+        {
+            shown.append(text, i, length);
+            i += length;
+            continue;
+        }
+        const size_t escaped = length > 0 ? length : 1;
+        for (size_t k = 0; k < escaped; ++k)
+        {
+            const unsigned char b = bytes[i + k];
+            if (b == '\n')
+                shown += "\\n";
+            else if (b == '\t')
+                shown += "\\t";
+            else if (b == '\r')
+                shown += "\\r";
+            else
+            {
+                static const char theDigits[] = "0123456789abcdef";
+                shown += "\\x";
+                shown += theDigits[b >> 4];
+                shown += theDigits[b & 15];
+            }
+        }
+        i += escaped;
+    }
+    return shown;
 }

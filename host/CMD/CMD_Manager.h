@@ -35,11 +35,15 @@ public:
     bool execute(const std::string &line, std::ostream &out, std::ostream &err, std::string &error);
 
     /// Runs lines from a stream until the first failure, which is printed on `err` as
-    /// "Error: <what> (<source>:<line>)". Returns whether every line succeeded.
+    /// "Error: <what> (<source>:<line>)". A command whose output cannot be written to `out`
+    /// fails too. Returns whether every line succeeded.
     bool runScript(std::istream &in, const std::string &source, std::ostream &out,
                    std::ostream &err, bool stopOnError = true);
-    /// Runs a command script file; a missing file is an error.
+    /// Runs a command script file; a file that is missing, unreadable or not a regular file
+    /// is an error.
     bool runFile(const std::string &path, std::ostream &out, std::ostream &err);
+    /// Reads a command script file whole; false with `error` saying why it cannot.
+    static bool readScript(const std::string &path, std::string &text, std::string &error);
 
     /// Runs text as commands on the standard streams, echoing each line first when echo is on.
     bool sendInput(const char *text);
@@ -48,6 +52,11 @@ public:
 
     /// The time at which commands evaluate.
     float getTime() const;
+
+    /// The text as it may be shown on a terminal: control bytes (C0, DEL and C1, which can
+    /// move the cursor or start escape sequences) and bytes that are not UTF-8 are written as
+    /// \n, \t, \r or \xNN; everything else, UTF-8 letters included, stays as it is.
+    static std::string printable(const std::string &text);
 
 private:
     struct cmd_Command

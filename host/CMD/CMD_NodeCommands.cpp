@@ -9,10 +9,11 @@
 #include <UT/UT_String.h>
 #include <UT/UT_WorkBuffer.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 namespace
 {
@@ -125,6 +126,8 @@ void cmd_rm(CMD_Args &args)
 {
     if (!cmd_needArgs(args, 1))
         return;
+    // Every target is found before any is deleted, so that a bad one changes nothing.
+    std::vector<int> ids;
     for (int i = 1; i < args.argc(); ++i)
     {
         OP_Node *node = cmd_findNode(args, args(i));
@@ -135,8 +138,12 @@ void cmd_rm(CMD_Args &args)
             args.fail("The root cannot be deleted");
             return;
         }
-        node->getParent()->destroyNode(node);
+        ids.push_back(node->getUniqueId());
     }
+    // By id: a target named twice, or inside another target, is gone by its turn.
+    for (int id : ids)
+        if (OP_Node *node = OPgetDirector()->lookupNode(id))
+            node->getParent()->destroyNode(node);
 }
 
 void cmd_rename(CMD_Args &args)
@@ -158,9 +165,11 @@ void cmd_rename(CMD_Args &args)
 
 bool cmd_index(CMD_Args &args, const char *text, const char *what, unsigned &index)
 {
+    // Digits only: strtol alone would also take blanks and a sign before them.
     char *end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (!*text || *end || value < 0 || value > 1 << 20)
+    const bool digits = std::isdigit(static_cast<unsigned char>(*text));
+    long value = digits ? std::strtol(text, &end, 10) : -1;
+    if (!digits || *end || value < 0 || value > 1 << 20)
     {
         args.fail("Bad " + std::string(what) + " '" + text + "'");
         return false;
@@ -272,6 +281,12 @@ void cmd_spare(CMD_Args &args)
     OP_Node *node = cmd_findNode(args, args(1));
     if (!node)
         return;
+    // The root is not saved with the scene, so nothing on it could come back from a file.
+    if (!node->getParent())
+    {
+        args.fail("The root takes no spare parameters");
+        return;
+    }
     const std::string type = args(3);
     static const std::map<std::string, PRM_Type> theTypes = {
         {"int", PRM_INT},       {"float", PRM_FLT}, {"string", PRM_STRING},
@@ -298,7 +313,7 @@ void cmd_spare(CMD_Args &args)
         if (it->second.isStringType())
             defaults.emplace_back(0, args(i));
         else if (UT_String::isNumber(args(i)) &&
-                 std::isfinite(static_cast<float>(std::strtod(args(i), nullptr))))
+                 PRM_Parm::fitsNumber(it->second.getBasicType(), std::strtod(args(i), nullptr)))
             defaults.emplace_back(std::strtod(args(i), nullptr));
         else
         {
@@ -414,7 +429,8 @@ void cmd_errors(CMD_Args &args)
     if (!node)
         return;
     for (const UT_Error &error : node->getErrorManager().getErrors())
-        args.out() << cmd_severityName(error.getSeverity()) << ": " << error.getText() << "\n";
+        args.out() << cmd_severityName(error.getSeverity()) << ": "
+                   << CMD_Manager::printable(error.getText()) << "\n";
 }
 
 void cmd_info(CMD_Args &args)
@@ -439,12 +455,13 @@ void cmd_source(CMD_Args &args)
 {
     if (!cmd_needArgs(args, 1))
         return;
-    std::ifstream in(args(1), std::ios::binary);
-    if (!in)
+    std::string text, error;
+    if (!CMD_Manager::readScript(args(1), text, error))
     {
-        args.fail("Cannot open script '" + std::string(args(1)) + "'");
+        args.fail(error);
         return;
     }
+    std::istringstream in(text);
     if (!CMDgetManager()->runScript(in, args(1), args.out(), args.err()))
         args.fail(""); // the failing line was reported where it stands
 }

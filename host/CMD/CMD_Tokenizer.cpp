@@ -237,6 +237,13 @@ bool CMD_Tokenizer::split(const std::string &line, std::vector<std::string> &wor
         result.push_back(std::move(word));
         bare.push_back(wordBare);
     }
+    // Commands hand words on as C strings, which a NUL byte would silently cut short.
+    for (const std::string &w : result)
+        if (w.find('\0') != std::string::npos)
+        {
+            error = "A NUL byte in the word '" + w + "'";
+            return false;
+        }
     words = std::move(result);
     if (plain)
         *plain = std::move(bare);

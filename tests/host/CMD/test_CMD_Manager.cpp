@@ -186,3 +186,46 @@ TEST_F(CommandTest, SpareParametersKeepTheirValuesAsMoreAreAdded)
     EXPECT_FALSE(run("spare t bad nosuchtype 1"));
     EXPECT_FALSE(run("spare t big float 17"));
 }
+
+TEST_F(CommandTest, ACommandWithABadTargetOrWordChangesNothing)
+{
+    ASSERT_TRUE(run("add thing a"));
+    ASSERT_TRUE(run("add thing b"));
+    ASSERT_TRUE(run("wire a b 0"));
+    EXPECT_FALSE(run("rm a missing"));
+    EXPECT_EQ(myError, "No node 'missing'");
+    EXPECT_FALSE(run("rm a /"));
+    EXPECT_EQ(myNet->getNchildren(), 2);
+    // Input numbers are digits and nothing else.
+    for (const char *input : {"' 1'", "'1 '", "+0", "0x0", "''"})
+    {
+        EXPECT_FALSE(run(std::string("wire a b ") + input)) << input;
+        EXPECT_EQ(myError, std::string("Bad input '") + input + "'") << input;
+    }
+    // A NUL byte would have cut the word short: "keep<NUL>x" would have meant "keep".
+    const std::string nul("\0", 1);
+    EXPECT_FALSE(run("rm \"a" + nul + "ignored\""));
+    EXPECT_EQ(myError, "A NUL byte in the word 'a" + nul + "ignored'");
+    EXPECT_FALSE(run("set a label 'x" + nul + "y'"));
+    EXPECT_FALSE(run("add thing \"n" + nul + "\""));
+    EXPECT_EQ(myNet->getNchildren(), 2);
+    ASSERT_TRUE(run("eval a label"));
+    EXPECT_EQ(myOut.str(), "\n");
+    // Named twice, a node is deleted once.
+    ASSERT_TRUE(run("rm a b a"));
+    EXPECT_EQ(myNet->getNchildren(), 0);
+}
+
+TEST_F(CommandTest, ErrorsShowControlBytesEscaped)
+{
+    EXPECT_EQ(CMD_Manager::printable("plain caf\xc3\xa9 \\ ok"), "plain caf\xc3\xa9 \\ ok");
+    EXPECT_EQ(CMD_Manager::printable(std::string("a\nb\tc\rd\0e\x1b[2J\x7f", 14)),
+              "a\\nb\\tc\\rd\\x00e\\x1b[2J\\x7f");
+    // C1 controls and bytes that are no UTF-8 (a lone lead, an overlong form, a surrogate).
+    EXPECT_EQ(CMD_Manager::printable("\xc2\x9b\xc2\xa0|\xc3|\xc0\xaf|\xed\xa0\x80|\xf0\x9f\x99\x82"),
+              "\\xc2\\x9b\xc2\xa0|\\xc3|\\xc0\\xaf|\\xed\\xa0\\x80|\xf0\x9f\x99\x82");
+    std::istringstream script("rm 'gone\x1b[2J\x07'\n");
+    std::ostringstream out, err;
+    EXPECT_FALSE(CMDgetManager()->runScript(script, "in\x1b", out, err));
+    EXPECT_EQ(err.str(), "Error: No node 'gone\\x1b[2J\\x07' (in\\x1b:1)\n");
+}
