@@ -11,6 +11,7 @@
 #include <UT/UT_Options.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -35,12 +36,12 @@ bool sc_time(CMD_Args &args, float &now)
     const char *text = args.argp('f');
     if (!text)
         return true;
-    if (!UT_String::isNumber(text))
+    now = UT_String::isNumber(text) ? std::strtof(text, nullptr) : NAN;
+    if (!std::isfinite(now))
     {
         args.fail("Bad time '" + std::string(text) + "'");
         return false;
     }
-    now = std::strtof(text, nullptr);
     return true;
 }
 
@@ -63,7 +64,16 @@ bool sc_overrides(CMD_Args &args, UT_Options &options)
         if (!value.empty() && *end == '\0' && errno == 0)
             options.setOptionI(name.c_str(), whole);
         else if (UT_String::isNumber(value.c_str()))
-            options.setOptionF(name.c_str(), std::strtod(value.c_str(), nullptr));
+        {
+            // "nan", "inf" and overflows read as numbers, but no renderer reads them back.
+            const double number = std::strtod(value.c_str(), nullptr);
+            if (!std::isfinite(number))
+            {
+                args.fail("Bad override '" + item + "' (not a finite number)");
+                return false;
+            }
+            options.setOptionF(name.c_str(), number);
+        }
         else
             options.setOptionS(name.c_str(), value.c_str());
     }
@@ -86,6 +96,16 @@ std::string sc_renderer(const UT_Options &options)
     std::string renderer = "VKorvit";
     options.importOption("rendertype", renderer);
     return renderer;
+}
+
+// Why a build failed, when the node says: its latest error.
+std::string sc_reason(SHOP_Node &node)
+{
+    const UT_ErrorManager &errors = node.getErrorManager();
+    for (int i = errors.getNumErrors() - 1; i >= 0; --i)
+        if (errors.getError(i).getSeverity() >= UT_ERROR_ABORT)
+            return ": " + errors.getError(i).getText();
+    return {};
 }
 
 void sc_shader(CMD_Args &args)
@@ -128,7 +148,8 @@ void sc_shader(CMD_Args &args)
     if (!built)
     {
         args.fail("Cannot build the " + std::string(SHOP_Node::getShaderType(type)) +
-                  " shader of " + supplier->getFullPath() + " for " + renderer);
+                  " shader of " + supplier->getFullPath() + " for " + renderer +
+                  sc_reason(*supplier));
         return;
     }
     args.out() << result.c_str() << "\n";
@@ -150,7 +171,8 @@ void sc_bounds(CMD_Args &args)
     if (!node->buildShaderBounds(box, now, options.getNumOptions() ? &options : nullptr, nullptr,
                                  nullptr))
     {
-        args.fail("No bounds for " + node->getFullPath() + " from " + sc_renderer(options));
+        args.fail("No bounds for " + node->getFullPath() + " from " + sc_renderer(options) +
+                  sc_reason(*node));
         return;
     }
     char text[256];

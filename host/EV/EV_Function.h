@@ -40,6 +40,9 @@ public:
     void *owner = nullptr;      ///< what the expression belongs to (a parameter's node)
     bool timeDependent = false; ///< set by anything that depends on time
     std::string error;          ///< why the evaluation failed
+    /// Set when the evaluation went on with a value it had to make up (a division by zero
+    /// gives 0); the owner passes it on as a warning.
+    std::string warning;
 };
 
 struct EV_FUNCTION;

@@ -273,15 +273,20 @@ bool evEval(const ev_Node &node, EV_Context &context, EV_Value &out)
         evSetNumber(out, out.asNumber() * right.asNumber());
         return true;
     case ev_Kind::Divide:
-    {
-        double d = right.asNumber();
-        evSetNumber(out, d == 0 ? 0 : out.asNumber() / d);
-        return true;
-    }
     case ev_Kind::Modulo:
     {
-        double d = right.asNumber();
-        evSetNumber(out, d == 0 ? 0 : std::fmod(out.asNumber(), d));
+        const double d = right.asNumber();
+        if (d == 0)
+        {
+            // Gives 0 so that a value going through zero (a ramp over time) does not stop
+            // everything downstream, but never silently.
+            context.warning = node.myKind == ev_Kind::Divide ? "division by zero gives 0"
+                                                             : "modulo by zero gives 0";
+            evSetNumber(out, 0);
+        }
+        else
+            evSetNumber(out, node.myKind == ev_Kind::Divide ? out.asNumber() / d
+                                                            : std::fmod(out.asNumber(), d));
         return true;
     }
     case ev_Kind::Power:

@@ -8,10 +8,12 @@
 #include <OP/OP_Network.h>
 #include <OP/OP_Operator.h>
 #include <OP/OP_Path.h>
+#include <PRM/PRM_Parm.h>
 #include <UT/UT_WorkBuffer.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 
 namespace
@@ -80,6 +82,24 @@ thread_local int theEvalDepth = 0;
 // The parameter expressions being evaluated on this thread: meeting one again is a loop, found
 // at once instead of after the whole depth has been climbed.
 thread_local std::vector<const EV_Expression *> theActiveExpressions;
+
+// Whether what an expression gave can stand as the parameter's value: no renderer reads a NaN
+// or an infinity, and integers are written with 32 bits. Integer results round, as evalInt
+// reads them.
+bool op_fitsParm(const PRM_Parm &parm, const EV_Value &value, std::string &why)
+{
+    const PRM_BasicType type = parm.getTemplatePtr()->getBasicType();
+    if (type == PRM_BASIC_STRING)
+        return true;
+    const double number = value.asNumber();
+    if (PRM_Parm::fitsNumber(type, type == PRM_BASIC_ORDINAL ? std::round(number) : number))
+        return true;
+    const std::string text = std::isnan(number) ? "nan" : EV_Value::number(number).asString();
+    why = "the expression gives " + text +
+          (type == PRM_BASIC_ORDINAL ? ", beyond the range of an integer parameter"
+                                     : ", not a finite single-precision number");
+    return false;
+}
 
 // Change passes: every node is told once per pass, which ends loops of dependencies.
 thread_local unsigned theActivePass = 0;
@@ -473,8 +493,17 @@ bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &
     timeDependent = context.timeDependent;
     if (timeDependent && myCooking)
         myTimeDependent = true;
+    const std::string where = getFullPath() + " " + parm.getToken() + ": ";
+    // Every evaluation would repeat the warning; once on the list is enough to be seen.
+    const std::string warning = where + context.warning;
+    if (ok && !context.warning.empty() &&
+        std::none_of(myErrors.getErrors().begin(), myErrors.getErrors().end(),
+                     [&](const UT_Error &e) { return e.getText() == warning; }))
+        UTaddWarning("OP", 1, warning.c_str());
+    if (ok && !op_fitsParm(parm, value, context.error))
+        ok = false;
     if (!ok)
-        UTaddError("OP", 1, (getFullPath() + " " + parm.getToken() + ": " + context.error).c_str());
+        UTaddError("OP", 1, (where + context.error).c_str());
     return ok;
 }
 

@@ -5,7 +5,9 @@
 #include <PRM/PRM_ParmOwner.h>
 #include <UT/UT_String.h>
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -31,11 +33,14 @@ int64_t prm_toInt(double v)
     return static_cast<int64_t>(std::llround(v));
 }
 
-// What an integer parameter keeps of a number it is given: the whole part, as a default's
-// ordinal is read.
+// What an integer parameter keeps of a default it is given: the whole part, within the 32
+// bits that shader strings write, so that what is evaluated, written and saved agree.
 double prm_wholePart(double v)
 {
-    return static_cast<double>(prm_toInt(std::trunc(v)));
+    if (!std::isfinite(v))
+        return 0;
+    return std::clamp(std::trunc(v), static_cast<double>(INT32_MIN),
+                      static_cast<double>(INT32_MAX));
 }
 
 // The shortest text that reads back as the same single-precision value, so that 0.1 shows as
@@ -139,8 +144,11 @@ bool PRM_Parm::setValue(int component, double value)
     if (!validComponent(component) || std::isnan(value))
         return false;
     value = myTemplate->getRange().clamp(value);
-    if (myTemplate->getBasicType() == PRM_BASIC_FLOAT && !std::isfinite(static_cast<float>(value)))
+    if (!fitsNumber(myTemplate->getBasicType(), value))
         return false;
+    // -0 would show as 0 in one place and -0 in another; it is the same value.
+    if (value == 0)
+        value = 0;
     prm_Component &c = myComponents[component];
     c.expr.reset();
     switch (myTemplate->getBasicType())
@@ -349,6 +357,20 @@ bool PRM_Parm::isFactoryDefault() const
         if (!isFactoryDefault(i))
             return false;
     return true;
+}
+
+bool PRM_Parm::fitsNumber(PRM_BasicType type, double value)
+{
+    switch (type)
+    {
+    case PRM_BASIC_FLOAT:
+        return std::isfinite(static_cast<float>(value));
+    case PRM_BASIC_ORDINAL:
+        return std::isfinite(value) && std::trunc(value) >= INT32_MIN &&
+               std::trunc(value) <= INT32_MAX;
+    default:
+        return std::isfinite(value);
+    }
 }
 
 bool PRM_Parm::isOrdinalExpression(const PRM_Default &def)

@@ -66,6 +66,11 @@ public:
     bool isFactoryDefault() const;
     bool isFactoryDefault(int component) const;
 
+    /// Whether a parameter of this basic type can hold the number: a finite single-precision
+    /// value for floats, a 32-bit integer once the fraction is dropped for ordinals (what shader
+    /// strings write), any finite number for strings.
+    static bool fitsNumber(PRM_BasicType type, double value);
+
     /// Whether a default is an expression, for each basic type.
     static bool isOrdinalExpression(const PRM_Default &def);
     static bool isFloatExpression(const char *text);

@@ -1,6 +1,7 @@
 #include <shop/clerk/SHOP_Clerk.h>
 
 #include <shop/clerk/SHOP_StringData.h>
+#include <shop/node/SHOP_BuildCheck.h>
 #include <shop/node/SHOP_Node.h>
 
 #include <OP/OP_Context.h>
@@ -11,6 +12,8 @@
 #include <UT/UT_String.h>
 #include <UT/UT_WorkBuffer.h>
 
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -36,6 +39,17 @@ void shop_appendQuoted(UT_WorkBuffer &buffer, const char *text)
         buffer.append(*c);
     }
     buffer.append('"');
+}
+
+// Significant digits of numbers: the override "qelo_precision", else 12. Any count past what
+// the formatter writes (more than a double has) writes the same as that most, so a huge one is
+// clamped rather than read as no count at all.
+int shop_precision(const UT_Options *overrides)
+{
+    double wanted = theDefaultPrecision;
+    if (!overrides || !overrides->importOption("qelo_precision", wanted) || std::isnan(wanted))
+        return theDefaultPrecision;
+    return wanted >= INT_MAX ? INT_MAX : wanted <= INT_MIN ? INT_MIN : static_cast<int>(wanted);
 }
 
 bool shop_usable(SHOP_Node *node)
@@ -112,9 +126,7 @@ bool SHOP_Clerk::buildShaderString(SHOP_Node *node, UT_String &result, float now
 {
     if (!generatesString())
         return false;
-    int precision = theDefaultPrecision;
-    if (overrides)
-        overrides->importOption("qelo_precision", precision);
+    const int precision = shop_precision(overrides);
     std::unique_ptr<SHOP_Data> data(buildRenderData(node, now, precision));
     if (!data)
         return false;
@@ -162,8 +174,11 @@ int SHOP_Clerk::buildParmCommand(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_Tem
             buffer.strcpy(name);
             for (int i = 0; i < components; ++i)
             {
+                const float value = node->evalFloat(name, i, now);
+                if (!SHOP_BuildCheck::finite(*node, name, value))
+                    return 0;
                 buffer.append(' ');
-                buffer.appendNumber(node->evalFloat(name, i, now), precision);
+                buffer.appendNumber(value, precision);
             }
             // A 2-vector goes out as three numbers, as renderers read them.
             if (components == 2)
@@ -210,8 +225,11 @@ int SHOP_Clerk::buildRenderManParm(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_T
             buffer.appendSprintf(" %d", node->evalInt(name, i, now));
         else if (basic == PRM_BASIC_FLOAT)
         {
+            const float value = node->evalFloat(name, i, now);
+            if (!SHOP_BuildCheck::finite(*node, name, value))
+                return 0;
             buffer.append(' ');
-            buffer.appendNumber(node->evalFloat(name, i, now), precision);
+            buffer.appendNumber(value, precision);
         }
         else
         {

@@ -13,6 +13,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace
@@ -230,6 +231,13 @@ bool SHOP_PyClerk::runPy(UT_String &result, const char *call, bool report)
         shop_report(*this, value, report);
         return false;
     }
+    // The text goes on as a C string: a NUL would cut it short without a word.
+    if (value.myStringValue.find('\0') != std::string::npos)
+    {
+        const std::string function(call, std::strcspn(call, "("));
+        pyError((function + "() returned a text holding a NUL byte").c_str());
+        return false;
+    }
     result.harden(value.myStringValue.c_str());
     return true;
 }
@@ -327,9 +335,15 @@ bool SHOP_PyClerk::buildShaderString(SHOP_Node *node, UT_String &result, float n
     shop_appendOverrides(call, overrides);
     call.append(')');
 
-    if (!runPy(result, call.toStdString().c_str(), true))
+    UT_String text;
+    if (!runPy(text, call.toStdString().c_str(), true))
         return false;
     node->cleanUnusedBundleRefs();
+    // A value the module read that failed to evaluate (it reads as 0) makes no shader, as it
+    // makes none for the generic translator.
+    if (node->error() >= UT_ERROR_ABORT)
+        return false;
+    result = text;
     return true;
 }
 

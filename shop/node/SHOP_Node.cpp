@@ -4,6 +4,7 @@
 #include <shop/clerk/SHOP_ClerkCacheEntry.h>
 #include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/node/SHOP_AutoBuilder.h>
+#include <shop/node/SHOP_BuildCheck.h>
 #include <shop/node/SHOP_Trace.h>
 #include <shop/operator/SHOP_OperatorInfo.h>
 #include <shop/operator/SHOP_TableBuilder.h>
@@ -376,7 +377,22 @@ bool SHOP_Node::buildShaderBounds(UT_BoundingBox &box, float now, const UT_Optio
 {
     SHOP_AutoBuilder builder(this, now, obj, sop, overrides, "VKorvit", false);
     SHOP_Clerk *clerk = builder.getClerk();
-    return clerk && clerk->buildShaderBounds(this, box, now, overrides);
+    const int known = getErrorManager().getNumErrors();
+    if (!clerk || !clerk->buildShaderBounds(this, box, now, overrides))
+        return false;
+    // Bounds read from values that failed to evaluate (they read as 0) are no bounds.
+    const std::vector<UT_Error> &errors = getErrorManager().getErrors();
+    for (size_t i = static_cast<size_t>(known); i < errors.size(); ++i)
+        if (errors[i].getSeverity() >= UT_ERROR_ABORT)
+            return false;
+    const char *const theCorners[] = {"xmin", "ymin", "zmin", "xmax", "ymax", "zmax"};
+    const float corners[] = {box.xmin(), box.ymin(), box.zmin(),
+                             box.xmax(), box.ymax(), box.zmax()};
+    for (int i = 0; i < 6; ++i)
+        if (!SHOP_BuildCheck::finite(*this, (std::string("bounds ") + theCorners[i]).c_str(),
+                                     corners[i]))
+            return false;
+    return true;
 }
 
 bool SHOP_Node::getBoundingBox(UT_BoundingBox &box, OP_Context &context, const char *)

@@ -3,6 +3,8 @@
 
 #include <shop/node/SHOP_Node.h>
 
+#include <shop/node/SHOP_BuildCheck.h>
+
 #include <OP/OP_Bundle.h>
 #include <PRM/PRM_Parm.h>
 #include <PY/PY_InterpreterAutoLock.h>
@@ -11,8 +13,10 @@
 #include <UT/UT_Options.h>
 #include <UT/UT_WorkBuffer.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 namespace
 {
@@ -39,6 +43,28 @@ void shop_evaluate(OP_Node &node, const char *name, int component, float now, fl
 void shop_evaluate(OP_Node &node, const char *name, int component, float now, UT_String &result)
 {
     node.evalString(result, name, component, now);
+}
+
+// Whether a value taken from an override can stand for the parameter's: integers come in range
+// or not at all, floats narrowed to single precision may overflow.
+bool shop_fits(int)
+{
+    return true;
+}
+
+bool shop_fits(float value)
+{
+    return std::isfinite(value);
+}
+
+bool shop_fits(const UT_String &)
+{
+    return true;
+}
+
+bool shop_isNumericOption(UT_OptionType type)
+{
+    return type == UT_OPTION_INT || type == UT_OPTION_FLOAT || type == UT_OPTION_BOOL;
 }
 
 // The override key: the channel name of a numeric component, the parameter name of a string.
@@ -69,8 +95,21 @@ bool SHOP_Node::evalOverridden(const char *name, int component, float now, T &re
     OP_Parameters::followChannelReferences(node, parm, component);
     if (!node || !parm)
         return false;
-    if (overrides && overrides->importOption(shop_key(*parm, component, result).c_str(), result))
-        return true;
+    if (overrides)
+    {
+        const std::string key = shop_key(*parm, component, result);
+        if (overrides->importOption(key.c_str(), result) && shop_fits(result))
+            return true;
+        // A number the parameter cannot hold is refused as a typed-in value would be, not
+        // quietly replaced by the node's own.
+        if (!std::is_same_v<T, UT_String> &&
+            shop_isNumericOption(overrides->getOptionType(key.c_str())))
+        {
+            SHOP_BuildCheck::fail(*this, getFullPath() + " " + parm->getToken() +
+                                             ": the override " + key + " is beyond its range");
+            return false;
+        }
+    }
     shop_evaluate(*node, parm->getToken(), component, now, result);
     if (node == this && markCooking)
         parm->getTemplatePtr()->setNoCook(false);
@@ -115,9 +154,15 @@ void SHOP_Node::evalStringParm(UT_String &result, const char *name, int componen
             UT_Options options;
             options.setOptionS("rendertype", renderer ? renderer : "");
             options.setOptionI("qelo_precision", precision);
-            // A failed build leaves no shader: the path itself is no shader string.
+            // A failed build leaves no shader: the path itself is no shader string. A CVEX
+            // shader that failed on a bad value fails this build too, rather than vanish.
             if (!cvex->buildShaderString(result, now, &options, nullptr, nullptr))
+            {
                 result.clear();
+                if (cvex->error() >= UT_ERROR_ABORT)
+                    SHOP_BuildCheck::fail(*this, getFullPath() + " " + name + ": the CVEX shader " +
+                                                     cvex->getFullPath() + " cannot be built");
+            }
         }
         else
             result.clear();
@@ -144,6 +189,8 @@ void SHOP_Node::evalStringParm(UT_String &result, const char *name, int componen
         UT_WorkBuffer text;
         for (int i = 0; i < 16; ++i)
         {
+            if (!SHOP_BuildCheck::finite(*this, name, matrix.data()[i]))
+                break;
             if (i)
                 text.append(' ');
             text.appendNumber(matrix.data()[i], precision);

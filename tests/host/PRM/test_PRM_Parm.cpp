@@ -232,3 +232,40 @@ TEST(PRM_Parm, TimeDependenceFollowsTheLastEvaluation)
     EXPECT_EQ(orphan.evalFloat(0, 0, 0), 0.0f);
     EXPECT_EQ(orphan.evalString(0, 0, 0), "");
 }
+
+TEST(PRM_Parm, IntegersHold32BitsAndEveryReadingAgrees)
+{
+    TestOwner owner;
+    std::string error;
+    PRM_Template countT(PRM_INT, 1, PRM_Name("n"));
+    PRM_Parm count(&countT, &owner);
+    // What shader strings write (32 bits) is what the parameter takes; beyond it is refused as
+    // a float beyond single precision is, not kept as a value that reads back another way.
+    for (const char *text : {"1e19", "1e10", "2147483648", "-2147483649"})
+    {
+        EXPECT_FALSE(count.setValueFromText(0, text, error)) << text;
+        EXPECT_EQ(error, "Value '" + std::string(text) + "' is beyond the range of parameter 'n'");
+    }
+    EXPECT_FALSE(count.setValue(0, 1e19));
+    EXPECT_EQ(count.getValueText(0), "0");
+    for (const char *text : {"2147483647", "-2147483648", "-2147483648.5"})
+    {
+        ASSERT_TRUE(count.setValueFromText(0, text, error)) << text;
+        const std::string whole = std::string(text).substr(0, std::string(text).find('.'));
+        EXPECT_EQ(count.getValueText(0), whole);
+        EXPECT_EQ(std::to_string(count.evalInt(0, 0, 0)), whole);
+    }
+    // A default beyond the range starts at the nearest value the parameter can hold.
+    PRM_Template bigT(PRM_INT, 1, PRM_Name("big"), {PRM_Default(1e19)});
+    PRM_Parm big(&bigT, &owner);
+    EXPECT_EQ(big.getValueText(0), "2147483647");
+    EXPECT_EQ(big.evalInt(0, 0, 0), 2147483647);
+    EXPECT_TRUE(big.isFactoryDefault());
+
+    // -0 is 0: shown, written and saved alike.
+    PRM_Template floatT(PRM_FLT, 1, PRM_Name("f"), {PRM_Default(1)});
+    PRM_Parm f(&floatT, &owner);
+    ASSERT_TRUE(f.setValueFromText(0, "-0", error));
+    EXPECT_FALSE(std::signbit(f.evalFloat(0, 0, 0)));
+    EXPECT_EQ(f.getValueText(0), "0");
+}

@@ -60,10 +60,12 @@ def buildShaderString(shadertype, path, time, parms, overrides):
     global last
     last = repr((shadertype, path, time, parms, overrides))
     if 'fail' in overrides: raise ValueError('asked to fail')
+    if 'nul' in overrides: return 'keep\x00cut'
     return overrides.get('echo', 'built')
 def buildShaderBounds(shadertype, path, time, overrides):
     global last
     last = repr((shadertype, path, time, overrides))
+    if 'corner' in overrides: return [float(overrides['corner'])] * 6
     return overrides['result']
 )";
 
@@ -385,6 +387,37 @@ TEST_F(PyClerkTest, BoundsNeedExactlySixNumbers)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(clerk->buildShaderBounds(node, box, 2, nullptr));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "PyClerk[tc_full]: KeyError: 'result'\n");
+}
+
+TEST_F(PyClerkTest, ATextCutShortOrBoundsThatAreNoNumbersFailTheBuild)
+{
+    SHOP_Node *node = plastic("n");
+    ASSERT_NE(node, nullptr);
+    SHOP_PyClerk *clerk = findClerk(SHOP_SURFACE, "TcFull");
+    ASSERT_NE(clerk, nullptr);
+    UT_Options overrides;
+    overrides.setOptionI("nul", 1);
+    UT_String result("kept");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(clerk->buildShaderString(node, result, 0, &overrides));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "PyClerk[tc_full]: buildShaderString() returned a text holding a NUL byte\n");
+    EXPECT_STREQ(result.c_str(), "kept");
+
+    // NaN, and a number no single-precision corner can hold.
+    for (const char *corner : {"nan", "1e39"})
+    {
+        UT_Options asked;
+        asked.setOptionS("rendertype", "TcFull");
+        asked.setOptionS("corner", corner);
+        UT_BoundingBox box;
+        EXPECT_FALSE(node->buildShaderBounds(box, 0, &asked, nullptr, nullptr)) << corner;
+        const UT_ErrorManager &errors = node->getErrorManager();
+        ASSERT_GT(errors.getNumErrors(), 0) << corner;
+        EXPECT_EQ(errors.getError(errors.getNumErrors() - 1).getText(),
+                  node->getFullPath() + " bounds xmin: " +
+                      (corner[0] == 'n' ? "nan" : "inf") + " is not a finite number");
+    }
 }
 
 TEST_F(PyClerkTest, ShippedOslClerkWritesShaderGroupText)

@@ -51,6 +51,18 @@ TEST_F(ShopParms, OverridesReplaceSingleComponentsByTheirKeys)
     EXPECT_TRUE(node->evalShopParameter("s", 0, 0, text, &options, false));
     EXPECT_EQ(text, "text");
 
+    // A number the parameter cannot hold fails, naming it, rather than quietly giving way to
+    // the parameter's own value.
+    options.setOptionI("i", int64_t{1} << 40);
+    options.setOptionF("colr", 1e39);
+    EXPECT_FALSE(node->evalShopParameter("i", 0, 0, integer, &options, false));
+    EXPECT_FALSE(node->evalShopParameter("col", 0, 0, value, &options, false));
+    ASSERT_EQ(node->getErrorManager().getNumErrors(), 2);
+    EXPECT_EQ(node->getErrorManager().getError(0).getText(),
+              node->getFullPath() + " i: the override i is beyond its range");
+    EXPECT_EQ(node->getErrorManager().getError(1).getText(),
+              node->getFullPath() + " col: the override colr is beyond its range");
+
     text = "untouched";
     value = -1;
     EXPECT_FALSE(node->evalShopParameter("nosuch", 0, 0, text, &options, false));
