@@ -1,6 +1,7 @@
 // Feeds arbitrary command scripts to the whole program: host commands and the shader commands
 // against the shipped operators, plug-in clerks and shader library. Nothing may crash or leak,
-// and every scene a script builds must save and load back to the same text.
+// and every scene a script builds must save and load back to the same text and the same
+// answers (values, shader strings, bounds).
 
 #include "HostSetup.h"
 #include "ShopCommands.h"
@@ -10,6 +11,7 @@
 #include <CMD/CMD_Manager.h>
 #include <CMD/CMD_SceneLoader.h>
 #include <CMD/CMD_SceneWriter.h>
+#include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
 
 #include <cstddef>
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -42,7 +45,46 @@ std::string fuzz_save()
     return text.str();
 }
 
-std::string fuzz_reload(const std::string &text, std::ostream &out, std::ostringstream &err)
+// What the scene answers: every parameter's value, and every shader node's shader strings and
+// bounds. Each node is made dirty first, so that each answer comes from a fresh cook, as it
+// does in a scene just loaded, and errors left by the script's own requests play no part.
+std::string fuzz_answers()
+{
+    OP_Network &root = *OPgetDirector()->getRoot();
+    OP_Director::traverse(&root, [](OP_Node &node) { node.opChanged(OP_UI_CHANGED); });
+    std::vector<std::string> requests;
+    OP_Director::traverse(
+        &root,
+        [&](OP_Node &node)
+        {
+            const std::string path = CMD_Tokenizer::quote(node.getFullPath());
+            const PRM_ParmList &parms = *node.getParmList();
+            for (int i = 0; i < parms.getEntries(); ++i)
+                requests.push_back("eval " + path + " " +
+                                   CMD_Tokenizer::quote(parms.getParmPtr(i)->getToken()));
+            SHOP_Node *shop = node.castToSHOPNode();
+            if (!shop)
+                return;
+            for (const char *renderer : {"VKorvit", "RIB"})
+                for (SHOP_TYPE type : {shop->getShaderType(), SHOP_SURFACE, SHOP_DISPLACEMENT})
+                    requests.push_back("shader " + path + " -r " + renderer + " -t " +
+                                       SHOP_Node::getShaderType(type));
+            requests.push_back("bounds " + path);
+        });
+    std::ostringstream answers, ignored;
+    for (const std::string &request : requests)
+    {
+        std::string error;
+        answers << request << "\n";
+        if (!CMDgetManager()->execute(request, answers, ignored, error))
+            answers << "failed: " << error << "\n";
+    }
+    return answers.str();
+}
+
+// Loads a saved scene; what it then answers goes to `answers`, and its saved text is returned.
+std::string fuzz_reload(const std::string &text, std::ostream &out, std::ostringstream &err,
+                        std::string &answers)
 {
     std::istringstream scene(text);
     std::string error;
@@ -52,6 +94,7 @@ std::string fuzz_reload(const std::string &text, std::ostream &out, std::ostring
                      err.str().c_str(), text.c_str());
         std::abort();
     }
+    answers = fuzz_answers();
     return fuzz_save();
 }
 
@@ -86,16 +129,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::string error;
         CMDgetManager()->execute(line, out, err, error);
     }
-    // Whatever the script built must save and read back to the same text. The one change a
-    // load makes on purpose is an output node for a material saved without one; a scene
-    // read back once must then be stable.
+    // Whatever the script built must save and read back to the same text and answer every
+    // request the same. The one change a load makes on purpose is an output node for a
+    // material saved without one; a scene read back once must then be stable.
     director->setCwd(nullptr);
     const bool materialsComplete = fuzz_materialsHaveOutputs(*director->getRoot());
     const std::string first = fuzz_save();
-    const std::string second = fuzz_reload(first, out, err);
+    const std::string firstAnswers = fuzz_answers();
+    std::string secondAnswers, thirdAnswers;
+    const std::string second = fuzz_reload(first, out, err, secondAnswers);
     if (materialsComplete)
+    {
         fuzz_expectSame(first, second, "scene changed on reload");
-    fuzz_expectSame(second, fuzz_reload(second, out, err), "scene changed on a second reload");
+        fuzz_expectSame(firstAnswers, secondAnswers, "answers changed on reload");
+    }
+    fuzz_expectSame(second, fuzz_reload(second, out, err, thirdAnswers),
+                    "scene changed on a second reload");
+    fuzz_expectSame(secondAnswers, thirdAnswers, "answers changed on a second reload");
     director->setCwd(nullptr);
     director->clearNetwork();
     director->getRoot()->createNode("objnet", "obj");

@@ -2,6 +2,8 @@
 
 #include <shop/node/SHOP_Trace.h>
 
+#include <OP/OP_Director.h>
+
 #include <array>
 
 namespace
@@ -49,7 +51,11 @@ int SHOP_Output::getInputIndex(SHOP_TYPE type)
 bool SHOP_Output::setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::string &error)
 {
     unsigned target = index;
-    if (SHOP_Node *shader = src ? src->castToSHOPNode() : nullptr)
+    // A scene file names the input each wire was on when it was saved, and its wires may come
+    // in another order than they were made (a switch wired here before it had inputs, and so a
+    // type, stays where it was dropped): while a file loads, the saved input is the one.
+    SHOP_Node *shader = src && !OPgetDirector()->isLoading() ? src->castToSHOPNode() : nullptr;
+    if (shader)
     {
         const SHOP_TYPE type = shader->getOutputType(static_cast<int>(outputIndex));
         const int input = type == SHOP_ANY ? -1 : getInputIndex(SHOPgetType(type));

@@ -54,6 +54,8 @@ int SHOP_Switch::getActive(float now)
             SHOP_Trace::note(*this,
                              [&]
                              {
+                                 if (count == 0)
+                                     return std::string("has no inputs to choose from");
                                  return "input " + std::to_string(chosen) +
                                         " is out of range, clamped to " + std::to_string(index);
                              });

@@ -48,6 +48,19 @@ std::string writeScript(const std::string &name, const std::string &text)
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
+
+// Runs each line on its own and prints its output or its error, so that one run shows many
+// failures where a script would stop at the first.
+HostRun eachLine(const std::string &lines)
+{
+    const std::string python = writeScript("each_line.py", "import host, sys\n"
+                                                           "for line in open(sys.argv[1]):\n"
+                                                           "    try:\n"
+                                                           "        print(host.cmd(line), end='')\n"
+                                                           "    except RuntimeError as e:\n"
+                                                           "        print(e)\n");
+    return shophost("", "python " + python + " " + writeScript("each_line.cmd", lines) + "\n");
+}
 } // namespace
 
 TEST(Shophost, BuildsNodesAndFollowsRenamedReferences)
@@ -296,4 +309,113 @@ TEST(Shophost, ExplainTellsWhereARequestWentAndWhyItFailed)
                        "/shop/mat (material): answers through its output node out\n"
                        "/shop/mat/out (suboutput): input 3 (Light Shader) is empty\n");
     EXPECT_EQ(run.err, "Error: No light shader at /shop/mat for VKorvit (stdin:9)\n");
+}
+
+TEST(Shophost, NumbersNoRendererReadsAreRefusedWhereTheyEnter)
+{
+    HostRun run = eachLine("cd /shop\n"
+                           "add plastic p\n"
+                           "set -e p Kd 'sqrt(-1)'\n"
+                           "eval p Kd\n"
+                           "shader p\n"
+                           "set -e p Kd '1e300'\n"
+                           "shader p -r RIB\n"
+                           "spare p n int 1\n"
+                           "set -e p n '2^40'\n"
+                           "eval p n\n"
+                           "set p enable 1e10\n"
+                           "spare p big int 1 1e10\n"
+                           "spare / f float 1\n"
+                           "set -e p Kd '1/0 + 0.5'\n"
+                           "set -e p n '7 % 0'\n"
+                           "shader p\n"
+                           "eval p n\n"
+                           "errors p\n"
+                           "shader p -f nan\n"
+                           "shader p -f 1e39\n"
+                           "shader p -o Kd=nan\n"
+                           "set p Kd -0\n"
+                           "eval p Kd\n"
+                           "shader p\n"
+                           "set p Kd 0.1\n"
+                           "shader p -o qelo_precision=800\n"
+                           "shader p -o qelo_precision=2147483648\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string nan = "/shop/p Kd: the expression gives nan, not a finite single-precision "
+                            "number";
+    const std::string exact = "plastic Kd 0.100000001490116119384765625";
+    EXPECT_EQ(run.out,
+              "Error: " + nan + "\n"
+              "Error: Cannot build the surface shader of /shop/p for VKorvit: " + nan + "\n"
+              "Error: Cannot build the surface shader of /shop/p for RIB: /shop/p Kd: the "
+              "expression gives 1e+300, not a finite single-precision number\n"
+              "Error: /shop/p n: the expression gives 1099511627776, beyond the range of an "
+              "integer parameter\n"
+              "Error: Value '1e10' is beyond the range of parameter 'enable'\n"
+              "Error: Bad default '1e10'\n"
+              "Error: The root takes no spare parameters\n"
+              "plastic Kd 0.5\n"
+              "0\n"
+              "Warning: /shop/p Kd: division by zero gives 0\n"
+              "Warning: /shop/p n: modulo by zero gives 0\n"
+              "Error: Bad time 'nan'\n"
+              "Error: Bad time '1e39'\n"
+              "Error: Bad override 'Kd=nan' (not a finite number)\n"
+              "0\n"
+              "plastic Kd 0\n" +
+                  exact + "\n" + exact + "\n");
+}
+
+TEST(Shophost, UnwritableOutputAndUnreadableScriptsAreErrors)
+{
+    const std::string dir = ::testing::TempDir() + "script_dir_" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    // Standard output closed: every answer is lost, which is no success.
+    const std::string lost =
+        std::string(SHOPHOST_EXE) + " -c 'echo answer' >&- 2>'" + dir + "/err'";
+    const int raw = std::system(lost.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
+    EXPECT_EQ(readFile(dir + "/err"), "Error: cannot write standard output: Bad file descriptor\n");
+    std::filesystem::remove(dir + "/err");
+
+    HostRun folder = shophost("'" + dir + "'");
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err,
+              "Error: Cannot open script '" + dir + "': it is a folder, not a regular file\n");
+    HostRun sourced = shophost("", "source " + dir + "\necho never\n");
+    EXPECT_EQ(sourced.status, 1);
+    EXPECT_EQ(sourced.out, "");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Shophost, ASwitchWiredBeforeItsInputsLoadsWhereItWas)
+{
+    // Dropped on input 5 while it has no type, the switch stays there; the file names its
+    // inputs after that wire, so the loaded scene must not move it to the surface input.
+    const std::string scene = ::testing::TempDir() + "wired_" + std::to_string(::getpid());
+    HostRun first = eachLine("cd /shop\n"
+                                 "add material m\n"
+                                 "cd m\n"
+                                 "add suboutput out\n"
+                                 "add switch pick\n"
+                                 "wire pick out 5\n"
+                                 "add plastic red\n"
+                                 "wire red pick 0\n"
+                                 "shader /shop/m -t fog\n"
+                                 "shader /shop/m\n"
+                                 "save " + scene + ".a\n");
+    HostRun again = eachLine("load " + scene + ".a\n"
+                                 "shader /shop/m -t fog\n"
+                                 "shader /shop/m\n"
+                                 "save " + scene + ".b\n");
+    EXPECT_EQ(again.out, first.out);
+    EXPECT_EQ(again.err, first.err);
+    EXPECT_EQ(readFile(scene + ".b"), readFile(scene + ".a"));
+    EXPECT_NE(readFile(scene + ".a").find("wire /shop/m/pick /shop/m/out 5\n"), std::string::npos);
+    std::remove((scene + ".a").c_str());
+    std::remove((scene + ".b").c_str());
+
+    HostRun empty = shophost("", "cd /shop\nadd switch s\nshader s --explain\n");
+    EXPECT_NE(empty.out.find("/shop/s (switch): has no inputs to choose from\n"), std::string::npos)
+        << empty.out;
 }
