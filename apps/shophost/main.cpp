@@ -33,7 +33,8 @@ bool shophost_outputWritten()
     const bool ok = !std::cout.fail() && std::fflush(stdout) == 0 && !std::ferror(stdout);
     if (!ok)
         std::cerr << "Error: cannot write standard output"
-                  << (errno ? std::string(": ") + std::strerror(errno) : std::string()) << std::endl;
+                  << (errno ? std::string(": ") + std::strerror(errno) : std::string())
+                  << std::endl;
     return ok;
 }
 

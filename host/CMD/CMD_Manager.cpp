@@ -255,7 +255,7 @@ size_t cmd_utf8Length(const unsigned char *p, size_t left)
     else if (c >= 0xE0 && c <= 0xEF)
     {
         length = 3;
-        low = c == 0xE0 ? 0xA0 : 0x80; // no overlong forms
+        low = c == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
         high = c == 0xED ? 0x9F : 0xBF; // no surrogates
     }
     else if (c >= 0xF0 && c <= 0xF4)
@@ -283,7 +283,8 @@ std::string CMD_Manager::printable(const std::string &text)
         const unsigned char c = bytes[i];
         const size_t length = c < 0x80 ? 1 : cmd_utf8Length(bytes + i, text.size() - i);
         // U+0080 to U+009F, written C2 80 to C2 9F, are the C1 controls.
-        const bool control = c < 0x20 || c == 0x7F || (c == 0xC2 && length == 2 && bytes[i + 1] < 0xA0);
+        const bool control =
+            c < 0x20 || c == 0x7F || (c == 0xC2 && length == 2 && bytes[i + 1] < 0xA0);
         if (length > 0 && !control)
         {
             shown.append(text, i, length);

@@ -6,8 +6,8 @@
 #include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_Operator.h>
-#include <UT/UT_File.h>
 #include <PRM/PRM_ParmNameMap.h>
+#include <UT/UT_File.h>
 
 #include <algorithm>
 #include <memory>

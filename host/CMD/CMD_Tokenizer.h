@@ -22,9 +22,9 @@ public:
         std::function<bool(const std::string &expr, std::string &value, std::string &error)>;
 
     /// Splits `line`. Returns false with `error` set for an unterminated quote or backquote, a
-    /// trailing backslash, a failing expansion, or a word holding a NUL byte. When `plain` is given it tells, per word,
-    /// whether the word was typed bare (no quotes, escapes or backquotes): only such words can
-    /// be command options.
+    /// trailing backslash, a failing expansion, or a word holding a NUL byte. When `plain` is given
+    /// it tells, per word, whether the word was typed bare (no quotes, escapes or backquotes): only
+    /// such words can be command options.
     static bool split(const std::string &line, std::vector<std::string> &words, std::string &error,
                       const Expander &expander = nullptr, std::vector<bool> *plain = nullptr);
 

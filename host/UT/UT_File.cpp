@@ -25,11 +25,11 @@ std::string ut_notRegular(const struct stat &st, const std::string &path, const 
     if (S_ISREG(st.st_mode))
         return {};
     const std::string subject = path == shown ? "it" : "'" + path + "'";
-    const char *kind = S_ISDIR(st.st_mode)                            ? "a folder"
-                       : S_ISFIFO(st.st_mode)                         ? "a FIFO"
-                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)   ? "a device"
-                       : S_ISSOCK(st.st_mode)                         ? "a socket"
-                                                                      : "a special file";
+    const char *kind = S_ISDIR(st.st_mode)                          ? "a folder"
+                       : S_ISFIFO(st.st_mode)                       ? "a FIFO"
+                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                       : S_ISSOCK(st.st_mode)                       ? "a socket"
+                                                                    : "a special file";
     return subject + " is " + kind + ", not a regular file";
 }
 

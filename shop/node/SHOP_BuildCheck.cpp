@@ -11,7 +11,9 @@ bool SHOP_BuildCheck::finite(SHOP_Node &node, const char *parm, double value)
     if (std::isfinite(value))
         return true;
     fail(node, node.getFullPath() + " " + parm + ": " +
-                   (std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf") +
+                   (std::isnan(value) ? "nan"
+                    : value > 0       ? "inf"
+                                      : "-inf") +
                    " is not a finite number");
     return false;
 }

@@ -345,24 +345,27 @@ TEST(Shophost, NumbersNoRendererReadsAreRefusedWhereTheyEnter)
                             "number";
     const std::string exact = "plastic Kd 0.100000001490116119384765625";
     EXPECT_EQ(run.out,
-              "Error: " + nan + "\n"
-              "Error: Cannot build the surface shader of /shop/p for VKorvit: " + nan + "\n"
-              "Error: Cannot build the surface shader of /shop/p for RIB: /shop/p Kd: the "
-              "expression gives 1e+300, not a finite single-precision number\n"
-              "Error: /shop/p n: the expression gives 1099511627776, beyond the range of an "
-              "integer parameter\n"
-              "Error: Value '1e10' is beyond the range of parameter 'enable'\n"
-              "Error: Bad default '1e10'\n"
-              "Error: The root takes no spare parameters\n"
-              "plastic Kd 0.5\n"
-              "0\n"
-              "Warning: /shop/p Kd: division by zero gives 0\n"
-              "Warning: /shop/p n: modulo by zero gives 0\n"
-              "Error: Bad time 'nan'\n"
-              "Error: Bad time '1e39'\n"
-              "Error: Bad override 'Kd=nan' (not a finite number)\n"
-              "0\n"
-              "plastic Kd 0\n" +
+              "Error: " + nan +
+                  "\n"
+                  "Error: Cannot build the surface shader of /shop/p for VKorvit: " +
+                  nan +
+                  "\n"
+                  "Error: Cannot build the surface shader of /shop/p for RIB: /shop/p Kd: the "
+                  "expression gives 1e+300, not a finite single-precision number\n"
+                  "Error: /shop/p n: the expression gives 1099511627776, beyond the range of an "
+                  "integer parameter\n"
+                  "Error: Value '1e10' is beyond the range of parameter 'enable'\n"
+                  "Error: Bad default '1e10'\n"
+                  "Error: The root takes no spare parameters\n"
+                  "plastic Kd 0.5\n"
+                  "0\n"
+                  "Warning: /shop/p Kd: division by zero gives 0\n"
+                  "Warning: /shop/p n: modulo by zero gives 0\n"
+                  "Error: Bad time 'nan'\n"
+                  "Error: Bad time '1e39'\n"
+                  "Error: Bad override 'Kd=nan' (not a finite number)\n"
+                  "0\n"
+                  "plastic Kd 0\n" +
                   exact + "\n" + exact + "\n");
 }
 
@@ -390,24 +393,28 @@ TEST(Shophost, UnwritableOutputAndUnreadableScriptsAreErrors)
 
 TEST(Shophost, ASwitchWiredBeforeItsInputsLoadsWhereItWas)
 {
-    // Dropped on input 5 while it has no type, the switch stays there; the file names its
-    // inputs after that wire, so the loaded scene must not move it to the surface input.
+    // Dropped on input 5 while it has no type, the switch stays there; the file wires the
+    // switch's own inputs first (it comes first), so the loaded scene must not then move it to
+    // the surface input.
     const std::string scene = ::testing::TempDir() + "wired_" + std::to_string(::getpid());
     HostRun first = eachLine("cd /shop\n"
-                                 "add material m\n"
-                                 "cd m\n"
-                                 "add suboutput out\n"
-                                 "add switch pick\n"
-                                 "wire pick out 5\n"
-                                 "add plastic red\n"
-                                 "wire red pick 0\n"
-                                 "shader /shop/m -t fog\n"
-                                 "shader /shop/m\n"
-                                 "save " + scene + ".a\n");
-    HostRun again = eachLine("load " + scene + ".a\n"
-                                 "shader /shop/m -t fog\n"
-                                 "shader /shop/m\n"
-                                 "save " + scene + ".b\n");
+                             "add material m\n"
+                             "cd m\n"
+                             "add switch pick\n"
+                             "add suboutput out\n"
+                             "wire pick out 5\n"
+                             "add plastic red\n"
+                             "wire red pick 0\n"
+                             "shader /shop/m -t fog\n"
+                             "shader /shop/m\n"
+                             "save " +
+                             scene + ".a\n");
+    HostRun again = eachLine("load " + scene +
+                             ".a\n"
+                             "shader /shop/m -t fog\n"
+                             "shader /shop/m\n"
+                             "save " +
+                             scene + ".b\n");
     EXPECT_EQ(again.out, first.out);
     EXPECT_EQ(again.err, first.err);
     EXPECT_EQ(readFile(scene + ".b"), readFile(scene + ".a"));

@@ -1,11 +1,11 @@
-# Wires made in an order a saved file does not keep: a switch wired into the output node before
-# it has inputs (and so a type) stays on the input it was dropped on; a select gets its inputs
-# before it is wired; a switch is rewired after a node inside it is deleted.
+# Wires made in an order a saved file does not keep: a switch made before the output node and
+# wired into it before it has inputs (and so a type) stays on the input it was dropped on; a
+# select gets its inputs before it is wired; a switch is rewired after one of its inputs goes.
 cd /shop
 add material m
 cd m
-add suboutput out
 add switch early
+add suboutput out
 wire early out 5
 add plastic red
 add metal chrome

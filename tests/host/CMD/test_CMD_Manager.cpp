@@ -197,9 +197,9 @@ TEST_F(CommandTest, ACommandWithABadTargetOrWordChangesNothing)
     EXPECT_FALSE(run("rm a /"));
     EXPECT_EQ(myNet->getNchildren(), 2);
     // Input numbers are digits and nothing else.
-    for (const char *input : {"' 1'", "'1 '", "+0", "0x0", "''"})
+    for (const char *input : {" 1", "1 ", "+0", "0x0", ""})
     {
-        EXPECT_FALSE(run(std::string("wire a b ") + input)) << input;
+        EXPECT_FALSE(run(std::string("wire a b '") + input + "'")) << input;
         EXPECT_EQ(myError, std::string("Bad input '") + input + "'") << input;
     }
     // A NUL byte would have cut the word short: "keep<NUL>x" would have meant "keep".
@@ -222,8 +222,9 @@ TEST_F(CommandTest, ErrorsShowControlBytesEscaped)
     EXPECT_EQ(CMD_Manager::printable(std::string("a\nb\tc\rd\0e\x1b[2J\x7f", 14)),
               "a\\nb\\tc\\rd\\x00e\\x1b[2J\\x7f");
     // C1 controls and bytes that are no UTF-8 (a lone lead, an overlong form, a surrogate).
-    EXPECT_EQ(CMD_Manager::printable("\xc2\x9b\xc2\xa0|\xc3|\xc0\xaf|\xed\xa0\x80|\xf0\x9f\x99\x82"),
-              "\\xc2\\x9b\xc2\xa0|\\xc3|\\xc0\\xaf|\\xed\\xa0\\x80|\xf0\x9f\x99\x82");
+    EXPECT_EQ(
+        CMD_Manager::printable("\xc2\x9b\xc2\xa0|\xc3|\xc0\xaf|\xed\xa0\x80|\xf0\x9f\x99\x82"),
+        "\\xc2\\x9b\xc2\xa0|\\xc3|\\xc0\\xaf|\\xed\\xa0\\x80|\xf0\x9f\x99\x82");
     std::istringstream script("rm 'gone\x1b[2J\x07'\n");
     std::ostringstream out, err;
     EXPECT_FALSE(CMDgetManager()->runScript(script, "in\x1b", out, err));

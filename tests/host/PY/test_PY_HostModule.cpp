@@ -350,7 +350,8 @@ TEST_F(PYHostModule, PythonCommandCapturesOutputAndReportsFailures)
     const std::string fifo = (myDir / "fifo.py").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     run = command("python " + fifo);
-    EXPECT_EQ(run.error, "Cannot open Python script '" + fifo + "': it is a FIFO, not a regular file");
+    EXPECT_EQ(run.error,
+              "Cannot open Python script '" + fifo + "': it is a FIFO, not a regular file");
     EXPECT_EQ(command("python").error, "Usage: python FILE [ARGS...]");
 
     // A script that runs itself stops at a depth limit instead of exhausting the stack.

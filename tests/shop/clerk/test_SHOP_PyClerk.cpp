@@ -415,8 +415,8 @@ TEST_F(PyClerkTest, ATextCutShortOrBoundsThatAreNoNumbersFailTheBuild)
         const UT_ErrorManager &errors = node->getErrorManager();
         ASSERT_GT(errors.getNumErrors(), 0) << corner;
         EXPECT_EQ(errors.getError(errors.getNumErrors() - 1).getText(),
-                  node->getFullPath() + " bounds xmin: " +
-                      (corner[0] == 'n' ? "nan" : "inf") + " is not a finite number");
+                  node->getFullPath() + " bounds xmin: " + (corner[0] == 'n' ? "nan" : "inf") +
+                      " is not a finite number");
     }
 }
 
