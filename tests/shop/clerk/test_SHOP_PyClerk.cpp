@@ -340,6 +340,14 @@ TEST_F(PyClerkTest, ShaderStringCallCarriesNamesTimeAndOverridesUnchanged)
               "PyClerk[tc_full]: ValueError: asked to fail\n");
     EXPECT_STREQ(result.c_str(), "kept");
     overrides.removeOption("fail");
+    // A NUL byte would cut the text short: no shader rather than part of one.
+    overrides.setOptionI("nul", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(clerk->buildShaderString(node, result, 0, &overrides));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "PyClerk[tc_full]: buildShaderString() returned a text holding a NUL byte\n");
+    EXPECT_STREQ(result.c_str(), "kept");
+    overrides.removeOption("nul");
     overrides.setOptionI("echo", 3); // a number where text is expected: refused silently
     testing::internal::CaptureStderr();
     EXPECT_FALSE(clerk->buildShaderString(node, result, 0, &overrides));
@@ -387,30 +395,13 @@ TEST_F(PyClerkTest, BoundsNeedExactlySixNumbers)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(clerk->buildShaderBounds(node, box, 2, nullptr));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "PyClerk[tc_full]: KeyError: 'result'\n");
-}
 
-TEST_F(PyClerkTest, ATextCutShortOrBoundsThatAreNoNumbersFailTheBuild)
-{
-    SHOP_Node *node = plastic("n");
-    ASSERT_NE(node, nullptr);
-    SHOP_PyClerk *clerk = findClerk(SHOP_SURFACE, "TcFull");
-    ASSERT_NE(clerk, nullptr);
-    UT_Options overrides;
-    overrides.setOptionI("nul", 1);
-    UT_String result("kept");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(clerk->buildShaderString(node, result, 0, &overrides));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "PyClerk[tc_full]: buildShaderString() returned a text holding a NUL byte\n");
-    EXPECT_STREQ(result.c_str(), "kept");
-
-    // NaN, and a number no single-precision corner can hold.
+    // Six numbers that are no bounds: NaN, and a number no single-precision corner holds.
     for (const char *corner : {"nan", "1e39"})
     {
         UT_Options asked;
         asked.setOptionS("rendertype", "TcFull");
         asked.setOptionS("corner", corner);
-        UT_BoundingBox box;
         EXPECT_FALSE(node->buildShaderBounds(box, 0, &asked, nullptr, nullptr)) << corner;
         const UT_ErrorManager &errors = node->getErrorManager();
         ASSERT_GT(errors.getNumErrors(), 0) << corner;
