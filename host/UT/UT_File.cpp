@@ -130,6 +130,12 @@ private:
 
 bool UT_File::followLinks(const std::string &path, std::string &target, std::string &error)
 {
+    if (path.empty())
+    {
+        errno = ENOENT;
+        error = ut_reason();
+        return false;
+    }
     std::string current = path;
     for (int hops = 0; hops <= theMaxLinks; ++hops)
     {

@@ -300,10 +300,11 @@ TEST_F(SceneTest, SaveWritesThroughLinksAndRefusesWhatIsNoFile)
         {fifo, "it is a FIFO, not a regular file"},
         {(myDir / "real").string(), "it is a folder, not a regular file"},
         {(myDir / "real" / "loop1").string(), "Too many levels of symbolic links"},
+        {"", "No such file or directory"},
     };
     for (const auto &[path, why] : refused)
     {
-        EXPECT_FALSE(run("save " + path));
+        EXPECT_FALSE(run("save " + CMD_Tokenizer::quote(path)));
         EXPECT_EQ(myErr.str(), "Error: Cannot write scene '" + path + "': " + why + " (test:1)\n");
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
