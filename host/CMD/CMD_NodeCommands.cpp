@@ -387,11 +387,14 @@ void cmd_eval(CMD_Args &args)
             text += ' ';
         text += cmd_evalComponent(*parm, c, time);
     }
-    if (errors.getNumErrors() > before && errors.getSeverity() >= UT_ERROR_ABORT)
-    {
-        args.fail(errors.getError(errors.getNumErrors() - 1).getText());
-        return;
-    }
+    // Only what this evaluation reported counts: an older error on the node, or a warning
+    // now, is no failure of this value.
+    for (int i = before; i < errors.getNumErrors(); ++i)
+        if (errors.getError(i).getSeverity() >= UT_ERROR_ABORT)
+        {
+            args.fail(errors.getError(i).getText());
+            return;
+        }
     args.out() << text << "\n";
 }
 

@@ -2,7 +2,6 @@
 
 #include <CH/CH_Channel.h>
 #include <CMD/CMD_Manager.h>
-#include <CMD/CMD_SceneWriter.h>
 #include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_Operator.h>

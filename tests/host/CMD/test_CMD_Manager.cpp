@@ -216,6 +216,18 @@ TEST_F(CommandTest, ACommandWithABadTargetOrWordChangesNothing)
     EXPECT_EQ(myNet->getNchildren(), 0);
 }
 
+TEST_F(CommandTest, EvalFailsOnlyForWhatItsOwnValueReports)
+{
+    ASSERT_TRUE(run("add thing t"));
+    ASSERT_TRUE(run("set -e t colorr 'ch(\"nowhere\")'"));
+    EXPECT_FALSE(run("eval t colorr"));
+    EXPECT_EQ(myError, myNet->getFullPath() + "/t color: Unknown channel 'nowhere'");
+    // The error above stays on the node; a warning of another value is no failure of that one.
+    ASSERT_TRUE(run("set -e t colorg '1/0'"));
+    ASSERT_TRUE(run("eval t colorg")) << myError;
+    EXPECT_EQ(myOut.str(), "0\n");
+}
+
 TEST_F(CommandTest, ErrorsShowControlBytesEscaped)
 {
     EXPECT_EQ(CMD_Manager::printable("plain caf\xc3\xa9 \\ ok"), "plain caf\xc3\xa9 \\ ok");
