@@ -94,8 +94,9 @@ std::string fuzz_reload(const std::string &text, std::ostream &out, std::ostring
                      err.str().c_str(), text.c_str());
         std::abort();
     }
+    const std::string saved = fuzz_save();
     answers = fuzz_answers();
-    return fuzz_save();
+    return saved;
 }
 
 void fuzz_expectSame(const std::string &before, const std::string &after, const char *what)
