@@ -397,3 +397,15 @@ TEST(Shophost, RenderMasksNameOnlyTheRenderersAShaderServes)
                   std::string("Error: No surface shader at /shop/r for ") + renderer + " (-c:1)\n");
     }
 }
+
+TEST(Shophost, ScriptClerkWithAnEmptyCreationScriptRunsNone)
+{
+    UserFolder user;
+    user.write("python/shopclerks/blank.py", "def getName():\n    return 'Blank'\n"
+                                             "def shaderSupported(t):\n    return t == 'displace'\n"
+                                             "def creationScript(t):\n    return ''\n");
+    HostRun run = shophost("", "cd /shop\nadd gen_displace a\nadd bumps b\nls\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "a\nb\n");
+    EXPECT_EQ(run.err, "");
+}
