@@ -398,6 +398,31 @@ TEST(Shophost, RenderMasksNameOnlyTheRenderersAShaderServes)
     }
 }
 
+TEST(Shophost, DefinitionsThatMakeNoNodeTypeAreReported)
+{
+    UserFolder user;
+    const std::string file =
+        user.write("assets/dropped.asset",
+                   "assetfile 1\n" + UserFolder::definition("unknown", "nosuchtype", false) +
+                       UserFolder::definition("anything", "any", false) +
+                       UserFolder::definition("nothing", "undefined", false) +
+                       UserFolder::definition("settings", "properties", false) +
+                       UserFolder::definition("surfacenet", "surface", true) +
+                       UserFolder::definition("look", "subnet", true) +
+                       UserFolder::definition("kept", "surface", false));
+    HostRun run = shophost("-c 'cd /shop' -c 'add kept'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string where = "Warning: " + file + ": ";
+    EXPECT_EQ(run.err,
+              where + "unknown: makes no node type: SHOP makes none of type 'nosuchtype'\n" +
+                  where + "anything: makes no node type: SHOP makes none of type 'any'\n" + where +
+                  "nothing: makes no node type: SHOP makes none of type 'undefined'\n" + where +
+                  "settings: makes no node type: SHOP makes none of type 'properties'\n" + where +
+                  "surfacenet: makes no node type: SHOP makes none of type 'surface' "
+                  "marked as a subnet\n" +
+                  where + "look: makes no node type: material assets are not supported\n");
+}
+
 TEST(Shophost, ScriptClerkWithAnEmptyCreationScriptRunsNone)
 {
     UserFolder user;
@@ -407,5 +432,21 @@ TEST(Shophost, ScriptClerkWithAnEmptyCreationScriptRunsNone)
     HostRun run = shophost("", "cd /shop\nadd gen_displace a\nadd bumps b\nls\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "a\nb\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Shophost, ScriptClerkNamesTheDialogScriptOfAnAsset)
+{
+    UserFolder user;
+    const std::string script = "{ name ramp\n  parm { name k type float default { 1 } }\n}";
+    user.write("assets/ramp.asset",
+               "assetfile 1\n" + UserFolder::definition("ramp", "surface", false, script));
+    user.write("python/shopclerks/named.py", "def getName():\n    return 'Named'\n"
+                                             "def shaderSupported(t):\n    return t == 'surface'\n"
+                                             "def getDialogScript(t):\n    return 'ramp.ds'\n");
+    // The generic surface's parameter for the clerk starts with the named script's text.
+    HostRun run = shophost("", "cd /shop\nadd gen_surface g\neval g Named\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, script + "\n");
     EXPECT_EQ(run.err, "");
 }
