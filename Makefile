@@ -5,10 +5,13 @@ PACKAGES := cmake ninja-build g++ python3 libpython3.11-dev libgtest-dev libgmoc
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+RELEASE_BUILD ?= build-release
 # Where ccache is installed it serves every build tree (handy with several checkouts); CI has none.
 CMAKE_FLAGS ?= $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Our own builds let no warning in; a plain `cmake` configure does not make warnings errors.
+CMAKE_FLAGS += -DSHOP_WERROR=ON
 
-.PHONY: all deps build build-asan test test-normal test-asan demo format clean
+.PHONY: all deps build build-asan build-release test test-normal test-asan demo format clean
 
 all: build
 
@@ -22,17 +25,25 @@ deps:
 	  apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
 	fi
 
-$(BUILD)/build.ninja: | deps
+# Configured again when this file changes, so that trees made before pick up its settings.
+$(BUILD)/build.ninja: Makefile | deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 
-$(ASAN_BUILD)/build.ninja: | deps
+$(ASAN_BUILD)/build.ninja: Makefile | deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHOP_SANITIZE=ON $(CMAKE_FLAGS)
+
+# What a packager builds: optimised, every target; CI builds it too.
+$(RELEASE_BUILD)/build.ninja: Makefile | deps
+	cmake -S . -B $(RELEASE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 build-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+build-release: deps $(RELEASE_BUILD)/build.ninja
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
 
 test-normal: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -51,4 +62,4 @@ format:
 	clang-format -i $$(git ls-files '*.h' '*.cpp')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD)

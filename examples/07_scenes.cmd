@@ -14,7 +14,7 @@ shader /shop/red -f 0.5
 eval /shop/red notes
 
 echo "== a file of an older version: its viewport values become spare parameters"
-echo "   (and its obsolete texture layer is read and dropped; an unknown value is a warning)"
+echo "   (its obsolete texture layer and an unknown value are warned about and not loaded)"
 load examples/scenes/old_viewport.cmd
 eval /shop/red ogl_diff
 eval /shop/red ogl_alpha

@@ -15,8 +15,10 @@ void HostSetup::install()
     OBJ_Node::buildOperatorTable(*director->getOperatorTable(OBJ_Node::theTableName), *root);
     SOP_Node::buildOperatorTable(*director->getOperatorTable(SOP_Node::theTableName));
     OP_OperatorTable *shaders = director->getOperatorTable(SHOP_Node::theOpTypeName);
+    // Shaders defined as assets, from the assets/ folders of the search path: read before the
+    // library installs its clerks, which may name the dialog scripts of assets.
+    shaders->readScriptDefinitions(std::cerr);
     SHOP_Node::buildShaderTable(*shaders);
-    // Shaders defined as assets, from the assets/ folders of the search path.
     shaders->loadScriptOperators(std::cerr);
     root->addOperator(SHOP_Node::getManagementOperator());
 

@@ -5,6 +5,7 @@
 #include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_Operator.h>
+#include <PRM/PRM_ParmList.h>
 #include <PRM/PRM_ParmNameMap.h>
 #include <UT/UT_File.h>
 
@@ -22,8 +23,8 @@ bool cmd_hasParmOrChannel(const OP_Node &node, const std::string &name)
     return node.getParmPtr(name.c_str()) || node.getParmList()->getParmPtrFromChannel(name.c_str());
 }
 
-// Parameters the operator no longer has but still recognises: their saved values are read and
-// dropped without a word.
+// Parameters the operator no longer has but still recognises: their saved values are handed
+// to the node, which may move them into its current parameters.
 bool cmd_isObsolete(const OP_Node &node, const std::string &name)
 {
     const OP_Operator *op = node.getOperator();
@@ -42,6 +43,21 @@ bool cmd_isObsolete(const OP_Node &node, const std::string &name)
 void cmd_warn(std::ostream &err, const OP_Node &node, const std::string &what)
 {
     err << "Warning: " << node.getFullPath() << ": " << CMD_Manager::printable(what) << std::endl;
+}
+
+// Puts saved values into a parameter as they were written: an expression stays its text.
+void cmd_setSaved(PRM_Parm &parm, int component, const std::vector<std::string> &values,
+                  bool expression)
+{
+    std::string error;
+    for (const std::string &value : values)
+    {
+        if (expression)
+            parm.setExpression(component, value.c_str(), error);
+        else
+            parm.setValueFromText(component, value.c_str(), error);
+        ++component;
+    }
 }
 
 // Marks a scene as loading for as long as the script runs, however it ends.
@@ -146,16 +162,55 @@ void CMD_SceneLoader::resolve(OP_Node &node, std::vector<cmd_HeldSet> &sets, std
 {
     std::vector<cmd_HeldSet *> parms;
     std::vector<cmd_HeldSet *> channels;
+    std::vector<cmd_HeldSet *> obsolete;
     for (cmd_HeldSet &set : sets)
     {
         // A later line of the file (a spare parameter) may have made it meanwhile.
         if (cmd_hasParmOrChannel(node, set.name))
             apply(node, set, err);
-        else if (!cmd_isObsolete(node, set.name))
+        else if (cmd_isObsolete(node, set.name))
+            obsolete.push_back(&set);
+        else
             (set.expression && set.values.size() == 1 ? channels : parms).push_back(&set);
     }
     askForParameters(node, parms, err);
     askForChannels(node, channels, err);
+    resolveObsolete(node, obsolete, err);
+}
+
+void CMD_SceneLoader::resolveObsolete(OP_Node &node, const std::vector<cmd_HeldSet *> &held,
+                                      std::ostream &err)
+{
+    if (held.empty())
+        return;
+    // The list's parameters point at their templates: copies that outlive it.
+    std::vector<PRM_Template> templates;
+    for (const PRM_Template *t = node.getOperator()->getObsoleteTemplates(); !t->isTerminator();
+         ++t)
+        templates.push_back(*t);
+    PRM_ParmList list;
+    for (PRM_Template &t : templates)
+        list.appendParm(&t, nullptr, false);
+    std::vector<std::string> saved;
+    for (const cmd_HeldSet *set : held)
+    {
+        int component = 0;
+        PRM_Parm *parm = list.getParmPtr(set->name.c_str());
+        if (!parm)
+            parm = list.getParmPtrFromChannel(set->name.c_str(), &component);
+        if (!parm)
+            continue;
+        cmd_setSaved(*parm, component, set->values, set->expression);
+        if (std::find(saved.begin(), saved.end(), parm->getToken()) == saved.end())
+            saved.push_back(parm->getToken());
+    }
+    node.resolveObsoleteParms(&list);
+    // The node removed what it took; the rest has no place any more.
+    for (const std::string &name : saved)
+        if (list.getParmPtr(name.c_str()))
+            cmd_warn(err, node,
+                     "Obsolete parameter '" + name +
+                         "' is not used; its saved value is not loaded");
 }
 
 void CMD_SceneLoader::askForParameters(OP_Node &node, std::vector<cmd_HeldSet *> &held,

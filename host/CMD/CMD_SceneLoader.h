@@ -14,9 +14,10 @@ class OP_Node;
 /// or channel that the node lacks is held back rather than failing: files written before a
 /// node gained or lost parameters must still load. After the script each node with held
 /// values is asked to make the parameters (OP_Parameters::createSpareParametersForLoad for
-/// values, createSpareParametersFromChannels for expressions of single channels), parameters
-/// that the operator lists as obsolete are dropped, and what still finds no parameter is
-/// reported as a warning. While the file runs, the previous scene is set aside whole (see
+/// values, createSpareParametersFromChannels for expressions of single channels), values of
+/// parameters that the operator lists as obsolete are handed to the node
+/// (OP_Parameters::resolveObsoleteParms), and what still finds no place is reported as a
+/// warning. While the file runs, the previous scene is set aside whole (see
 /// OP_Director::detachRoot); a file that fails puts it back as it was, current network and all.
 class CMD_SceneLoader
 {
@@ -54,6 +55,8 @@ private:
     void resolve(OP_Node &node, std::vector<cmd_HeldSet> &sets, std::ostream &err);
     void askForParameters(OP_Node &node, std::vector<cmd_HeldSet *> &held, std::ostream &err);
     void askForChannels(OP_Node &node, std::vector<cmd_HeldSet *> &held, std::ostream &err);
+    static void resolveObsolete(OP_Node &node, const std::vector<cmd_HeldSet *> &held,
+                                std::ostream &err);
     static bool apply(OP_Node &node, const cmd_HeldSet &set, std::ostream &err);
 
     std::vector<cmd_HeldNode> myHeld;

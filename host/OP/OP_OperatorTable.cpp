@@ -3,6 +3,7 @@
 #include <OP/OP_OTLLibrary.h>
 #include <OP/OP_ScriptOperator.h>
 #include <PI/DS_Stream.h>
+#include <PRM/PRM_DialogScripts.h>
 #include <UT/UT_PathSearch.h>
 
 #include <algorithm>
@@ -68,11 +69,10 @@ std::vector<std::string> op_assetFiles(const std::string &folder)
 }
 } // namespace
 
-int OP_OperatorTable::loadScriptOperators(std::ostream &err)
+void OP_OperatorTable::readScriptDefinitions(std::ostream &err)
 {
-    if (!myScriptCreator)
-        return 0;
-    int added = 0;
+    myDefinitions.clear();
+    myDefinitionsRead = true;
     for (const std::string &dir : UT_PathSearch::getInstance()->getDirectories())
     {
         for (const std::string &path : op_assetFiles(dir + "/assets"))
@@ -86,38 +86,74 @@ int OP_OperatorTable::loadScriptOperators(std::ostream &err)
             }
             for (const OP_OTLDefinition &def : library.getDefinitions())
             {
-                const bool taken = std::any_of(myScriptIndexFiles.begin(), myScriptIndexFiles.end(),
-                                               [&](const ScriptIndex &index) {
-                                                   return index.opType == def.getOpType() &&
-                                                          index.subnet == def.getIsSubnet();
-                                               });
-                if (!taken)
-                    continue;
-                OP_ScriptOperator *op = myScriptCreator(def);
-                if (!op)
-                    continue;
                 std::string script;
-                if (def.getIndexFile().readSection("DialogScript", script))
-                {
-                    DS_Stream stream(std::move(script), def.getAssetPath(), def.getName());
-                    if (!op->loadParmTemplates(stream))
-                    {
-                        err << "Error: " << stream.getErrorText() << "\n";
-                        delete op;
-                        continue;
-                    }
-                }
-                if (myOperators.count(op->getName()))
-                {
-                    err << "Warning: " << def.getAssetPath() << ": " << def.getName()
-                        << ": an operator named " << op->getName() << " exists already\n";
-                    delete op;
-                    continue;
-                }
-                if (addOperator(op))
-                    ++added;
+                if (def.getIndexFile().readSection("DialogScript", script) &&
+                    PRMfindDialogScript(def.getName().c_str()) < 0)
+                    PRMaddDialogScript(def.getName().c_str(), script.c_str());
+                myDefinitions.push_back(def);
             }
         }
     }
+}
+
+bool OP_OperatorTable::takesDefinition(const OP_OTLDefinition &def) const
+{
+    return std::any_of(myScriptIndexFiles.begin(), myScriptIndexFiles.end(),
+                       [&](const ScriptIndex &index) {
+                           return index.opType == def.getOpType() &&
+                                  index.subnet == def.getIsSubnet();
+                       });
+}
+
+bool OP_OperatorTable::loadScriptOperator(const OP_OTLDefinition &def, std::ostream &err)
+{
+    const std::string where = def.getAssetPath() + ": " + def.getName() + ": ";
+    if (!takesDefinition(def))
+    {
+        err << "Warning: " << where << "makes no node type: " << myName << " makes none of type '"
+            << def.getOpType() << "'" << (def.getIsSubnet() ? " marked as a subnet" : "") << "\n";
+        return false;
+    }
+    std::string why;
+    OP_ScriptOperator *op = myScriptCreator(def, why);
+    if (!op)
+    {
+        err << "Warning: " << where << "makes no node type: "
+            << (why.empty() ? "the " + myName + " creator made none" : why) << "\n";
+        return false;
+    }
+    std::string script;
+    if (def.getIndexFile().readSection("DialogScript", script))
+    {
+        DS_Stream stream(std::move(script), def.getAssetPath(), def.getName());
+        if (!op->loadParmTemplates(stream))
+        {
+            err << "Error: " << stream.getErrorText() << "\n";
+            delete op;
+            return false;
+        }
+    }
+    if (myOperators.count(op->getName()))
+    {
+        err << "Warning: " << where << "an operator named " << op->getName() << " exists already\n";
+        delete op;
+        return false;
+    }
+    return addOperator(op);
+}
+
+int OP_OperatorTable::loadScriptOperators(std::ostream &err)
+{
+    if (!myScriptCreator)
+        return 0;
+    if (!myDefinitionsRead)
+        readScriptDefinitions(err);
+    int added = 0;
+    for (const OP_OTLDefinition &def : myDefinitions)
+        if (loadScriptOperator(def, err))
+            ++added;
+    // Read once per load: a later load reads the files again.
+    myDefinitions.clear();
+    myDefinitionsRead = false;
     return added;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <OP/OP_OTLDefinition.h>
 #include <OP/OP_Operator.h>
 
 #include <ostream>
@@ -10,11 +11,12 @@
 #include <vector>
 
 /// The node types of one context, owned by the table and kept in name order.
-class OP_OTLDefinition;
 class OP_ScriptOperator;
 
-/// Makes the operator of an asset definition, or null when the definition makes none.
-using OP_ScriptCreator = OP_ScriptOperator *(*)(const OP_OTLDefinition &definition);
+/// Makes the operator of an asset definition, or null with `why` set when the definition makes
+/// none.
+using OP_ScriptCreator = OP_ScriptOperator *(*)(const OP_OTLDefinition &definition,
+                                                std::string &why);
 
 class OP_OperatorTable
 {
@@ -51,16 +53,29 @@ public:
     };
     const std::vector<ScriptIndex> &getScriptIndexFiles() const { return myScriptIndexFiles; }
     /// Reads every asset file ("*.asset" in the "assets" folder of each search-path folder, in
-    /// path order and by name) and, for each definition an index of this table takes, asks the
-    /// script creator for an operator, reads its dialog script and adds it. A malformed asset
-    /// file or dialog script is reported on `err` ("Error: <file>: <definition>: line <n>:
-    /// <what>") and makes no operator. Returns the number of operators added.
+    /// path order and by name) for loadScriptOperators, and enters the dialog script of each
+    /// definition in the host's enumeration under the definition's name (the first of a name
+    /// stays), so that what is set up before the operators, clerks among them, can name one. A
+    /// malformed asset file is reported on `err` ("Error: <file>:<line>: <what>") and yields
+    /// nothing.
+    void readScriptDefinitions(std::ostream &err);
+    /// For each definition read (reading them first when that was not done; each reading serves
+    /// one load) that an index of
+    /// this table takes, asks the script creator for an operator, reads its dialog script and
+    /// adds it. A malformed dialog script is reported on `err` ("Error: <file>: <definition>:
+    /// line <n>: <what>"), and so is every definition that makes no operator ("Warning: <file>:
+    /// <definition>: makes no node type: <why>"). Returns the number of operators added.
     int loadScriptOperators(std::ostream &err);
 
 private:
+    bool takesDefinition(const OP_OTLDefinition &definition) const;
+    bool loadScriptOperator(const OP_OTLDefinition &definition, std::ostream &err);
+
     std::string myName;
     OP_ScriptCreator myScriptCreator = nullptr;
     std::vector<ScriptIndex> myScriptIndexFiles;
+    std::vector<OP_OTLDefinition> myDefinitions;
+    bool myDefinitionsRead = false;
     std::string myDefaultType;
     std::map<std::string, std::unique_ptr<OP_Operator>> myOperators;
 };

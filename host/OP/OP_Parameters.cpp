@@ -105,6 +105,8 @@ bool OP_Parameters::createSpareParametersForLoad(UT_StringArray &, PRM_ParmNameM
     return true;
 }
 
+void OP_Parameters::resolveObsoleteParms(PRM_ParmList *) {}
+
 bool OP_Parameters::createSpareParametersFromChannels(UT_BitArray &selected,
                                                       const UT_PtrArray<CH_Channel *> &channels)
 {

@@ -63,6 +63,12 @@ public:
     /// channel's name, so that no saved expression is lost. False when that failed.
     virtual bool createSpareParametersFromChannels(UT_BitArray &selected,
                                                    const UT_PtrArray<CH_Channel *> &channels);
+    /// Given, after a file is read, the values it saved under parameters that the operator
+    /// lists as obsolete (a list made from OP_Operator::getObsoleteTemplates, holding the saved
+    /// values as written; an expression as its text): moves what still has a place into the
+    /// node's parameters and removes each value it takes from the list. What stays in the list
+    /// is reported as not loaded. A plain node takes none.
+    virtual void resolveObsoleteParms(PRM_ParmList *obsolete);
 
     /// Follows plain channel references (a component whose expression is only ch("...") or
     /// chs("...") of another parameter) to the parameter finally evaluated. On a broken

@@ -110,6 +110,13 @@ int UT_String::substitute(const char *find, const char *replacement)
     return count;
 }
 
+// Out of line: inlined where `s` is a literal, g++ 12 at -O3 sees the copy inside
+// std::string as overlapping itself, a false -Wrestrict warning.
+void UT_String::harden(const char *s)
+{
+    myData = s ? s : "";
+}
+
 bool UT_String::isNumber(const char *text)
 {
     // strtod quietly skips leading blanks, but " 1" is not a number as far as callers care.

@@ -25,7 +25,8 @@ public:
     bool isstring() const { return !myData.empty(); }
     int length() const { return static_cast<int>(myData.size()); }
     void clear() { myData.clear(); }
-    void harden(const char *s) { myData = s ? s : ""; }
+    /// Makes the string an owned copy of `s` (null gives the empty string).
+    void harden(const char *s);
 
     bool operator==(const char *s) const { return myData == (s ? s : ""); }
     bool operator==(const UT_String &s) const { return myData == s.myData; }

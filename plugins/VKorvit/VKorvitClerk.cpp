@@ -12,18 +12,11 @@ namespace
 {
 // The shader types a VEX renderer runs: the VEX contexts, and procedural geometry.
 constexpr SHOP_TYPE theTypes[] = {
-    SHOP_SURFACE,    SHOP_DISPLACEMENT, SHOP_INTERIOR, SHOP_LIGHT, SHOP_LIGHT_SHADOW,
+    SHOP_SURFACE,    SHOP_DISPLACEMENT, SHOP_INTERIOR, SHOP_LIGHT,    SHOP_LIGHT_SHADOW,
     SHOP_ATMOSPHERE, SHOP_PHOTON,       SHOP_CVEX,     SHOP_GEOMETRY,
 };
 
-bool vk_serves(SHOP_TYPE type)
-{
-    for (SHOP_TYPE t : theTypes)
-        if (t == type)
-            return true;
-    return false;
-}
-
+// Not added to render masks by itself: a shader serves the renderers its mask names.
 class VKorvitClerk : public SHOP_Clerk
 {
 public:
@@ -32,7 +25,6 @@ public:
     const char *getDefaultKeywords() const override { return "VKorvit, VEX"; }
     bool generatesString() const override { return true; }
     bool getIsVexClerk() const override { return true; }
-    bool requireAutoAdd(SHOP_TYPE type) const override { return vk_serves(type); }
 
     // A procedural's bounds come from its parameters: an explicit box ("bbox_min" and
     // "bbox_max"), or the bounds of the geometry node its "geometry" parameter names.

@@ -13,6 +13,7 @@
 #include <OP/OP_Operator.h>
 #include <UT/UT_ErrorManager.h>
 #include <UT/UT_Options.h>
+#include <UT/UT_WorkBuffer.h>
 
 #include <cstring>
 #include <string>
@@ -258,6 +259,15 @@ bool SHOP_Node::getVariableString(int index, UT_String &value, int thread)
     default:
         return OP_Network::getVariableString(index, value, thread);
     }
+}
+
+void SHOP_Node::getNodeSpecificInfoText(OP_Context &context, int verbose, UT_WorkBuffer &text)
+{
+    OP_Network::getNodeSpecificInfoText(context, verbose, text);
+    text.append("\nShader type: ");
+    text.append(getShaderType(getShaderType()));
+    text.append("\nRender mask: ");
+    text.append(getRenderMask());
 }
 
 void SHOP_Node::setOGLScriptCache(int state, const char *vertex, const char *fragment)

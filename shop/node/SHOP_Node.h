@@ -128,6 +128,9 @@ public:
 
     // Host operations ---------------------------------------------------------------------------
     bool getVariableString(int index, UT_String &value, int thread) override;
+    /// The host's node info, then the shader type and the render mask, so that a user can see
+    /// which renderers the node serves.
+    void getNodeSpecificInfoText(OP_Context &context, int verbose, UT_WorkBuffer &text) override;
     int getOpTypeID() const override { return theOpTypeID; }
     const char *getOpType() const override { return theOpTypeName; }
     int getDataClass() const override { return getShaderType(); }

@@ -186,8 +186,9 @@ bool SHOP_Node::runCreateScript()
     {
         if (!renderMatch(*clerk))
             continue;
+        // An empty name is no script: run as a path it would name the scripts folder itself.
         const char *script = clerk->getCreationScript(type);
-        if (!script)
+        if (!script || !*script)
             continue;
         const std::string command =
             std::string("python `findfile('scripts/shop/") + script + "')` " + path;

@@ -94,8 +94,14 @@ void SHOP_Generic::resolveObsoleteParms(PRM_ParmList *obsolete)
 {
     PRM_Parm *old = obsolete ? obsolete->getParmPtr("VKorvit") : nullptr;
     PRM_Parm *current = getParmPtr("I3D");
-    const std::string value = old ? old->getValueText(0) : std::string();
+    if (!old || !current)
+        return;
+    // An expression moves as an expression, so that it goes on following what it reads.
+    const std::string text = old->getValueText(0);
     std::string error;
-    if (!value.empty() && current)
-        current->setValueFromText(0, value.c_str(), error);
+    const bool taken =
+        text.empty() || (old->isExpression(0) ? current->setExpression(0, text.c_str(), error)
+                                              : current->setValueFromText(0, text.c_str(), error));
+    if (taken)
+        obsolete->removeParm("VKorvit");
 }

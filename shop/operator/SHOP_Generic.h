@@ -16,11 +16,11 @@ public:
     static OP_Operator *buildOperator(SHOP_TYPE type);
     static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op);
 
-    bool buildShaderString(UT_String &result, float now, const UT_Options *overrides,
-                           OP_Node *obj, OP_Node *sop) override;
+    bool buildShaderString(UT_String &result, float now, const UT_Options *overrides, OP_Node *obj,
+                           OP_Node *sop) override;
     /// Reads values saved under obsolete parameter names into the current parameters: an
     /// image3d shader string saved as "VKorvit" belongs to "I3D".
-    virtual void resolveObsoleteParms(PRM_ParmList *obsolete);
+    void resolveObsoleteParms(PRM_ParmList *obsolete) override;
 
 protected:
     SHOP_Generic(OP_Network *parent, const char *name, OP_Operator *op, SHOP_TYPE type);

@@ -22,11 +22,17 @@ namespace
 {
 // Asset definitions: shader assets make script operators. Material assets (the subnet mark)
 // make no operator yet.
-OP_ScriptOperator *shop_scriptCreator(const OP_OTLDefinition &definition)
+OP_ScriptOperator *shop_scriptCreator(const OP_OTLDefinition &definition, std::string &why)
 {
     if (definition.getIsSubnet())
+    {
+        why = "material assets are not supported";
         return nullptr;
-    return SHOP_ScriptOperator::createScriptOperator(definition);
+    }
+    OP_ScriptOperator *op = SHOP_ScriptOperator::createScriptOperator(definition);
+    if (!op)
+        why = "'" + definition.getOpType() + "' is not a shader type";
+    return op;
 }
 } // namespace
 

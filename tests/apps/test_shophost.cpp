@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,6 +61,62 @@ HostRun eachLine(const std::string &lines)
                                                            "    except RuntimeError as e:\n"
                                                            "        print(e)\n");
     return shophost("", "python " + python + " " + writeScript("each_line.cmd", lines) + "\n");
+}
+
+// A search-path folder of the test's own, ahead of the shipped runtime folder for as long as it
+// lives: asset files in assets/, script clerks in python/shopclerks/.
+class UserFolder
+{
+public:
+    UserFolder()
+    {
+        char dir[] = "/tmp/shophost_userXXXXXX";
+        EXPECT_NE(mkdtemp(dir), nullptr);
+        myRoot = dir;
+        std::filesystem::create_directories(myRoot / "assets");
+        std::filesystem::create_directories(myRoot / "python" / "shopclerks");
+        setenv("SHOP_HOST_PATH", myRoot.c_str(), 1);
+    }
+    ~UserFolder()
+    {
+        unsetenv("SHOP_HOST_PATH");
+        std::filesystem::remove_all(myRoot);
+    }
+    UserFolder(const UserFolder &) = delete;
+    UserFolder &operator=(const UserFolder &) = delete;
+
+    std::string write(const std::string &relative, const std::string &text) const
+    {
+        const std::string path = (myRoot / relative).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    // One definition of an asset file: name, type text, subnet mark and dialog script (by
+    // default one that only names the definition).
+    static std::string definition(const std::string &name, const std::string &type, bool subnet,
+                                  std::string script = "")
+    {
+        if (script.empty())
+            script = "{ name " + name + " }";
+        return "definition " + name + "\n    type " + type + "\n    subnet " +
+               (subnet ? "1" : "0") + "\n    section DialogScript 0 " +
+               std::to_string(script.size()) + "\n" + script + "\nend\n";
+    }
+
+private:
+    std::filesystem::path myRoot;
+};
+
+// The lines of `text` that begin with one of `prefixes`.
+std::string linesStarting(const std::string &text, std::initializer_list<const char *> prefixes)
+{
+    std::istringstream in(text);
+    std::string line, kept;
+    while (std::getline(in, line))
+        for (const char *prefix : prefixes)
+            if (line.starts_with(prefix))
+                kept += line + "\n";
+    return kept;
 }
 } // namespace
 
@@ -425,4 +482,100 @@ TEST(Shophost, ASwitchWiredBeforeItsInputsLoadsWhereItWas)
     HostRun empty = shophost("", "cd /shop\nadd switch s\nshader s --explain\n");
     EXPECT_NE(empty.out.find("/shop/s (switch): has no inputs to choose from\n"), std::string::npos)
         << empty.out;
+}
+
+TEST(Shophost, RenderMasksNameOnlyTheRenderersAShaderServes)
+{
+    UserFolder user;
+    user.write("assets/user.asset",
+               "assetfile 1\n" + UserFolder::definition("ribonly", "surface", false,
+                                                        "{ name ribonly rendermask RIB }"));
+    // Every shipped shader, the user's RenderMan-only one, a generic shader and a network node;
+    // all three renderer clerks (two plug-ins and the script clerk) are installed.
+    std::string script = "cd /shop\n";
+    const char *types[] = {"plastic",   "matte",      "metal",       "constant",
+                           "bumps",     "pointlight", "uniformfog",  "noisecoshader",
+                           "cvex_warp", "ribonly",    "gen_surface", "switch"};
+    for (const char *type : types)
+        script += std::string("add ") + type + " " + type + "\ninfo " + type + "\n";
+    HostRun run = shophost("", script + "shader ribonly -r RIB\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(linesStarting(run.out, {"Shader type: ", "Render mask: ", "Surface"}),
+              "Shader type: surface\nRender mask: VKorvit RIB OSL\n"
+              "Shader type: surface\nRender mask: VKorvit RIB OSL\n"
+              "Shader type: surface\nRender mask: VKorvit RIB OSL\n"
+              "Shader type: surface\nRender mask: VKorvit RIB OSL\n"
+              "Shader type: displace\nRender mask: VKorvit RIB OSL\n"
+              "Shader type: light\nRender mask: VKorvit RIB OSL\n"
+              "Shader type: fog\nRender mask: VKorvit RIB\n"
+              "Shader type: coshader\nRender mask: RIB OSL\n"
+              "Shader type: cvex\nRender mask: VKorvit\n"
+              "Shader type: surface\nRender mask: RIB\n"
+              "Shader type: surface\nRender mask: RIB VKorvit OSL\n"
+              "Shader type: any\nRender mask: *\n"
+              "Surface \"ribonly\"\n");
+
+    // A shader that exists only for RenderMan is no shader for the other renderers.
+    for (const char *renderer : {"VKorvit", "OSL"})
+    {
+        HostRun other = shophost(std::string("-c 'cd /shop' -c 'add ribonly r' -c 'shader r -r ") +
+                                 renderer + "'");
+        EXPECT_EQ(other.status, 1) << renderer;
+        EXPECT_EQ(other.out, "") << renderer;
+        EXPECT_EQ(other.err,
+                  std::string("Error: No surface shader at /shop/r for ") + renderer + " (-c:1)\n");
+    }
+}
+
+TEST(Shophost, DefinitionsThatMakeNoNodeTypeAreReported)
+{
+    UserFolder user;
+    const std::string file =
+        user.write("assets/dropped.asset",
+                   "assetfile 1\n" + UserFolder::definition("unknown", "nosuchtype", false) +
+                       UserFolder::definition("anything", "any", false) +
+                       UserFolder::definition("nothing", "undefined", false) +
+                       UserFolder::definition("settings", "properties", false) +
+                       UserFolder::definition("surfacenet", "surface", true) +
+                       UserFolder::definition("look", "subnet", true) +
+                       UserFolder::definition("kept", "surface", false));
+    HostRun run = shophost("-c 'cd /shop' -c 'add kept'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string where = "Warning: " + file + ": ";
+    EXPECT_EQ(run.err,
+              where + "unknown: makes no node type: SHOP makes none of type 'nosuchtype'\n" +
+                  where + "anything: makes no node type: SHOP makes none of type 'any'\n" + where +
+                  "nothing: makes no node type: SHOP makes none of type 'undefined'\n" + where +
+                  "settings: makes no node type: SHOP makes none of type 'properties'\n" + where +
+                  "surfacenet: makes no node type: SHOP makes none of type 'surface' "
+                  "marked as a subnet\n" +
+                  where + "look: makes no node type: material assets are not supported\n");
+}
+
+TEST(Shophost, ScriptClerkWithAnEmptyCreationScriptRunsNone)
+{
+    UserFolder user;
+    user.write("python/shopclerks/blank.py", "def getName():\n    return 'Blank'\n"
+                                             "def shaderSupported(t):\n    return t == 'displace'\n"
+                                             "def creationScript(t):\n    return ''\n");
+    HostRun run = shophost("", "cd /shop\nadd gen_displace a\nadd bumps b\nls\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "a\nb\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Shophost, ScriptClerkNamesTheDialogScriptOfAnAsset)
+{
+    UserFolder user;
+    const std::string script = "{ name ramp\n  parm { name k type float default { 1 } }\n}";
+    user.write("assets/ramp.asset",
+               "assetfile 1\n" + UserFolder::definition("ramp", "surface", false, script));
+    user.write("python/shopclerks/named.py", "def getName():\n    return 'Named'\n"
+                                             "def shaderSupported(t):\n    return t == 'surface'\n"
+                                             "def getDialogScript(t):\n    return 'ramp.ds'\n");
+    // The generic surface's parameter for the clerk starts with the named script's text.
+    HostRun run = shophost("", "cd /shop\nadd gen_surface g\neval g Named\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, script + "\n");
+    EXPECT_EQ(run.err, "");
 }

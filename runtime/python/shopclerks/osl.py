@@ -40,8 +40,9 @@ def creationScript(shadertype):
 
 
 def addToRenderMask(shadertype):
-    # The shipped shaders predate this clerk; without this their masks would never name it.
-    return shadertype in _SERVED
+    # Shaders name the renderers they serve in their render masks; a shader written for other
+    # renderers is no OSL shader.
+    return False
 
 
 def _tripleType(name):

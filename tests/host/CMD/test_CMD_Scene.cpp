@@ -33,6 +33,30 @@ const PRM_Template theObsolete[] = {
     PRM_Template(),
 };
 
+// Takes the components of an obsolete pair, joined, as its note.
+class OldPairNode : public OP_GenericNode
+{
+public:
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new OldPairNode(parent, name, op);
+    }
+    void resolveObsoleteParms(PRM_ParmList *obsolete) override
+    {
+        PRM_Parm *pair = obsolete->getParmPtr("oldpair");
+        std::string error;
+        if (pair && getParmPtr("note")->setValueFromText(
+                        0, (pair->getValueText(0) + "+" + pair->getValueText(1)).c_str(), error))
+            obsolete->removeParm("oldpair");
+    }
+
+private:
+    OldPairNode(OP_Network *parent, const char *name, OP_Operator *op)
+        : OP_GenericNode(parent, name, op)
+    {
+    }
+};
+
 int theScriptsRun = 0;
 bool countScript(OP_Node &)
 {
@@ -60,6 +84,10 @@ protected:
                                           theTemplates, 0, 2, nullptr, 0, nullptr, 2);
             thing->setObsoleteTemplates(theObsolete);
             director->getOperatorTable("SceneTest")->addOperator(thing);
+            auto *pairs = new OP_Operator("pairs", "Pairs", OldPairNode::myConstructor,
+                                          theTemplates, 0, 0, nullptr, 0);
+            pairs->setObsoleteTemplates(theObsolete);
+            director->getOperatorTable("SceneTest")->addOperator(pairs);
         }
         director->clearNetwork();
         myDir =
@@ -242,11 +270,21 @@ TEST_F(SceneTest, OlderFilesLoadWhatTheyCanAndSayWhatTheyCannot)
                                             "set x oldpair2 c\n"
                                             "set x later 4\n"
                                             "spare x later float 1\n"
-                                            "set x note kept\n");
+                                            "set x note kept\n"
+                                            "add pairs y\n"
+                                            "set y oldpair a\n"
+                                            "set -e y oldpair2 '$F'\n"
+                                            "add pairs z\n");
     ASSERT_TRUE(run("load " + old)) << myErr.str();
-    // The unknown value is named; the obsolete pair is read silently; the expression keeps a
-    // float parameter of its own; a value set before its spare parameter still arrives.
-    EXPECT_EQ(myErr.str(), "Warning: /net/x: No parameter 'gone'; its saved value is not loaded\n");
+    // The unknown value is named, and so is the obsolete pair that x has no use for; the
+    // expression keeps a float parameter of its own; a value set before its spare parameter
+    // still arrives. y takes its pair, set by name and by channel, as written.
+    EXPECT_EQ(myErr.str(),
+              "Warning: /net/x: No parameter 'gone'; its saved value is not loaded\n"
+              "Warning: /net/x: Obsolete parameter 'oldpair' is not used; its saved value is not "
+              "loaded\n");
+    EXPECT_EQ(eval("/net/y", "note"), "a+$F\n");
+    EXPECT_EQ(eval("/net/z", "note"), "hello\n");
     EXPECT_EQ(eval("/net/x", "note"), "kept\n");
     EXPECT_EQ(eval("/net/x", "later"), "4\n");
     const PRM_Parm *lost = OPgetDirector()->findNode("/net/x")->getParmPtr("lost");

@@ -3,6 +3,7 @@
 #include <OP/OP_OTLLibrary.h>
 #include <OP/OP_OperatorTable.h>
 #include <PI/PI_ScriptOperator.h>
+#include <PRM/PRM_DialogScripts.h>
 #include <UT/UT_InfoTree.h>
 #include <UT/UT_PathSearch.h>
 #include <UT/UT_WorkBuffer.h>
@@ -70,10 +71,15 @@ void writeAssets(const std::string &path, const std::vector<OP_OTLDefinition> &d
     OP_OTLLibrary::write(out, defs);
 }
 
-OP_ScriptOperator *makeOperator(const OP_OTLDefinition &def)
+OP_ScriptOperator *makeOperator(const OP_OTLDefinition &def, std::string &why)
 {
     if (def.getName() == "refused")
         return nullptr;
+    if (def.getName() == "explained")
+    {
+        why = "no reason";
+        return nullptr;
+    }
     auto *op = new PI_ScriptOperator(def.getName().c_str(), def.getLabel().c_str(), nullptr,
                                      nullptr, 0, 0, nullptr, 0);
     op->setDefinition(def.getSourcePath().c_str());
@@ -108,6 +114,7 @@ TEST(OP_ScriptOperators, LoadsTakenDefinitionsAndReportsTheRest)
                        definition("netwrong", "optest_net", false, "{ broken"),
                        definition("broken", "optest_shader", false, "{\n parm { name }\n}"),
                        definition("refused", "optest_shader", false),
+                       definition("explained", "optest_shader", false),
                        definition("exists", "optest_shader", false, "{ }"),
                    });
     {
@@ -133,11 +140,23 @@ TEST(OP_ScriptOperators, LoadsTakenDefinitionsAndReportsTheRest)
     table.setScriptCreator(makeOperator);
     std::ostringstream err;
     EXPECT_EQ(table.loadScriptOperators(err), 3);
+    // Malformed files are reported as they are read, before any operator is made.
     EXPECT_EQ(linesAbout(err.str(), path.root().string()),
-              "Error: " + a + ": broken: line 2: Expected a value after 'name'\n" +
+              "Error: " + b + ":2: unknown keyword 'bogus'\n" + "Warning: " + a +
+                  ": othertype: makes no node type: ScriptTest makes none of type "
+                  "'optest_other'\n" +
+                  "Warning: " + a +
+                  ": subnetdef: makes no node type: ScriptTest makes none of type "
+                  "'optest_shader' marked as a subnet\n" +
+                  "Warning: " + a +
+                  ": netwrong: makes no node type: ScriptTest makes none of type 'optest_net'\n" +
+                  "Error: " + a + ": broken: line 2: Expected a value after 'name'\n" +
+                  "Warning: " + a +
+                  ": refused: makes no node type: the ScriptTest creator made "
+                  "none\n" +
+                  "Warning: " + a + ": explained: makes no node type: no reason\n" +
                   "Warning: " + a + ": exists: an operator named exists exists already\n" +
-                  "Error: " + b + ":2: unknown keyword 'bogus'\n" + "Warning: " + c +
-                  ": good: an operator named good exists already\n");
+                  "Warning: " + c + ": good: an operator named good exists already\n");
 
     std::vector<std::string> names;
     for (OP_Operator *op : table.getOperators())
@@ -154,6 +173,9 @@ TEST(OP_ScriptOperators, LoadsTakenDefinitionsAndReportsTheRest)
     good->getScriptName(script);
     EXPECT_EQ(script, "good_s");
     EXPECT_EQ(table.getOperator("noscript")->getNumParmTemplates(), 0);
+    // The dialog scripts read are known by definition name; the first of a name stays.
+    EXPECT_STREQ(PRMlookupDialogScript(PRMfindDialogScript("good")),
+                 "{ name good script good_s parm { name k default { 0.5 } } }");
     EXPECT_STREQ(table.getOperator("exists")->getLabel().c_str(), "Exists");
 }
 

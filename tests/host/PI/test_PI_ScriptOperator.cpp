@@ -306,10 +306,16 @@ TEST(PI_ScriptOperator, AFailedScriptLeavesTheOperatorAsItWas)
 
 TEST(PRM_DialogScripts, CommandDefaultsNameADialogScript)
 {
-    const int index = PRMaddDialogScript("{ name x }");
+    const int index = PRMaddDialogScript("dsx", "{ name x }");
     EXPECT_STREQ(PRMlookupDialogScript(index), "{ name x }");
     EXPECT_EQ(PRMlookupDialogScript(index + 1000), nullptr);
     EXPECT_EQ(PRMlookupDialogScript(-1), nullptr);
+    // Found by name; the first of a name stays.
+    EXPECT_EQ(PRMfindDialogScript("dsx"), index);
+    EXPECT_NE(PRMaddDialogScript("dsx", "{ name later }"), index);
+    EXPECT_EQ(PRMfindDialogScript("dsx"), index);
+    EXPECT_EQ(PRMfindDialogScript("{ name x }"), -1);
+    EXPECT_EQ(PRMfindDialogScript(nullptr), -1);
 
     PRM_Template tmpl(PRM_COMMAND, 1, PRM_Name("cmd"),
                       {PRM_Default(index, nullptr, PRM_DEFAULT_DIALOG_SCRIPT)});

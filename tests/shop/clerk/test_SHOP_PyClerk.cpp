@@ -91,8 +91,8 @@ struct ClerkModules : ::testing::Environment
                             "def shaderSupported(t):\n"
                             "    if t == 'surface': raise ValueError('nope')\n"
                             "    return 0\n");
-        // Dialog-script answers are looked up by text, so one must exist before installation.
-        myDialog = PRMaddDialogScript("tcdialog");
+        // Dialog-script answers are looked up by name, so one must exist before installation.
+        myDialog = PRMaddDialogScript("tcdialog", "{ name tcdialog }");
         setenv("SHOP_HOST_PATH", myRoot.c_str(), 1);
         UT_PathSearch::getInstance()->rehash();
     }

@@ -6,6 +6,7 @@
 #include <shop/operator/SHOP_Generic.h>
 #include <shop/operator/SHOP_Operator.h>
 
+#include <CMD/CMD_Manager.h>
 #include <OP/OP_BundleFilter.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_GenericNode.h>
@@ -13,6 +14,12 @@
 #include <UT/UT_Options.h>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
 
 namespace
 {
@@ -136,7 +143,7 @@ TEST_F(GenericTest, NodeReadsTheParameterOfTheRendererAskedFor)
     EXPECT_FALSE(shop->buildShaderString(result, 0, &options, nullptr, nullptr));
 }
 
-TEST_F(GenericTest, ObsoleteImage3dStringLoadsIntoItsCurrentParameter)
+TEST_F(GenericTest, OldFileWithAnImage3dStringLoadsItIntoItsCurrentParameter)
 {
     OP_Operator *op = SHOP_Generic::buildOperator(SHOP_IMAGE3D);
     ASSERT_NE(op, nullptr);
@@ -144,22 +151,32 @@ TEST_F(GenericTest, ObsoleteImage3dStringLoadsIntoItsCurrentParameter)
     EXPECT_STREQ(op->getObsoleteTemplates()[0].getToken(), "VKorvit");
     EXPECT_EQ(SHOP_Generic::buildOperator(SHOP_LENS)->getObsoleteTemplates(), nullptr);
 
-    auto *node = static_cast<SHOP_Generic *>(myNet->createNode("gen_image3d"));
-    ASSERT_NE(node, nullptr);
-    std::vector<PRM_Template> obsolete(op->getObsoleteTemplates(), op->getObsoleteTemplates() + 2);
-    PRM_ParmList saved;
+    // Older versions kept image3d shader strings under the renderer that used to serve them.
+    const std::string path =
+        ::testing::TempDir() + "old_image3d_" + std::to_string(::getpid()) + ".cmd";
+    std::ofstream(path) << "add shopnet shop\n"
+                           "cd /shop\n"
+                           "add gen_image3d cloud\n"
+                           "set cloud VKorvit 'cloud density 2'\n"
+                           "add gen_image3d smoke\n"
+                           "set -e smoke VKorvit '\"smoke \" + $F'\n"
+                           "add gen_image3d untouched\n"
+                           "set untouched VKorvit ''\n";
+    std::ostringstream out, err;
     std::string error;
-    saved.appendParm(&obsolete[0], nullptr, false).setValueFromText(0, "", error);
-    node->resolveObsoleteParms(&saved);
+    ASSERT_TRUE(CMDgetManager()->execute("load " + path, out, err, error)) << error;
+    std::remove(path.c_str());
+    EXPECT_EQ(err.str(), "");
     UT_String value;
-    node->evalString(value, "I3D", 0, 0);
-    EXPECT_STREQ(value.c_str(), "");
-
-    saved.getParmPtr("VKorvit")->setValueFromText(0, "cloud density 2", error);
-    node->resolveObsoleteParms(&saved);
-    node->evalString(value, "I3D", 0, 0);
-    EXPECT_STREQ(value.c_str(), "cloud density 2");
-    node->resolveObsoleteParms(nullptr);
+    const auto i3d = [&value](const char *node)
+    {
+        OPgetDirector()->findNode(node)->evalString(value, "I3D", 0, 0);
+        return value.toStdString();
+    };
+    EXPECT_EQ(i3d("/shop/cloud"), "cloud density 2");
+    EXPECT_EQ(i3d("/shop/smoke"), "smoke 1");
+    EXPECT_EQ(i3d("/shop/untouched"), "");
+    OPgetDirector()->clearNetwork();
 }
 
 TEST_F(GenericTest, TableDefaultFiltersAndManagementOperator)
