@@ -135,7 +135,12 @@ void cmd_rm(CMD_Args &args)
             args.fail("The root cannot be deleted");
             return;
         }
-        node->getParent()->destroyNode(node);
+        std::string error;
+        if (!node->getParent()->destroyNode(node, error))
+        {
+            args.fail(error);
+            return;
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <CMD/CMD_SceneWriter.h>
 #include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_NodePin.h>
 #include <OP/OP_Operator.h>
 #include <PRM/PRM_ParmNameMap.h>
 
@@ -90,6 +91,12 @@ bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ost
         return false;
     }
     OP_Network &root = *OPgetDirector()->getRoot();
+    // The scene goes as a whole, so anything still in use anywhere keeps it.
+    if (const std::string use = OP_NodePin::describeUse(root); !use.empty())
+    {
+        error = "Cannot load a scene while " + use;
+        return false;
+    }
     std::ostringstream previous;
     CMD_SceneWriter(previous).write(root);
     if (run(in, source, out, err))
@@ -105,7 +112,8 @@ bool CMD_SceneLoader::run(std::istream &in, const std::string &source, std::ostr
                           std::ostream &err)
 {
     OP_Director *director = OPgetDirector();
-    director->clearNetwork();
+    if (!director->clearNetwork())
+        return false;
     myHeld.clear();
     bool ok = false;
     {

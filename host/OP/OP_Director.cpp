@@ -1,6 +1,7 @@
 #include <OP/OP_Director.h>
 
 #include <OP/OP_ExprFunctions.h>
+#include <OP/OP_NodePin.h>
 #include <UT/UT_Error.h>
 #include <UT/UT_Thread.h>
 
@@ -101,13 +102,16 @@ void OP_Director::addShopClerk(const char *renderName)
         myShopClerks.emplace_back(renderName);
 }
 
-void OP_Director::clearNetwork()
+bool OP_Director::clearNetwork()
 {
     if (!myRoot)
-        return;
+        return true;
+    if (!OP_NodePin::describeUse(*myRoot).empty())
+        return false;
     while (myRoot->getNchildren() > 0)
         myRoot->destroyNode(myRoot->getChild(myRoot->getNchildren() - 1));
     myCwd.clear();
+    return true;
 }
 
 void OP_Director::changeNodeSpareParms(OP_Node &node, const PRM_Template *templates,

@@ -44,8 +44,9 @@ public:
     void addShopClerk(const char *renderName);
     const std::vector<std::string> &getShopClerks() const { return myShopClerks; }
 
-    /// Deletes every node but the root's managers' contents too: an empty scene.
-    void clearNetwork();
+    /// Deletes every node but the root's managers' contents too: an empty scene. Refused
+    /// (false, nothing deleted) while any node is in use (OP_NodePin).
+    bool clearNetwork();
 
     /// Replaces a node's spare parameters by a terminated template array: parameters that stay
     /// keep their values, those not in it go, new ones are added. What cannot be added is

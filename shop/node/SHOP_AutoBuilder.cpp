@@ -4,13 +4,42 @@
 
 #include <UT/UT_Options.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
+
+namespace
+{
+// The nodes this thread is building, innermost last. Builds on other threads are no loop.
+thread_local std::vector<const SHOP_Node *> theBuilding;
+
+// Said once: a node that is built again without a change keeps the error of its last cook.
+void shop_reportLoop(SHOP_Node &node)
+{
+    const std::string text = node.getFullPath() + ": references loop back to its build";
+    UT_ErrorManager &errors = node.getErrorManager();
+    for (const UT_Error &error : errors.getErrors())
+        if (error.getText() == text)
+            return;
+    errors.addError(UT_Error("OP", 1, UT_ERROR_ABORT, text));
+}
+} // namespace
 
 SHOP_AutoBuilder::SHOP_AutoBuilder(SHOP_Node *node, float now, OP_Node *obj, OP_Node *sop,
                                    const UT_Options *overrides, const char *defaultRenderer,
                                    bool needsString)
-    : myNode(node), mySavedObject(node->getCallingOBJ()), mySavedSop(node->getCallingSOP())
+    : myNode(node), myPin(node, OP_USE_BUILD), myObjectPin(obj, OP_USE_REQUEST),
+      mySopPin(sop, OP_USE_REQUEST), mySavedObject(node->getCallingOBJ()),
+      mySavedSop(node->getCallingSOP())
 {
+    if (std::find(theBuilding.begin(), theBuilding.end(), node) != theBuilding.end())
+    {
+        shop_reportLoop(*node);
+        return;
+    }
+    theBuilding.push_back(node);
+    myEntered = true;
+
     OP_Context context(now);
     node->cook(context);
 
@@ -36,6 +65,9 @@ SHOP_AutoBuilder::SHOP_AutoBuilder(SHOP_Node *node, float now, OP_Node *obj, OP_
 
 SHOP_AutoBuilder::~SHOP_AutoBuilder()
 {
+    if (!myEntered)
+        return;
     myNode->setCallingOBJ(mySavedObject);
     myNode->setCallingSOP(mySavedSop);
+    theBuilding.pop_back();
 }

@@ -1,0 +1,181 @@
+// shophost against hostile input: clerks that call back into the host while they build, Python
+// threads that race the command loop, names that try to become renderer directives or code,
+// and plug-in folders holding things that are not libraries. Every run here once crashed, used
+// freed memory, hung or ran code it was given as data.
+
+#include "ShophostRun.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+
+using namespace shophosttest;
+
+namespace
+{
+// A clerk whose builds run whatever command the driving script put in ACT, and say how it went
+// in OUTCOME; an ACT that fails makes the build fail.
+const char *const theRogueClerk = R"(import host
+ACT = None
+OUTCOME = []
+def getName(): return 'Rogue'
+def shaderSupported(t): return t in ('surface', 'geometry')
+def addToRenderMask(t): return True
+def _act():
+    if ACT:
+        try:
+            host.cmd(ACT)
+            OUTCOME.append('done')
+        except RuntimeError as e:
+            OUTCOME.append(str(e))
+            raise
+def buildShaderString(shadertype, path, time, parms, overrides):
+    _act()
+    return 'rogue ' + path
+def buildShaderBounds(shadertype, path, time, overrides):
+    _act()
+    return (0, 0, 0, 1, 1, 1)
+)";
+
+// Runs each command line with ACT set for the rogue clerk, printing what became of it.
+const char *const theDriver = R"(import host
+import shopclerks.tc_rogue as rogue
+import sys
+def attempt(command, act=None):
+    rogue.ACT = act
+    rogue.OUTCOME.clear()
+    try:
+        text = host.cmd(command).strip().splitlines()
+        print('ok:', text[-1] if text else '')
+    except RuntimeError as e:
+        print('failed:', e)
+    for outcome in rogue.OUTCOME:
+        print('  clerk:', outcome)
+    rogue.ACT = None
+for line in open(sys.argv[1]):
+    command, _, act = line.rstrip('\n').partition(' => ')
+    attempt(command, act or None)
+)";
+
+class ShophostSafety : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/shophost_safetyXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        myRoot = pattern;
+        std::filesystem::create_directories(myRoot / "python" / "shopclerks");
+        write("python/shopclerks/tc_rogue.py", theRogueClerk);
+        write("driver.py", theDriver);
+    }
+    void TearDown() override { std::filesystem::remove_all(myRoot); }
+
+    std::string write(const std::string &name, const std::string &text)
+    {
+        const std::filesystem::path path = myRoot / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path.string();
+    }
+
+    std::string environment() const { return "SHOP_HOST_PATH='" + myRoot.string() + "'"; }
+
+    /// Builds `scene`, then runs the attempts ("COMMAND => ACT" lines) through the driver.
+    HostRun attempts(const std::string &scene, const std::string &lines)
+    {
+        const std::string list = write("attempts.txt", lines);
+        return shophost("", scene + "python " + (myRoot / "driver.py").string() + " " + list + "\n",
+                        environment());
+    }
+
+    std::filesystem::path myRoot;
+};
+
+const char *const theScene = "cd /shop\n"
+                             "add plastic p\n"
+                             "add plastic other\n"
+                             "add material mat\n"
+                             "cd mat\n"
+                             "add suboutput out\n"
+                             "add plastic q\n"
+                             "add switch pick\n"
+                             "wire q pick 0\n"
+                             "wire pick out 1\n"
+                             "cd /shop\n"
+                             "add gen_geometry proc\n"
+                             "save SCENE\n";
+
+// One surface definition of an asset file, with `script` as its dialog script.
+std::string definition(const std::string &name, const std::string &script)
+{
+    return "definition " + name + "\n    type surface\n    section DialogScript 0 " +
+           std::to_string(script.size()) + "\n" + script + "\nend\n";
+}
+} // namespace
+
+TEST_F(ShophostSafety, ClerksCannotDeleteOrReplaceWhatIsBeingBuilt)
+{
+    const std::string saved = (myRoot / "saved.cmd").string();
+    std::string scene = theScene;
+    scene.replace(scene.find("SCENE"), 5, saved);
+    HostRun run = attempts(scene, "shader /shop/p -r Rogue => rm /shop/p\n"
+                                  "shader /shop/mat -r Rogue => rm /shop/mat\n"
+                                  "shader /shop/mat -r Rogue --explain => rm /shop/mat/q\n"
+                                  "shader /shop/p -r Rogue => load " +
+                                      saved +
+                                      "\n"
+                                      "bounds /shop/proc -r Rogue => rm /shop/proc\n"
+                                      "shader /shop/p -r Rogue => rm /shop/other\n"
+                                      "shader /shop/mat -r Rogue => rm /shop/mat/pick\n"
+                                      "shader /shop/p -r Rogue\n"
+                                      "ls /shop\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    // What is in use stays; what the build no longer needs (the switch that has answered
+    // already) may go.
+    EXPECT_EQ(run.out, "failed: Error: Cannot build the surface shader of /shop/p for Rogue\n"
+                       "  clerk: Error: Cannot delete /shop/p: it is being built\n"
+                       "failed: Error: Cannot build the surface shader of /shop/mat/q for Rogue\n"
+                       "  clerk: Error: Cannot delete /shop/mat: /shop/mat/q is being built\n"
+                       "failed: Error: Cannot build the surface shader of /shop/mat/q for Rogue\n"
+                       "  clerk: Error: Cannot delete /shop/mat/q: it is being built\n"
+                       "failed: Error: Cannot build the surface shader of /shop/p for Rogue\n"
+                       "  clerk: Error: Cannot load a scene while /shop/p is being built\n"
+                       "failed: Error: No bounds for /shop/proc from Rogue\n"
+                       "  clerk: Error: Cannot delete /shop/proc: it is being built\n"
+                       "ok: rogue /shop/p\n"
+                       "  clerk: done\n"
+                       "ok: rogue /shop/mat/q\n"
+                       "  clerk: done\n"
+                       "ok: rogue /shop/p\n"
+                       "ok: proc\n");
+}
+
+TEST_F(ShophostSafety, CvexReferencesThatComeBackGiveNothing)
+{
+    // A CVEX function naming itself, and two naming each other, once recursed until the stack
+    // ran out.
+    std::filesystem::create_directories(myRoot / "assets");
+    write("assets/loop.asset",
+          "assetfile 1\n" +
+              definition("loopy", "{\n name loopy\n parm { name fn type oppath default { \"\" } "
+                                  "parmtag { opfilter \"!!SHOP/CVEX!!\" } }\n}")
+                  .replace("type surface", "type cvex"));
+    HostRun run = shophost("",
+                           "cd /shop\n"
+                           "add loopy a\n"
+                           "set a fn ../a\n"
+                           "shader a -t cvex\n"
+                           "errors a\n"
+                           "add loopy b\n"
+                           "add loopy c\n"
+                           "set b fn ../c\n"
+                           "set c fn ../b\n"
+                           "shader b -t cvex\n",
+                           environment());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+}
