@@ -2,6 +2,7 @@
 
 #include <PI/DS_Stream.h>
 #include <PRM/PRM_Template.h>
+#include <UT/UT_Names.h>
 #include <UT/UT_String.h>
 
 #include <cmath>
@@ -112,6 +113,10 @@ public:
                 std::string text;
                 if (!value(token, text))
                     return false;
+                // Renderers read the shader name as one word, quoted or not.
+                if (token == "script" && !UTisPlainWord(text))
+                    return fail("Bad shader name " + pi_quote(text) +
+                                ": no blanks, quotes, backslashes or control characters");
                 if (token == "script")
                     myScriptName = text;
                 else if (token == "help")
@@ -202,6 +207,15 @@ private:
         }
     }
 
+    // Parameter names are written into renderer text and script-clerk calls.
+    bool checkName(const std::string &name)
+    {
+        if (!UTisIdentifier(name))
+            return fail("Bad parameter name " + pi_quote(name) +
+                        ": letters, digits and '_', not starting with a digit");
+        return true;
+    }
+
     bool claimName(const std::string &name)
     {
         if (!myNames.insert(name).second)
@@ -242,6 +256,8 @@ private:
             if (token == "name" || token == "label" || token == "help")
             {
                 if (!value(token, text))
+                    return false;
+                if (token == "name" && !checkName(text))
                     return false;
                 (token == "name" ? name : token == "label" ? label : help) = text;
             }
@@ -370,6 +386,8 @@ private:
             {
                 std::string text;
                 if (!value(token, text))
+                    return false;
+                if (token == "name" && !checkName(text))
                     return false;
                 (token == "name" ? group.name : group.label) = text;
                 haveLabel = haveLabel || token == "label";

@@ -179,3 +179,37 @@ TEST_F(ShophostSafety, CvexReferencesThatComeBackGiveNothing)
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "");
 }
+
+TEST_F(ShophostSafety, NamesCannotCarryDirectivesOrCode)
+{
+    std::filesystem::create_directories(myRoot / "assets");
+    const std::string marker = (myRoot / "ran").string();
+    const std::string name = "x'+__import__('os').system('touch " + marker + "')+'";
+    write("assets/evil.asset",
+          "assetfile 1\n" +
+              definition("evil", "{\n name evil\n script \"ev\\\"il\\nSurface \\\"x\\\"\"\n}") +
+              definition("sneaky", "{\n name sneaky\n parm {\n  name \"" + name +
+                                       "\"\n  default { 1 }\n }\n}"));
+    HostRun run = shophost("",
+                           "cd /shop\nadd evil e\nshader e -r RIB\nadd sneaky s\nset s \"" + name +
+                               "\" 2\nshader s -r OSL\n",
+                           environment());
+    const std::string asset = (myRoot / "assets/evil.asset").string();
+    EXPECT_NE(
+        run.err.find("Error: " + asset + ": evil: line 3: Bad shader name 'ev\"il\nSurface \"x\"'"),
+        std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("Error: " + asset + ": sneaky: line 4: Bad parameter name"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("Unknown node type 'evil'"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    run = shophost("", "cd /shop\nadd sneaky s\n", environment());
+    EXPECT_NE(run.err.find("Unknown node type 'sneaky'"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(marker));
+
+    // The shipped shaders are unaffected.
+    HostRun shipped = shophost("", "cd /shop\nadd plastic p\nset p Kd 0.5\nshader p -r RIB\n");
+    EXPECT_EQ(shipped.out, "Surface \"plastic\" \"float Kd\" [ 0.5]\n");
+    EXPECT_EQ(shipped.err, "");
+}
