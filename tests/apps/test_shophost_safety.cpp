@@ -213,3 +213,24 @@ TEST_F(ShophostSafety, NamesCannotCarryDirectivesOrCode)
     EXPECT_EQ(shipped.out, "Surface \"plastic\" \"float Kd\" [ 0.5]\n");
     EXPECT_EQ(shipped.err, "");
 }
+
+TEST_F(ShophostSafety, OnlyRegularFilesAreOpenedAsPluginsOrAssets)
+{
+    std::filesystem::create_directories(myRoot / "dso");
+    std::filesystem::create_directories(myRoot / "assets");
+    std::filesystem::create_directories(myRoot / "dso/folder.so");
+    ASSERT_EQ(mkfifo((myRoot / "dso/x.so").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((myRoot / "assets/x.asset").c_str(), 0600), 0);
+    std::filesystem::copy_file(TEST_NOENTRY_SO, myRoot / "dso/noentry.so");
+    std::filesystem::create_symlink(TEST_NOENTRY_SO, myRoot / "dso/linked.so");
+
+    // A start-up that opened the pipes would wait for a writer for ever.
+    HostRun run = shophost("", "clerks surface\n", environment() + " timeout 60");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "surface: RIB VKorvit OSL Rogue\n");
+    const std::string dso = (myRoot / "dso").string();
+    EXPECT_EQ(run.err, "Warning: plug-in " + dso + "/folder.so is not a file; it is not loaded\n" +
+                           "Warning: plug-in " + dso + "/linked.so has no newShopClerk\n" +
+                           "Warning: plug-in " + dso + "/noentry.so has no newShopClerk\n" +
+                           "Warning: plug-in " + dso + "/x.so is not a file; it is not loaded\n");
+}
