@@ -180,6 +180,51 @@ TEST_F(ShophostSafety, CvexReferencesThatComeBackGiveNothing)
     EXPECT_EQ(run.err, "");
 }
 
+TEST_F(ShophostSafety, PythonThreadsTakeTurnsWithTheCommandLoop)
+{
+    // Workers change /obj through the host module while the command loop fills and empties it,
+    // and are still working when the script that started them has ended; the program waits for
+    // them before it exits.
+    const std::string start = write("start.py", R"(import host, sys, threading
+folder = sys.argv[1]
+def work(n):
+    host.cmd('cd /obj')
+    for i in range(200):
+        name = 'w%d_%d' % (n, i)
+        host.cmd('add null ' + name)
+        host.cmd('set %s tx %d' % (name, i))
+        host.cmd('rm ' + name)
+    with open('%s/worker%d' % (folder, n), 'w') as done:
+        done.write('done')
+for n in range(3):
+    threading.Thread(target=work, args=(n,)).start()
+)");
+    const std::string tick = write("tick.py", "import host, time\n"
+                                              "host.cmd('add null t')\n"
+                                              "time.sleep(0.0005)\n"
+                                              "host.cmd('rm t')\n");
+    std::string script = "python " + start + " " + myRoot.string() + "\ncd /obj\n";
+    for (int round = 0; round < 30; ++round)
+    {
+        for (int i = 0; i < 40; ++i)
+            script += "add null m" + std::to_string(i) + "\n";
+        script += "set m1 tx 2\npython " + tick + "\n";
+        for (int i = 0; i < 40; ++i)
+            script += "rm m" + std::to_string(i) + "\n";
+    }
+    for (int run = 0; run < 2; ++run)
+    {
+        for (int n = 0; n < 3; ++n)
+            std::filesystem::remove(myRoot / ("worker" + std::to_string(n)));
+        HostRun host = shophost("", script, environment());
+        EXPECT_EQ(host.status, 0) << host.err;
+        EXPECT_EQ(host.err, "");
+        for (int n = 0; n < 3; ++n)
+            EXPECT_EQ(readFile((myRoot / ("worker" + std::to_string(n))).string()), "done")
+                << "worker " << n;
+    }
+}
+
 TEST_F(ShophostSafety, NamesCannotCarryDirectivesOrCode)
 {
     std::filesystem::create_directories(myRoot / "assets");
