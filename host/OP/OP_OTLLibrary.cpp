@@ -1,7 +1,6 @@
 #include <OP/OP_OTLLibrary.h>
 
 #include <FS/CPP_TokenStream.h>
-#include <UT/UT_Names.h>
 
 #include <charconv>
 #include <fstream>
@@ -60,9 +59,6 @@ public:
                 fail("definition without a name");
             if (words.size() > 2)
                 fail("'definition' takes one name");
-            // The name is that of a node type and, in renderer text, of its shader.
-            if (!UTisPlainWord(words[1]))
-                fail("bad definition name " + otl_quoted(words[1]));
             if (!names.insert(words[1]).second)
                 fail("duplicate definition " + otl_quoted(words[1]));
             definitions.push_back(readDefinition(words[1]));

@@ -3,6 +3,7 @@
 #include <OP/OP_OTLLibrary.h>
 #include <OP/OP_ScriptOperator.h>
 #include <PI/DS_Stream.h>
+#include <UT/UT_Names.h>
 #include <UT/UT_PathSearch.h>
 
 #include <algorithm>
@@ -93,6 +94,15 @@ int OP_OperatorTable::loadScriptOperators(std::ostream &err)
                                                });
                 if (!taken)
                     continue;
+                // The name is a node type's, and, in renderer text, the shader's when the
+                // dialog script names none: one word that cannot end a quoted string.
+                if (!UTisPlainWord(def.getName()))
+                {
+                    err << "Error: " << def.getAssetPath() << ": " << def.getName() << ": line "
+                        << def.getLine() << ": Bad definition name '" << def.getName()
+                        << "': no blanks, quotes, backslashes or control characters\n";
+                    continue;
+                }
                 OP_ScriptOperator *op = myScriptCreator(def);
                 if (!op)
                     continue;

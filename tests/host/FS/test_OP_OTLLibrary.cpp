@@ -152,10 +152,6 @@ TEST(OP_OTLLibrary, MalformedFilesNameFileAndLineAndYieldNothing)
         {"assetfile 1\ndefinition\n", "lib.asset:2: definition without a name"},
         {"assetfile 1\ndefinition \"\"\n", "lib.asset:2: definition without a name"},
         {"assetfile 1\ndefinition a b\n", "lib.asset:2: 'definition' takes one name"},
-        // The name is that of a node type, and of the shader in renderer text.
-        {"assetfile 1\ndefinition \"ev\\\"il\\nSurface\"\n",
-         "lib.asset:2: bad definition name 'ev\"il\nSurface'"},
-        {"assetfile 1\ndefinition \"a b\"\n", "lib.asset:2: bad definition name 'a b'"},
         {head, "lib.asset:3: 'end' missing for definition 'a'"},
         {head + "definition b\n", "lib.asset:4: 'end' missing for definition 'a'"},
         {head + "end x\n", "lib.asset:4: 'end' takes no values"},

@@ -99,6 +99,7 @@ TEST(OP_ScriptOperators, LoadsTakenDefinitionsAndReportsTheRest)
     const std::string b = path.asset("b.asset");
     const std::string c = path.asset("c.asset");
     writeAssets(a, {
+                       definition("it's \"two\"", "optest_shader", false),
                        definition("good", "optest_shader", false,
                                   "{ name good script good_s parm { name k default { 0.5 } } }"),
                        definition("noscript", "optest_shader", false),
@@ -133,8 +134,12 @@ TEST(OP_ScriptOperators, LoadsTakenDefinitionsAndReportsTheRest)
     table.setScriptCreator(makeOperator);
     std::ostringstream err;
     EXPECT_EQ(table.loadScriptOperators(err), 3);
+    // A definition name stands for the shader in renderer text when the script names none.
     EXPECT_EQ(linesAbout(err.str(), path.root().string()),
-              "Error: " + a + ": broken: line 2: Expected a value after 'name'\n" +
+              "Error: " + a +
+                  ": it's \"two\": line 2: Bad definition name 'it's \"two\"': "
+                  "no blanks, quotes, backslashes or control characters\n" +
+                  "Error: " + a + ": broken: line 2: Expected a value after 'name'\n" +
                   "Warning: " + a + ": exists: an operator named exists exists already\n" +
                   "Error: " + b + ":2: unknown keyword 'bogus'\n" + "Warning: " + c +
                   ": good: an operator named good exists already\n");
