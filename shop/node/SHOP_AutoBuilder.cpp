@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace
@@ -13,15 +14,38 @@ namespace
 // The nodes this thread is building, innermost last. Builds on other threads are no loop.
 thread_local std::vector<const SHOP_Node *> theBuilding;
 
-// Said once: a node that is built again without a change keeps the error of its last cook.
+std::string shop_loopText(const SHOP_Node &node)
+{
+    return node.getFullPath() + ": references loop back to its build";
+}
+
+// Said once however often the build comes back. The error belongs to the build that found it,
+// not to the node's cook: it stays after the build for users to read.
 void shop_reportLoop(SHOP_Node &node)
 {
-    const std::string text = node.getFullPath() + ": references loop back to its build";
+    const std::string text = shop_loopText(node);
     UT_ErrorManager &errors = node.getErrorManager();
     for (const UT_Error &error : errors.getErrors())
         if (error.getText() == text)
             return;
     errors.addError(UT_Error("OP", 1, UT_ERROR_ABORT, text));
+}
+
+// A reference is no dependency, so the node need not cook again once the loop is broken
+// elsewhere: every build starts without the last one's loop.
+void shop_forgetLoop(SHOP_Node &node)
+{
+    UT_ErrorManager &errors = node.getErrorManager();
+    const std::string text = shop_loopText(node);
+    std::vector<UT_Error> kept;
+    for (const UT_Error &error : errors.getErrors())
+        if (error.getText() != text)
+            kept.push_back(error);
+    if (kept.size() == errors.getErrors().size())
+        return;
+    errors.clearAndDestroyErrors();
+    for (UT_Error &error : kept)
+        errors.addError(std::move(error));
 }
 } // namespace
 
@@ -39,6 +63,7 @@ SHOP_AutoBuilder::SHOP_AutoBuilder(SHOP_Node *node, float now, OP_Node *obj, OP_
     }
     theBuilding.push_back(node);
     myEntered = true;
+    shop_forgetLoop(*node);
 
     OP_Context context(now);
     node->cook(context);

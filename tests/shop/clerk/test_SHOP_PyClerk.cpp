@@ -4,6 +4,7 @@
 #include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/clerk/SHOP_PyClerk.h>
 #include <shop/node/SHOP_Node.h>
+#include <shop/operator/SHOP_Operator.h>
 
 #include <OP/OP_Director.h>
 #include <PRM/PRM_DialogScripts.h>
