@@ -2,14 +2,10 @@
 
 #include <OP/OP_Network.h>
 
-#include <atomic>
 #include <vector>
 
 namespace
 {
-// Pins held anywhere in the process: while there are none, nothing is walked to find them.
-std::atomic<int> thePinned = 0;
-
 const char *op_doing(OP_NodeUse use)
 {
     switch (use)
@@ -31,7 +27,6 @@ OP_NodePin::OP_NodePin(const OP_Node *node, OP_NodeUse use) : myNode(node), myUs
     if (!myNode)
         return;
     myNode->myUses[myUse].fetch_add(1, std::memory_order_relaxed);
-    thePinned.fetch_add(1, std::memory_order_relaxed);
 }
 
 OP_NodePin::~OP_NodePin()
@@ -39,21 +34,15 @@ OP_NodePin::~OP_NodePin()
     if (!myNode)
         return;
     myNode->myUses[myUse].fetch_sub(1, std::memory_order_relaxed);
-    thePinned.fetch_sub(1, std::memory_order_relaxed);
-}
-
-bool OP_NodePin::anyPinned()
-{
-    return thePinned.load(std::memory_order_relaxed) > 0;
 }
 
 std::string OP_NodePin::describeUse(const OP_Node &node)
 {
-    if (!anyPinned())
-        return {};
     // The most telling use wins (a build over the request that led to it), the outer node
-    // over the inner at equal use. A walk with a list of its own rather than recursion:
-    // networks may nest deeply.
+    // over the inner at equal use. Pins are counted on the nodes, not in one process-wide
+    // count that every cook and evaluation would contend for: a deletion visits every node
+    // it frees anyway, and this walk only adds a look at each. A list of its own rather than
+    // recursion: networks may nest deeply.
     const OP_Node *found = nullptr;
     int foundUse = OP_NODE_USES;
     std::vector<const OP_Node *> pending{&node};

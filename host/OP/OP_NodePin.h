@@ -22,8 +22,6 @@ public:
     /// Why `node` cannot go ("it is being built", "/shop/mat/p is being built"), or the empty
     /// text when neither it nor anything inside it is pinned.
     static std::string describeUse(const OP_Node &node);
-    /// Whether any node at all is pinned.
-    static bool anyPinned();
 
 private:
     const OP_Node *myNode;
