@@ -316,7 +316,14 @@ private:
                 if (!spare)
                     spare = std::make_shared<PRM_SpareData>();
                 for (size_t i = 0; i < items.size(); i += 2)
+                {
+                    // The RenderMan type is written into renderer text with the name.
+                    if (items[i] == PRM_SpareData::theRenderManTypeKey &&
+                        !UTisPlainPhrase(items[i + 1]))
+                        return fail("Bad RenderMan type " + pi_quote(items[i + 1]) +
+                                    ": no quotes, backslashes or control characters");
                     spare->addTokenValue(items[i].c_str(), items[i + 1].c_str());
+                }
             }
             else
                 return fail("Unknown token " + pi_quote(token) + " in parameter");

@@ -13,6 +13,11 @@ bool ut_isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
+
+bool ut_isQuotable(char c)
+{
+    return c >= ' ' && c < 0x7F && c != '"' && c != '\'' && c != '\\';
+}
 } // namespace
 
 bool UTisIdentifier(const std::string &name)
@@ -24,8 +29,11 @@ bool UTisIdentifier(const std::string &name)
 
 bool UTisPlainWord(const std::string &name)
 {
-    return !name.empty() &&
-           std::all_of(name.begin(), name.end(),
-                       [](char c)
-                       { return c > ' ' && c < 0x7F && c != '"' && c != '\'' && c != '\\'; });
+    return !name.empty() && std::all_of(name.begin(), name.end(),
+                                        [](char c) { return c != ' ' && ut_isQuotable(c); });
+}
+
+bool UTisPlainPhrase(const std::string &text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), ut_isQuotable);
 }

@@ -302,6 +302,8 @@ TEST(PI_ScriptOperator, NamesThatReachRendererOrPythonTextArePlain)
         {"{ script \"it's\" }", "line 1: Bad shader name 'it's'"},
         {"{ script \"back\\\\slash\" }", "line 1: Bad shader name 'back\\slash'"},
         {"{ script \"tab\\there\" }", "line 1: Bad shader name 'tab\there'"},
+        {"{ parm { name a parmtag { rmantype \"float\\\" ] Surface \\\"x\" } } }",
+         "line 1: Bad RenderMan type 'float\" ] Surface \"x'"},
     };
     for (const auto &c : cases)
     {
@@ -312,11 +314,14 @@ TEST(PI_ScriptOperator, NamesThatReachRendererOrPythonTextArePlain)
         EXPECT_EQ(error.substr(20, c.error.size()), c.error) << c.script;
     }
 
-    // Identifiers, and shader names that are paths or carry dots, are fine.
+    // Identifiers, shader names that are paths or carry dots, and RenderMan types of several
+    // words are fine.
     TestScriptOperator op;
     std::string error;
-    EXPECT_TRUE(
-        load(op, "{ script shaders/plastic.v2:1 parm { name _Kd2 } group { name g_1 } }", error))
+    EXPECT_TRUE(load(op,
+                     "{ script shaders/plastic.v2:1 parm { name _Kd2 parmtag { rmantype "
+                     "\"uniform float[2]\" } } group { name g_1 } }",
+                     error))
         << error;
 }
 
