@@ -59,7 +59,8 @@ int UT_DSO::run(const char *name, void *data, int)
             handle = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
         if (!handle)
         {
-            std::cerr << "Cannot load plug-in " << path << ": " << dlerror() << std::endl;
+            std::cerr << "Warning: plug-in " << path << " cannot be loaded: " << dlerror()
+                      << std::endl;
             ut_loaded().erase(path);
             continue;
         }

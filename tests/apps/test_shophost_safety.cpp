@@ -278,14 +278,20 @@ TEST_F(ShophostSafety, OnlyRegularFilesAreOpenedAsPluginsOrAssets)
     ASSERT_EQ(mkfifo((myRoot / "assets/x.asset").c_str(), 0600), 0);
     std::filesystem::copy_file(TEST_NOENTRY_SO, myRoot / "dso/noentry.so");
     std::filesystem::create_symlink(TEST_NOENTRY_SO, myRoot / "dso/linked.so");
+    write("dso/broken.so", "not a library");
 
-    // A start-up that opened the pipes would wait for a writer for ever.
+    // A start-up that opened the pipes would wait for a writer for ever. Each plug-in that
+    // does not load or register anything is named once, and the others still serve.
     HostRun run = shophost("", "clerks surface\n", environment() + " timeout 60");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "surface: RIB VKorvit OSL Rogue\n");
     const std::string dso = (myRoot / "dso").string();
-    EXPECT_EQ(run.err, "Warning: plug-in " + dso + "/folder.so is not a file; it is not loaded\n" +
-                           "Warning: plug-in " + dso + "/linked.so has no newShopClerk\n" +
-                           "Warning: plug-in " + dso + "/noentry.so has no newShopClerk\n" +
-                           "Warning: plug-in " + dso + "/x.so is not a file; it is not loaded\n");
+    const std::string broken = "Warning: plug-in " + dso + "/broken.so cannot be loaded: ";
+    ASSERT_EQ(run.err.rfind(broken, 0), 0u) << run.err;
+    const std::string::size_type rest = run.err.find('\n') + 1;
+    EXPECT_EQ(run.err.substr(rest),
+              "Warning: plug-in " + dso + "/folder.so is not a file; it is not loaded\n" +
+                  "Warning: plug-in " + dso + "/linked.so has no newShopClerk\n" +
+                  "Warning: plug-in " + dso + "/noentry.so has no newShopClerk\n" +
+                  "Warning: plug-in " + dso + "/x.so is not a file; it is not loaded\n");
 }
