@@ -28,25 +28,26 @@
 namespace
 {
 // Each build takes the next list of commands from ACTIONS and runs them; a list that starts
-// with "!" gives up at its first refused command, as a strict clerk would. BUILT keeps the
-// nodes built, outermost first, as the module sees them (by identity, not by path).
+// with "!" gives up at its first refused command, as a strict clerk would. ANSWER is the node
+// of the last outermost build that succeeded, as the module sees it (by identity, not path):
+// the one a request's answer is about.
 const char *const theClerk = R"(import host
 ACTIONS = []
-BUILT = []
+DEPTH = [0]
+ANSWER = [None]
 def setActions(actions):
     ACTIONS[:] = actions
-    BUILT.clear()
+    ANSWER[0] = None
     return len(ACTIONS)
-def outermostAlive():
+def answerAlive():
     try:
-        return 1 if not BUILT or BUILT[0] is None or BUILT[0].path() else 0
+        return 1 if ANSWER[0] is None or ANSWER[0].path() else 0
     except RuntimeError:
         return 0
 def getName(): return 'Rogue'
 def shaderSupported(t): return t in ('surface', 'geometry', 'cvex')
 def addToRenderMask(t): return True
-def _act(path):
-    BUILT.append(host.node(path))
+def _act():
     if not ACTIONS:
         return
     actions = ACTIONS.pop(0)
@@ -57,12 +58,20 @@ def _act(path):
         except RuntimeError:
             if strict:
                 raise
+def _build(path, result):
+    node = host.node(path)
+    DEPTH[0] += 1
+    try:
+        _act()
+    finally:
+        DEPTH[0] -= 1
+    if DEPTH[0] == 0:
+        ANSWER[0] = node
+    return result
 def buildShaderString(shadertype, path, time, parms, overrides):
-    _act(path)
-    return 'rogue ' + path
+    return _build(path, 'rogue ' + path)
 def buildShaderBounds(shadertype, path, time, overrides):
-    _act(path)
-    return (0, 0, 0, 1, 1, 1)
+    return _build(path, (0, 0, 0, 1, 1, 1))
 )";
 
 const char *const theScene = "cd /obj\n"
@@ -206,7 +215,7 @@ std::string fuzz_request(fuzz_Bytes &in)
 void fuzz_checkAnswer(const std::string &request)
 {
     const PY_Result alive = PYrunPythonExpression(
-        "__import__('shopclerks.fz_rogue').fz_rogue.outermostAlive()", PY_Result::INT);
+        "__import__('shopclerks.fz_rogue').fz_rogue.answerAlive()", PY_Result::INT);
     if (alive.myResultType == PY_Result::INT && alive.myIntValue == 1)
         return;
     std::fprintf(stderr, "%s answered for a node that no longer exists %s\n", request.c_str(),
