@@ -1,11 +1,14 @@
 // Parameter evaluation costs, each next to its baseline in the same run:
 // - a parameter holding a value against reading a float member;
 // - an expression parameter against the same arithmetic in C++;
-// - a ch() reference to another node against a plain value.
+// - a ch() reference to another node against a plain value;
+// - what keeping a node from deletion adds to each cook and evaluation (a pin held and
+//   released) against reading a float member.
 
 #include <OP/OP_Director.h>
 #include <OP/OP_GenericNetwork.h>
 #include <OP/OP_GenericNode.h>
+#include <OP/OP_NodePin.h>
 
 #include <benchmark/benchmark.h>
 
@@ -85,6 +88,17 @@ void BM_ParmChannelReference(benchmark::State &state)
         benchmark::DoNotOptimize(node->evalFloat("ref", 0, 0.0f));
 }
 BENCHMARK(BM_ParmChannelReference);
+
+void BM_NodePin(benchmark::State &state)
+{
+    OP_Node *node = scene().b;
+    for (auto _ : state)
+    {
+        OP_NodePin pin(node, OP_USE_EVALUATION);
+        benchmark::DoNotOptimize(&pin);
+    }
+}
+BENCHMARK(BM_NodePin);
 } // namespace
 
 BENCHMARK_MAIN();

@@ -7,6 +7,7 @@
 
 #include <CMD/CMD_Manager.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_NodePin.h>
 #include <UT/UT_BoundingBox.h>
 #include <UT/UT_Options.h>
 
@@ -123,6 +124,8 @@ void sc_shader(CMD_Args &args)
         return;
     const UT_Options *overrides = options.getNumOptions() ? &options : nullptr;
     const std::string renderer = sc_renderer(options);
+    // Resolving and building may run scripts; the nodes this command holds stay meanwhile.
+    OP_NodePin pin(node, OP_USE_REQUEST);
     // The account of the request is printed before the answer, and also when there is none:
     // that is when users most want to know where the request went.
     std::optional<SHOP_Trace> trace;
@@ -142,6 +145,7 @@ void sc_shader(CMD_Args &args)
                   node->getFullPath() + " for " + renderer);
         return;
     }
+    OP_NodePin supplierPin(supplier, OP_USE_REQUEST);
     UT_String result;
     const bool built = supplier->buildShaderString(result, now, overrides, nullptr, nullptr);
     explain();

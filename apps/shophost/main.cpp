@@ -4,6 +4,7 @@
 #include "ShopCommands.h"
 
 #include <CMD/CMD_Manager.h>
+#include <PY/PY_HostLock.h>
 
 #include <unistd.h>
 
@@ -45,8 +46,15 @@ int shophost_interactive(CMD_Manager &manager)
     std::string line;
     int number = 0;
     bool written = true;
-    while (std::cout << "shophost> " << std::flush, std::getline(std::cin, line))
+    for (;;)
     {
+        std::cout << "shophost> " << std::flush;
+        {
+            // Python threads may go on while the user types.
+            PY_HostLock::Released waiting;
+            if (!std::getline(std::cin, line))
+                break;
+        }
         std::string error;
         ++number;
         if (!manager.execute(line, std::cout, std::cerr, error) && !error.empty())
@@ -57,6 +65,29 @@ int shophost_interactive(CMD_Manager &manager)
     }
     std::cout << std::endl;
     return shophost_outputWritten() && written ? 0 : 1;
+}
+
+int shophost_run(CMD_Manager &manager, const std::vector<std::pair<bool, std::string>> &jobs)
+{
+    if (jobs.empty())
+    {
+        if (isatty(STDIN_FILENO))
+            return shophost_interactive(manager);
+        const bool ok = manager.runScript(std::cin, "stdin", std::cout, std::cerr);
+        return shophost_outputWritten() && ok ? 0 : 1;
+    }
+    for (const auto &[isFile, text] : jobs)
+    {
+        std::istringstream in(text);
+        bool ok = isFile ? manager.runFile(text, std::cout, std::cerr)
+                         : manager.runScript(in, "-c", std::cout, std::cerr);
+        if (!ok)
+        {
+            shophost_outputWritten();
+            return 1;
+        }
+    }
+    return shophost_outputWritten() ? 0 : 1;
 }
 } // namespace
 
@@ -83,27 +114,15 @@ int main(int argc, char **argv)
             jobs.emplace_back(true, argv[i]);
     }
 
+    // Python threads that scripts start use the host only while the command loop is inside
+    // Python itself, never at the same time as it.
+    PY_HostLock::hold();
     HostSetup::install();
     CMD_Manager &manager = *CMDgetManager();
     ShopCommands::install(manager);
 
-    if (jobs.empty())
-    {
-        if (isatty(STDIN_FILENO))
-            return shophost_interactive(manager);
-        const bool ok = manager.runScript(std::cin, "stdin", std::cout, std::cerr);
-        return shophost_outputWritten() && ok ? 0 : 1;
-    }
-    for (const auto &[isFile, text] : jobs)
-    {
-        std::istringstream in(text);
-        bool ok = isFile ? manager.runFile(text, std::cout, std::cerr)
-                         : manager.runScript(in, "-c", std::cout, std::cerr);
-        if (!ok)
-        {
-            shophost_outputWritten();
-            return 1;
-        }
-    }
-    return shophost_outputWritten() ? 0 : 1;
+    const int status = shophost_run(manager, jobs);
+    // As Python itself does, the program ends once the threads its scripts started are done.
+    PY_HostLock::waitForThreads();
+    return status;
 }

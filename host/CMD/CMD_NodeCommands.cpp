@@ -5,6 +5,7 @@
 #include <EV/EV_Expression.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_GalleryEntry.h>
+#include <OP/OP_NodePin.h>
 #include <PRM/PRM_Parm.h>
 #include <UT/UT_String.h>
 #include <UT/UT_WorkBuffer.h>
@@ -138,12 +139,25 @@ void cmd_rm(CMD_Args &args)
             args.fail("The root cannot be deleted");
             return;
         }
+        // Whoever uses the node further up the stack would be left with freed memory.
+        if (const std::string use = OP_NodePin::describeUse(*node); !use.empty())
+        {
+            args.fail("Cannot delete " + node->getFullPath() + ": " + use);
+            return;
+        }
         ids.push_back(node->getUniqueId());
     }
     // By id: a target named twice, or inside another target, is gone by its turn.
     for (int id : ids)
-        if (OP_Node *node = OPgetDirector()->lookupNode(id))
-            node->getParent()->destroyNode(node);
+    {
+        std::string error;
+        OP_Node *node = OPgetDirector()->lookupNode(id);
+        if (node && !node->getParent()->destroyNode(node, error))
+        {
+            args.fail(error);
+            return;
+        }
+    }
 }
 
 void cmd_rename(CMD_Args &args)

@@ -4,6 +4,7 @@
 #include <CMD/CMD_Manager.h>
 #include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_NodePin.h>
 #include <OP/OP_Operator.h>
 #include <PRM/PRM_ParmList.h>
 #include <PRM/PRM_ParmNameMap.h>
@@ -106,6 +107,12 @@ bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ost
         return false;
     }
     OP_Director *director = OPgetDirector();
+    // The scene goes as a whole, so anything still in use anywhere keeps it.
+    if (const std::string use = OP_NodePin::describeUse(*director->getRoot()); !use.empty())
+    {
+        error = "Cannot load a scene while " + use;
+        return false;
+    }
     OP_Network *cwd = director->getCwd();
     // The current scene steps aside whole: a file that fails puts it back exactly as it was,
     // nodes, values and current network alike.

@@ -1,6 +1,7 @@
 #include <OP/OP_Director.h>
 
 #include <OP/OP_ExprFunctions.h>
+#include <OP/OP_NodePin.h>
 #include <UT/UT_Error.h>
 #include <UT/UT_Thread.h>
 
@@ -109,12 +110,15 @@ void OP_Director::addShopClerk(const char *renderName)
         myShopClerks.emplace_back(renderName);
 }
 
-void OP_Director::clearNetwork()
+bool OP_Director::clearNetwork()
 {
     if (!myRoot)
-        return;
+        return true;
+    if (!OP_NodePin::describeUse(*myRoot).empty())
+        return false;
     op_destroyChildren(*myRoot);
     myCwd.clear();
+    return true;
 }
 
 std::unique_ptr<OP_Network> OP_Director::detachRoot()

@@ -44,8 +44,9 @@ public:
     void addShopClerk(const char *renderName);
     const std::vector<std::string> &getShopClerks() const { return myShopClerks; }
 
-    /// Deletes every node but the root's managers' contents too: an empty scene.
-    void clearNetwork();
+    /// Deletes every node but the root's managers' contents too: an empty scene. Refused
+    /// (false, nothing deleted) while any node is in use (OP_NodePin).
+    bool clearNetwork();
     /// Puts a new, empty root in place and hands over the previous one with everything in it,
     /// untouched: a scene being replaced is kept whole until its replacement is known to be good.
     std::unique_ptr<OP_Network> detachRoot();

@@ -2,6 +2,7 @@
 
 #include <EV/EV_Expression.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_NodePin.h>
 #include <OP/OP_OperatorFilter.h>
 #include <OP/OP_OperatorTable.h>
 
@@ -129,7 +130,9 @@ OP_Network *OP_Network::getCreator()
 
 void OP_Network::finishedLoadingNetwork()
 {
-    // By index, counted afresh: a node finishing its load may make children of this network.
+    // By index, counted afresh: a node finishing its load may make children of this network,
+    // whose creation scripts may try to delete anything; this network stays meanwhile.
+    OP_NodePin pin(this, OP_USE_REQUEST);
     for (int i = 0; i < getNchildren(); ++i)
         getChild(i)->finishedLoadingNetwork();
 }
@@ -243,10 +246,25 @@ bool OP_Network::moveNode(OP_Node *child, OP_Network *destination, std::string &
 
 bool OP_Network::destroyNode(OP_Node *child)
 {
+    std::string error;
+    return destroyNode(child, error);
+}
+
+bool OP_Network::destroyNode(OP_Node *child, std::string &error)
+{
     auto it = std::find_if(myChildren.begin(), myChildren.end(),
                            [child](const auto &c) { return c.get() == child; });
     if (it == myChildren.end())
+    {
+        error = "No such node in " + getFullPath();
         return false;
+    }
+    // Whoever uses the node further up the stack would be left with freed memory.
+    if (const std::string use = OP_NodePin::describeUse(*child); !use.empty())
+    {
+        error = "Cannot delete " + child->getFullPath() + ": " + use;
+        return false;
+    }
     std::unique_ptr<OP_Node> doomed = std::move(*it);
     myChildren.erase(it);
     doomed.reset();

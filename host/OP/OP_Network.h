@@ -40,7 +40,9 @@ public:
     /// since wires join members of one network; expressions naming it follow. False with
     /// `error` set when the move is not possible.
     bool moveNode(OP_Node *child, OP_Network *destination, std::string &error);
-    /// Deletes a child and everything inside it.
+    /// Deletes a child and everything inside it. Refused (false with `error` set) while it, or
+    /// anything inside it, is in use (OP_NodePin).
+    bool destroyNode(OP_Node *child, std::string &error);
     bool destroyNode(OP_Node *child);
 
     /// Which operator types may be created inside; null allows every type of the table.

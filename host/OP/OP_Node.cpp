@@ -6,6 +6,7 @@
 #include <OP/OP_Director.h>
 #include <OP/OP_GalleryEntry.h>
 #include <OP/OP_Network.h>
+#include <OP/OP_NodePin.h>
 #include <OP/OP_Operator.h>
 #include <OP/OP_Path.h>
 #include <PRM/PRM_Parm.h>
@@ -376,6 +377,8 @@ UT_ErrorSeverity OP_Node::cook(OP_Context &context)
     if (!isCookNeeded(context))
         return error();
 
+    // A cook may run scripts (through expressions) that would delete the node under it.
+    OP_NodePin pin(this, OP_USE_COOK);
     myCooking = true;
     myErrors.clearAndDestroyErrors();
     myTimeDependent = false;
@@ -480,6 +483,7 @@ bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &
                    (getFullPath() + " " + parm.getToken() + ": references loop back").c_str());
         return false;
     }
+    OP_NodePin pin(this, OP_USE_EVALUATION);
     op_EvalContext context(*this);
     context.time = time;
     context.thread = thread;
@@ -518,6 +522,7 @@ bool OP_Node::evaluateExpression(const std::string &text, float time, EV_Value &
         error = "Expression references loop back";
         return false;
     }
+    OP_NodePin pin(this, OP_USE_EVALUATION);
     op_EvalContext context(*this);
     context.time = time;
     context.thread = UT_Thread::getMySequentialThreadIndex();

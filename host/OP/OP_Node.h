@@ -6,6 +6,7 @@
 #include <UT/UT_BoundingBox.h>
 #include <UT/UT_ErrorManager.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -41,6 +42,16 @@ enum OP_EventType
     OP_NODE_DELETED,
     OP_UI_CHANGED,      ///< how the node shows changed (its visible inputs or outputs)
     OP_OUTPUTS_CHANGED, ///< what a network's outputs carry changed (sent by its output node)
+};
+
+/// What a node is busy with while something pins it (OP_NodePin), most telling first.
+enum OP_NodeUse
+{
+    OP_USE_BUILD,      ///< a shader, its bounds or its data are being built from it
+    OP_USE_COOK,       ///< it is cooking
+    OP_USE_EVALUATION, ///< one of its expressions is being evaluated
+    OP_USE_REQUEST,    ///< a request (a resolution walk, a command) holds it
+    OP_NODE_USES,
 };
 
 /// The host's own creation script for a new node; false when it failed.
@@ -268,6 +279,7 @@ protected:
 
 private:
     friend class OP_Network;
+    friend class OP_NodePin;
     void setNameInternal(const std::string &name) { myName = name; }
     void disconnectWires();
     void disconnectAll();
@@ -313,4 +325,5 @@ private:
     bool myBeingDestroyed = false; // set by a network tearing down its children
     int myBlockModify = 0;
     std::set<unsigned> myLockedInputs;
+    mutable std::atomic<int> myUses[OP_NODE_USES] = {}; // pins held, per use
 };

@@ -4,6 +4,7 @@
 #include <OP/OP_ScriptOperator.h>
 #include <PI/DS_Stream.h>
 #include <PRM/PRM_DialogScripts.h>
+#include <UT/UT_Names.h>
 #include <UT/UT_PathSearch.h>
 
 #include <algorithm>
@@ -112,6 +113,15 @@ bool OP_OperatorTable::loadScriptOperator(const OP_OTLDefinition &def, std::ostr
     {
         err << "Warning: " << where << "makes no node type: " << myName << " makes none of type '"
             << def.getOpType() << "'" << (def.getIsSubnet() ? " marked as a subnet" : "") << "\n";
+        return false;
+    }
+    // The name is a node type's, and, in renderer text, the shader's when the dialog script
+    // names none: one word that cannot end a quoted string.
+    if (!UTisPlainWord(def.getName()))
+    {
+        err << "Error: " << def.getAssetPath() << ": " << def.getName() << ": line "
+            << def.getLine() << ": Bad definition name '" << def.getName()
+            << "': no blanks, quotes, backslashes or control characters\n";
         return false;
     }
     std::string why;

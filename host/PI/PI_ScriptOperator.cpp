@@ -2,6 +2,7 @@
 
 #include <PI/DS_Stream.h>
 #include <PRM/PRM_Template.h>
+#include <UT/UT_Names.h>
 #include <UT/UT_String.h>
 
 #include <cmath>
@@ -112,6 +113,10 @@ public:
                 std::string text;
                 if (!value(token, text))
                     return false;
+                // Renderers read the shader name as one word, quoted or not.
+                if (token == "script" && !UTisPlainWord(text))
+                    return fail("Bad shader name " + pi_quote(text) +
+                                ": no blanks, quotes, backslashes or control characters");
                 if (token == "script")
                     myScriptName = text;
                 else if (token == "help")
@@ -202,6 +207,15 @@ private:
         }
     }
 
+    // Parameter names are written into renderer text and script-clerk calls.
+    bool checkName(const std::string &name)
+    {
+        if (!UTisIdentifier(name))
+            return fail("Bad parameter name " + pi_quote(name) +
+                        ": letters, digits and '_', not starting with a digit");
+        return true;
+    }
+
     bool claimName(const std::string &name)
     {
         if (!myNames.insert(name).second)
@@ -242,6 +256,8 @@ private:
             if (token == "name" || token == "label" || token == "help")
             {
                 if (!value(token, text))
+                    return false;
+                if (token == "name" && !checkName(text))
                     return false;
                 (token == "name" ? name : token == "label" ? label : help) = text;
             }
@@ -300,7 +316,14 @@ private:
                 if (!spare)
                     spare = std::make_shared<PRM_SpareData>();
                 for (size_t i = 0; i < items.size(); i += 2)
+                {
+                    // The RenderMan type is written into renderer text with the name.
+                    if (items[i] == PRM_SpareData::theRenderManTypeKey &&
+                        !UTisPlainPhrase(items[i + 1]))
+                        return fail("Bad RenderMan type " + pi_quote(items[i + 1]) +
+                                    ": no quotes, backslashes or control characters");
                     spare->addTokenValue(items[i].c_str(), items[i + 1].c_str());
+                }
             }
             else
                 return fail("Unknown token " + pi_quote(token) + " in parameter");
@@ -370,6 +393,8 @@ private:
             {
                 std::string text;
                 if (!value(token, text))
+                    return false;
+                if (token == "name" && !checkName(text))
                     return false;
                 (token == "name" ? group.name : group.label) = text;
                 haveLabel = haveLabel || token == "label";

@@ -250,8 +250,9 @@ std::string PRM_Parm::getValueText(int component) const
 bool PRM_Parm::evalExpression(int component, float time, int thread, EV_Value &value) const
 {
     bool timeDependent = false;
-    bool ok = myOwner && myOwner->evaluateParmExpression(*this, *myComponents[component].expr, time,
-                                                         thread, value, timeDependent);
+    const std::shared_ptr<EV_Expression> expr = myComponents[component].expr;
+    bool ok = myOwner &&
+              myOwner->evaluateParmExpression(*this, *expr, time, thread, value, timeDependent);
     myTimeDependent = timeDependent;
     return ok;
 }

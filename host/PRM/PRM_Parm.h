@@ -81,7 +81,9 @@ private:
     {
         double num = 0;
         std::string str;
-        std::unique_ptr<EV_Expression> expr;
+        // Shared with the evaluations under way, so that replacing the expression from
+        // inside one (a script it runs may) leaves it whole until they end.
+        std::shared_ptr<EV_Expression> expr;
     };
 
     bool validComponent(int component) const;

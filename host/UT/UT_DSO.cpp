@@ -33,6 +33,17 @@ std::vector<std::string> ut_libraries()
     }
     return libraries;
 }
+
+// Only regular files (or links to them) are opened: opening a pipe would wait for a writer
+// for ever, and a device could be anything.
+bool ut_isLibraryFile(const std::string &path)
+{
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec))
+        return true;
+    std::cerr << "Warning: plug-in " << path << " is not a file; it is not loaded" << std::endl;
+    return false;
+}
 } // namespace
 
 int UT_DSO::run(const char *name, void *data, int)
@@ -41,12 +52,15 @@ int UT_DSO::run(const char *name, void *data, int)
     int called = 0;
     for (const std::string &path : ut_libraries())
     {
+        if (!ut_loaded().count(path) && !ut_isLibraryFile(path))
+            continue;
         void *&handle = ut_loaded()[path];
         if (!handle)
             handle = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
         if (!handle)
         {
-            std::cerr << "Cannot load plug-in " << path << ": " << dlerror() << std::endl;
+            std::cerr << "Warning: plug-in " << path << " cannot be loaded: " << dlerror()
+                      << std::endl;
             ut_loaded().erase(path);
             continue;
         }
@@ -55,6 +69,8 @@ int UT_DSO::run(const char *name, void *data, int)
             entry(data);
             ++called;
         }
+        else
+            std::cerr << "Warning: plug-in " << path << " has no " << name << std::endl;
     }
     return called;
 }

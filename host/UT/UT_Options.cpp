@@ -151,7 +151,7 @@ size_t utf8SequenceLength(const unsigned char *p, const unsigned char *end)
     return length;
 }
 
-void appendPyString(UT_WorkBuffer &out, const std::string &text)
+void ut_appendPyString(UT_WorkBuffer &out, const std::string &text)
 {
     std::string literal = "'";
     const auto *p = reinterpret_cast<const unsigned char *>(text.data());
@@ -267,7 +267,7 @@ void appendPyValue(UT_WorkBuffer &out, const UT_OptionEntry &entry)
         appendPyFloat(out, entry.f);
         break;
     case UT_OPTION_STRING:
-        appendPyString(out, entry.s);
+        ut_appendPyString(out, entry.s);
         break;
     case UT_OPTION_VECTOR2:
     case UT_OPTION_VECTOR3:
@@ -279,7 +279,7 @@ void appendPyValue(UT_WorkBuffer &out, const UT_OptionEntry &entry)
         appendPyList(out, entry.ia, appendPyInt);
         break;
     case UT_OPTION_STRINGARRAY:
-        appendPyList(out, entry.sa, appendPyString);
+        appendPyList(out, entry.sa, ut_appendPyString);
         break;
     case UT_OPTION_INVALID:
         out.append("None");
@@ -473,11 +473,16 @@ void UT_Options::appendPyDictionary(UT_WorkBuffer &out) const
         if (!first)
             out.append(", ");
         first = false;
-        appendPyString(out, name);
+        ut_appendPyString(out, name);
         out.append(": ");
         appendPyValue(out, entry);
     }
     out.append('}');
+}
+
+void UT_Options::appendPyString(UT_WorkBuffer &out, const std::string &text)
+{
+    ut_appendPyString(out, text);
 }
 
 bool UT_Options::operator==(const UT_Options &other) const

@@ -76,6 +76,9 @@ public:
     /// values: integers, True/False, floats (exact, including inf and nan), strings (any bytes),
     /// vectors and arrays as lists.
     void appendPyDictionary(UT_WorkBuffer &out) const;
+    /// Appends a Python string literal that evaluates back to exactly `text`, whatever bytes it
+    /// holds (undecodable ones as the lone surrogates Python's "surrogateescape" makes of them).
+    static void appendPyString(UT_WorkBuffer &out, const std::string &text);
 
     bool operator==(const UT_Options &other) const;
 

@@ -301,8 +301,15 @@ bool SHOP_PyClerk::startCall(UT_WorkBuffer &call, const char *name, SHOP_Node *n
     const SHOP_TYPE type = node->getShaderType();
     if (!mySupported[slotOf(type)])
         return false;
-    call.sprintf("%s('%s', '%s', %g,", name, SHOP_Node::getShaderType(type),
-                 node->getFullPath().c_str(), static_cast<double>(now));
+    // Every text is written as a Python literal: whatever a name holds stays data.
+    call.append(name);
+    call.append('(');
+    UT_Options::appendPyString(call, SHOP_Node::getShaderType(type));
+    call.append(", ");
+    UT_Options::appendPyString(call, node->getFullPath());
+    UT_WorkBuffer time;
+    time.sprintf(", %g,", static_cast<double>(now));
+    call.append(time.toStdString());
     return true;
 }
 
@@ -327,9 +334,7 @@ bool SHOP_PyClerk::buildShaderString(SHOP_Node *node, UT_String &result, float n
         if (listed)
             call.append(',');
         listed = true;
-        call.append('\'');
-        call.append(tmpl.getToken());
-        call.append('\'');
+        UT_Options::appendPyString(call, tmpl.getToken());
     }
     call.append("],");
     shop_appendOverrides(call, overrides);

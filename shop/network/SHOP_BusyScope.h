@@ -1,12 +1,19 @@
 #pragma once
 
+#include <OP/OP_NodePin.h>
+
 /// Marks a node busy for the length of one call. A call that finds the node busy already has
 /// come back to it through a loop in the network; it must answer "nothing" at once instead of
-/// recursing, and must leave the flag to the call that set it.
+/// recursing, and must leave the flag to the call that set it. Meanwhile the node cannot be
+/// deleted by scripts that the call runs.
 class SHOP_BusyScope
 {
 public:
-    explicit SHOP_BusyScope(bool &busy) : myBusy(busy), myEntered(!busy) { myBusy = true; }
+    SHOP_BusyScope(const OP_Node &node, bool &busy)
+        : myPin(&node, OP_USE_REQUEST), myBusy(busy), myEntered(!busy)
+    {
+        myBusy = true;
+    }
     ~SHOP_BusyScope()
     {
         if (myEntered)
@@ -19,6 +26,7 @@ public:
     bool entered() const { return myEntered; }
 
 private:
+    OP_NodePin myPin;
     bool &myBusy;
     bool myEntered;
 };

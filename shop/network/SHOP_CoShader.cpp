@@ -2,6 +2,8 @@
 
 #include <shop/node/SHOP_Trace.h>
 
+#include <OP/OP_NodePin.h>
+
 #include <string>
 
 SHOP_CoShader::SHOP_CoShader(OP_Network *parent, const char *name, OP_Operator *op)
@@ -30,6 +32,8 @@ SHOP_Node *SHOP_CoShader::findShader(SHOP_TYPE type, float now, const UT_Options
             *this, [&] { return "merges co-shaders only, not a " + SHOP_Trace::typeLabel(type); });
         return nullptr;
     }
+    // The inputs may run scripts; this node's walk over them goes on afterwards.
+    OP_NodePin pin(this, OP_USE_REQUEST);
     for (unsigned i = 0; i < nInputs(); ++i)
         if (SHOP_Node *input = shaderInput(i))
         {
@@ -43,6 +47,7 @@ SHOP_Node *SHOP_CoShader::findShader(SHOP_TYPE type, float now, const UT_Options
 int SHOP_CoShader::collectShaders(UT_PtrArray<SHOP_Node *> &list, SHOP_TYPE type, float now,
                                   const UT_Options *overrides)
 {
+    OP_NodePin pin(this, OP_USE_REQUEST);
     if (type == SHOP_COSHADER)
         for (unsigned i = 0; i < nInputs(); ++i)
             if (SHOP_Node *input = shaderInput(i))

@@ -27,7 +27,7 @@ bool SHOP_Mutable::askChosen(float now, const UT_Options *overrides, Ask ask)
 template <typename Ask>
 bool SHOP_Mutable::askChosenOnce(float now, const UT_Options *overrides, Ask ask)
 {
-    SHOP_BusyScope busy(myBusy);
+    SHOP_BusyScope busy(*this, myBusy);
     return busy.entered() && askChosen(now, overrides, ask);
 }
 
@@ -38,7 +38,7 @@ bool SHOP_Mutable::getParameterOrProperty(const char *name, float now, OP_Node *
     // The node's own parameters ("input", "activate1", ...) never depend on the choice.
     if (OP_Node::getParameterOrProperty(name, now, node, parm, obsolete, createMissingMultiParms))
         return true;
-    SHOP_BusyScope busy(myBusy);
+    SHOP_BusyScope busy(*this, myBusy);
     if (!busy.entered() || !cookAt(now))
         return false;
     return askChosen(now, nullptr,
@@ -54,7 +54,7 @@ bool SHOP_Mutable::getParameterOrPropertyByChannel(const char *channel, float no
 {
     if (OP_Node::getParameterOrPropertyByChannel(channel, now, node, parm, component, obsolete))
         return true;
-    SHOP_BusyScope busy(myBusy);
+    SHOP_BusyScope busy(*this, myBusy);
     if (!busy.entered() || !cookAt(now))
         return false;
     return askChosen(now, nullptr,
@@ -66,7 +66,7 @@ bool SHOP_Mutable::getParameterOrPropertyByChannel(const char *channel, float no
 
 SHOP_Node *SHOP_Mutable::findShader(SHOP_TYPE type, float now, const UT_Options *overrides)
 {
-    SHOP_BusyScope busy(myBusy);
+    SHOP_BusyScope busy(*this, myBusy);
     if (!busy.entered())
     {
         SHOP_Trace::note(*this, [] { return std::string("reached again (a loop): no answer"); });
@@ -91,6 +91,7 @@ SHOP_Node *SHOP_Mutable::findShader(SHOP_TYPE type, float now, const UT_Options 
 
 bool SHOP_Mutable::getBoundingBox(UT_BoundingBox &box, OP_Context &context, const char *renderer)
 {
+    OP_NodePin pin(this, OP_USE_REQUEST);
     if (cook(context) >= UT_ERROR_ABORT)
         return false;
     return askChosen(context.getTime(), nullptr,

@@ -42,7 +42,7 @@ SHOP_Node *SHOP_Properties::getActive() const
 template <typename Ask>
 bool SHOP_Properties::askPropertiesInputs(float now, Ask ask)
 {
-    SHOP_BusyScope busy(myBusy);
+    SHOP_BusyScope busy(*this, myBusy);
     if (!busy.entered() || !cookAt(now))
         return false;
     int index = -1;
@@ -100,7 +100,7 @@ int SHOP_Properties::findParametersOrProperties(float now, OP_PropertyLookupList
     int found = findOwnParameters(now, list);
     if (found == wanted)
         return found;
-    SHOP_BusyScope busy(myBusy);
+    SHOP_BusyScope busy(*this, myBusy);
     if (!busy.entered() || !cookAt(now))
         return found;
     int index = -1;
@@ -121,6 +121,8 @@ SHOP_Node *SHOP_Properties::findShader(SHOP_TYPE type, float now, const UT_Optio
         SHOP_Trace::note(*this, [] { return std::string("answers as the properties"); });
         return this;
     }
+    // Evaluating the path property may run scripts; the walk goes on with this node after.
+    OP_NodePin pin(this, OP_USE_REQUEST);
     // The path property may be inherited from a properties input, so it is looked up as a
     // property, not only among this node's parameters. The node it names is the answer
     // itself, not asked to resolve further.

@@ -61,7 +61,7 @@ SHOP_Node *SHOP_Select::iterateNext(int &index, float now, const UT_Options *)
 
 SHOP_TYPE SHOP_Select::getInputType(int index) const
 {
-    SHOP_BusyScope busy(busyFlag());
+    SHOP_BusyScope busy(*this, busyFlag());
     return busy.entered() ? SHOP_Mutable::getInputType(index) : SHOP_UNDEFINED;
 }
 

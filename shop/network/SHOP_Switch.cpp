@@ -82,7 +82,7 @@ SHOP_Node *SHOP_Switch::iterateNext(int &index, float now, const UT_Options *)
 
 SHOP_TYPE SHOP_Switch::getShaderType() const
 {
-    SHOP_BusyScope busy(busyFlag());
+    SHOP_BusyScope busy(*this, busyFlag());
     if (!busy.entered())
         return SHOP_UNDEFINED;
     return agreedInputType(static_cast<int>(nInputs()), true);

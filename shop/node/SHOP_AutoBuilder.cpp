@@ -1,16 +1,37 @@
 #include <shop/node/SHOP_AutoBuilder.h>
 
+#include <shop/node/SHOP_BuildCheck.h>
 #include <shop/node/SHOP_Node.h>
 
 #include <UT/UT_Options.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+// The nodes this thread is building, innermost last. Builds on other threads are no loop.
+thread_local std::vector<const SHOP_Node *> theBuilding;
+} // namespace
 
 SHOP_AutoBuilder::SHOP_AutoBuilder(SHOP_Node *node, float now, OP_Node *obj, OP_Node *sop,
                                    const UT_Options *overrides, const char *defaultRenderer,
                                    bool needsString)
-    : myNode(node), mySavedObject(node->getCallingOBJ()), mySavedSop(node->getCallingSOP())
+    : myNode(node), myPin(node, OP_USE_BUILD), myObjectPin(obj, OP_USE_REQUEST),
+      mySopPin(sop, OP_USE_REQUEST), mySavedObject(node->getCallingOBJ()),
+      mySavedSop(node->getCallingSOP())
 {
+    if (std::find(theBuilding.begin(), theBuilding.end(), node) != theBuilding.end())
+    {
+        SHOP_BuildCheck::fail(*node, node->getFullPath() + ": references loop back to its build");
+        return;
+    }
+    theBuilding.push_back(node);
+    myEntered = true;
+    SHOP_BuildCheck::forget(*node);
+
     OP_Context context(now);
     node->cook(context);
 
@@ -36,6 +57,9 @@ SHOP_AutoBuilder::SHOP_AutoBuilder(SHOP_Node *node, float now, OP_Node *obj, OP_
 
 SHOP_AutoBuilder::~SHOP_AutoBuilder()
 {
+    if (!myEntered)
+        return;
     myNode->setCallingOBJ(mySavedObject);
     myNode->setCallingSOP(mySavedSop);
+    theBuilding.pop_back();
 }

@@ -4,8 +4,11 @@
 
 class SHOP_Node;
 
-/// Checks on what a build is about to hand a renderer. A failed check is an error on the node
-/// that names what failed, so that the build returns false and whoever asked can say why.
+/// Checks on what a build is about to hand a renderer, and the errors builds find. Such an
+/// error belongs to the build that found it, not to the node's cook: it stays on the node for
+/// users to read, fails that build, and is forgotten when the next build of the node starts.
+/// (What a build reads through a reference is no dependency, so the node need not cook again
+/// once the fault is mended elsewhere.)
 class SHOP_BuildCheck
 {
 public:
@@ -14,6 +17,9 @@ public:
     static bool finite(SHOP_Node &node, const char *parm, double value);
 
     /// Adds an error to the node's own list, whichever list is current (a build writes after
-    /// the node's cook, when no list of the node's is).
+    /// the node's cook, when no list of the node's is); once, however often it is found.
     static void fail(SHOP_Node &node, const std::string &message);
+
+    /// Drops the errors that earlier builds of the node found.
+    static void forget(SHOP_Node &node);
 };

@@ -10,6 +10,7 @@
 #include <shop/operator/SHOP_TableBuilder.h>
 #include <shop/types/SHOP_TypeTable.h>
 
+#include <OP/OP_NodePin.h>
 #include <OP/OP_Operator.h>
 #include <UT/UT_ErrorManager.h>
 #include <UT/UT_Options.h>
@@ -409,6 +410,8 @@ bool SHOP_Node::getBoundingBox(UT_BoundingBox &box, OP_Context &context, const c
 {
     if (getShaderType() != SHOP_GEOMETRY)
         return false;
+    // Clerks may run scripts while the list is walked on this node.
+    OP_NodePin pin(this, OP_USE_BUILD);
     for (SHOP_Clerk *clerk : getClerkList(getShaderType()))
         if (renderMatch(*clerk) && clerk->getBoundingBox(box, *this, context))
             return true;

@@ -159,7 +159,8 @@ void SHOP_Node::evalStringParm(UT_String &result, const char *name, int componen
             if (!cvex->buildShaderString(result, now, &options, nullptr, nullptr))
             {
                 result.clear();
-                if (cvex->error() >= UT_ERROR_ABORT)
+                // A shader naming itself has its loop reported already.
+                if (cvex != this && cvex->error() >= UT_ERROR_ABORT)
                     SHOP_BuildCheck::fail(*this, getFullPath() + " " + name + ": the CVEX shader " +
                                                      cvex->getFullPath() + " cannot be built");
             }

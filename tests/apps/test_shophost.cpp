@@ -1,5 +1,7 @@
 // End-to-end runs of the shophost program: scripts in, text and exit status out.
 
+#include "ShophostRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,46 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace shophosttest;
+
 namespace
 {
-struct HostRun
-{
-    std::string out;
-    std::string err;
-    int status = -1;
-};
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs shophost with `args` (already quoted for the shell) and `input` on standard input.
-HostRun shophost(const std::string &args, const std::string &input = "")
-{
-    char dir[] = "/tmp/shophost_testXXXXXX";
-    EXPECT_NE(mkdtemp(dir), nullptr);
-    const std::string base = dir;
-    std::ofstream(base + "/in", std::ios::binary) << input;
-    const std::string command = std::string(SHOPHOST_EXE) + " " + args + " <" + base + "/in >" +
-                                base + "/out 2>" + base + "/err";
-    HostRun run;
-    int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = readFile(base + "/out");
-    run.err = readFile(base + "/err");
-    std::system(("rm -rf " + base).c_str());
-    return run;
-}
-
-std::string writeScript(const std::string &name, const std::string &text)
-{
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
 // Runs each line on its own and prints its output or its error, so that one run shows many
 // failures where a script would stop at the first.
 HostRun eachLine(const std::string &lines)

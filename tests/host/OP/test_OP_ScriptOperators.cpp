@@ -105,6 +105,7 @@ TEST(OP_ScriptOperators, LoadsTakenDefinitionsAndReportsTheRest)
     const std::string b = path.asset("b.asset");
     const std::string c = path.asset("c.asset");
     writeAssets(a, {
+                       definition("it's \"two\"", "optest_shader", false),
                        definition("good", "optest_shader", false,
                                   "{ name good script good_s parm { name k default { 0.5 } } }"),
                        definition("noscript", "optest_shader", false),
@@ -142,7 +143,9 @@ TEST(OP_ScriptOperators, LoadsTakenDefinitionsAndReportsTheRest)
     EXPECT_EQ(table.loadScriptOperators(err), 3);
     // Malformed files are reported as they are read, before any operator is made.
     EXPECT_EQ(linesAbout(err.str(), path.root().string()),
-              "Error: " + b + ":2: unknown keyword 'bogus'\n" + "Warning: " + a +
+              "Error: " + b + ":2: unknown keyword 'bogus'\n" + "Error: " + a +
+                  ": it's \"two\": line 2: Bad definition name 'it's \"two\"': "
+                  "no blanks, quotes, backslashes or control characters\n" + "Warning: " + a +
                   ": othertype: makes no node type: ScriptTest makes none of type "
                   "'optest_other'\n" +
                   "Warning: " + a +

@@ -281,6 +281,50 @@ TEST(PI_ScriptOperator, MalformedScriptsNameFileDefinitionAndLine)
     EXPECT_EQ(error, "lib.asset: plastic: line 1: Groups nested too deeply");
 }
 
+TEST(PI_ScriptOperator, NamesThatReachRendererOrPythonTextArePlain)
+{
+    // Parameter names are written into renderer text and script-clerk calls; shader names
+    // stand in renderer text on their own. Either could otherwise carry directives or code.
+    const struct
+    {
+        std::string script;
+        std::string error;
+    } cases[] = {
+        {"{ parm { name \"x'+__import__('os').system('true')+'\" } }",
+         "line 1: Bad parameter name 'x'+__import__('os').system('true')+''"},
+        {"{\n parm {\n  name \"a b\" } }", "line 3: Bad parameter name 'a b'"},
+        {"{ parm { name 1st } }", "line 1: Bad parameter name '1st'"},
+        {"{ parm { name \"K\\\"d\" } }", "line 1: Bad parameter name 'K\"d'"},
+        {"{ group { name \"g-1\" } }", "line 1: Bad parameter name 'g-1'"},
+        {"{\n script \"ev\\\"il\\nSurface \\\"x\\\"\" }",
+         "line 2: Bad shader name 'ev\"il\nSurface \"x\"'"},
+        {"{ script \"a b\" }", "line 1: Bad shader name 'a b'"},
+        {"{ script \"it's\" }", "line 1: Bad shader name 'it's'"},
+        {"{ script \"back\\\\slash\" }", "line 1: Bad shader name 'back\\slash'"},
+        {"{ script \"tab\\there\" }", "line 1: Bad shader name 'tab\there'"},
+        {"{ parm { name a parmtag { rmantype \"float\\\" ] Surface \\\"x\" } } }",
+         "line 1: Bad RenderMan type 'float\" ] Surface \"x'"},
+    };
+    for (const auto &c : cases)
+    {
+        TestScriptOperator op;
+        std::string error;
+        EXPECT_FALSE(load(op, c.script, error));
+        EXPECT_EQ(error.substr(0, 20), "lib.asset: plastic: ") << c.script;
+        EXPECT_EQ(error.substr(20, c.error.size()), c.error) << c.script;
+    }
+
+    // Identifiers, shader names that are paths or carry dots, and RenderMan types of several
+    // words are fine.
+    TestScriptOperator op;
+    std::string error;
+    EXPECT_TRUE(load(op,
+                     "{ script shaders/plastic.v2:1 parm { name _Kd2 parmtag { rmantype "
+                     "\"uniform float[2]\" } } group { name g_1 } }",
+                     error))
+        << error;
+}
+
 TEST(PI_ScriptOperator, AFailedScriptLeavesTheOperatorAsItWas)
 {
     TestScriptOperator op;

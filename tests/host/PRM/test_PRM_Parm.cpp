@@ -269,3 +269,33 @@ TEST(PRM_Parm, IntegersHold32BitsAndEveryReadingAgrees)
     EXPECT_FALSE(std::signbit(f.evalFloat(0, 0, 0)));
     EXPECT_EQ(f.getValueText(0), "0");
 }
+
+namespace
+{
+// prmtest_replace() makes the parameter it belongs to a plain expression again, as a script
+// run from inside an evaluation could, and gives 1.
+PRM_Parm *theReplaced = nullptr;
+
+void prm_replace(EV_FunctionCall &call)
+{
+    std::string error;
+    theReplaced->setExpression(0, "2", error);
+    call.result = EV_Value::number(1);
+}
+
+EV_FUNCTION theReplace(0, "prmtest_replace", 0, EV_TYPE_FLOAT, nullptr, prm_replace);
+} // namespace
+
+TEST(PRM_Parm, AnExpressionReplacedWhileItRunsFinishesFirst)
+{
+    ev_AddFunction(&theReplace);
+    TestOwner owner;
+    PRM_Template tmpl(PRM_FLT, 1, PRM_Name("f"));
+    PRM_Parm parm(&tmpl, &owner);
+    theReplaced = &parm;
+    std::string error;
+    ASSERT_TRUE(parm.setExpression(0, "prmtest_replace() + 1", error)) << error;
+    EXPECT_EQ(parm.evalFloat(0, 0, 0), 2);
+    EXPECT_EQ(parm.getValueText(0), "2");
+    EXPECT_EQ(parm.evalFloat(0, 0, 0), 2);
+}

@@ -4,6 +4,7 @@
 #include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/clerk/SHOP_PyClerk.h>
 #include <shop/node/SHOP_Node.h>
+#include <shop/operator/SHOP_Operator.h>
 
 #include <OP/OP_Director.h>
 #include <PRM/PRM_DialogScripts.h>
@@ -447,4 +448,54 @@ TEST_F(PyClerkTest, ShippedOslClerkWritesShaderGroupText)
                                  "param string map \"line\\none\" ;\n"
                                  "param float Ks 1 ;\n"
                                  "shader plastic red ;");
+}
+
+namespace
+{
+// A shader whose parameter names no way into the host accepts, made directly as a plug-in
+// could: names reach the module as data whatever they hold.
+class SneakyNode : public SHOP_Node
+{
+public:
+    SneakyNode(OP_Network *parent, const char *name, OP_Operator *op)
+        : SHOP_Node(parent, name, op, SHOP_SURFACE)
+    {
+    }
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new SneakyNode(parent, name, op);
+    }
+    int getLastParameter() const override { return getOperator()->getNumParmTemplates(); }
+};
+} // namespace
+
+TEST_F(PyClerkTest, ParameterNamesReachTheModuleAsData)
+{
+    const std::filesystem::path marker =
+        std::filesystem::path(::testing::TempDir()) / "pyclerk_name_ran";
+    std::filesystem::remove(marker);
+    const std::string name = "x'+__import__('os').system('touch " + marker.string() + "')+'";
+    const std::string odd = "back\\slash\nnew line \"q\" \x01";
+    const PRM_Template templates[] = {
+        PRM_Template(PRM_FLT, 1, PRM_Name(name.c_str()), {PRM_Default(0)}),
+        PRM_Template(PRM_FLT, 1, PRM_Name(odd.c_str()), {PRM_Default(0)}),
+        PRM_Template(),
+    };
+    auto *op = new SHOP_Operator("tc_sneaky", "Sneaky", SneakyNode::myConstructor, templates, 0, 0,
+                                 SHOP_Node::getVariables(), 0, 0);
+    op->getShopInfo().setShaderType(SHOP_SURFACE);
+    OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName)->addOperator(op);
+    SHOP_Node *node = myNet->createNode("tc_sneaky", "s")->castToSHOPNode();
+    ASSERT_NE(node, nullptr);
+    set(node, name.c_str(), 0, "1");
+    set(node, odd.c_str(), 0, "1");
+
+    SHOP_PyClerk *clerk = findClerk(SHOP_SURFACE, "TcFull");
+    ASSERT_NE(clerk, nullptr);
+    UT_String result;
+    ASSERT_TRUE(clerk->buildShaderString(node, result, 0, nullptr));
+    EXPECT_FALSE(std::filesystem::exists(marker));
+    PY_InterpreterAutoLock lock;
+    EXPECT_EQ(pyText("'|'.join(eval(__import__('shopclerks.tc_full').tc_full.last)[3])"),
+              name + "|" + odd);
 }

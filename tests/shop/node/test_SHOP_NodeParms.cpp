@@ -244,6 +244,10 @@ void installEmbedding()
                               spare({{"opexpand", "on"}, {"opfilter", "!!SHOP/CVEX!!"}})),
                  PRM_Template(PRM_STRING, 1, PRM_Name("all"), {PRM_Default(0, "")}, nullptr, {},
                               spare({{"opexpand", "1"}, {"opfullpath", "true"}}))});
+        // A CVEX shader that embeds another: references may come back to it.
+        addShop("t_cvexref", SHOP_CVEX, "*",
+                {PRM_Template(PRM_STRING_OPREF, 1, PRM_Name("fn"), {PRM_Default(0, "")}, nullptr,
+                              {}, spare({{"opfilter", "!!SHOP/CVEX!!"}}))});
         return true;
     }();
     (void)theDone;
@@ -325,4 +329,46 @@ TEST_F(ShopParms, OptionsFromPythonDictionaries)
     UT_Options back;
     ASSERT_TRUE(SHOP_Node::convertStringToOptions(back, literal.buffer()));
     EXPECT_TRUE(back == awkward);
+}
+
+TEST_F(ShopParms, CvexReferencesBackToABuildGiveNothing)
+{
+    installEmbedding();
+    auto loops = [](const OP_Node *node)
+    {
+        int found = 0;
+        for (const UT_Error &error : node->getErrorManager().getErrors())
+            if (error.getText() == node->getFullPath() + ": references loop back to its build")
+                ++found;
+        return found;
+    };
+
+    // A CVEX shader naming itself: the reference gives nothing, and the node holds the error
+    // (once, however often it is built), so its build fails as any reference loop makes it.
+    TestShopNode *self = make("t_cvexref", nullptr, "self");
+    setText(self, "fn", "../self");
+    UT_String result;
+    EXPECT_FALSE(self->buildShaderString(result, 0, nullptr, nullptr, nullptr));
+    EXPECT_EQ(loops(self), 1);
+    EXPECT_FALSE(self->buildShaderString(result, 0, nullptr, nullptr, nullptr));
+    EXPECT_EQ(loops(self), 1);
+
+    // Two naming each other: the error is on the node the reference came back to; the other
+    // one's build, inside, went on with the empty value.
+    TestShopNode *a = make("t_cvexref", nullptr, "a");
+    TestShopNode *b = make("t_cvexref", nullptr, "b");
+    setText(a, "fn", "../b");
+    setText(b, "fn", "../a");
+    EXPECT_FALSE(a->buildShaderString(result, 0, nullptr, nullptr, nullptr));
+    EXPECT_EQ(loops(a), 1);
+    EXPECT_EQ(loops(b), 0);
+    EXPECT_FALSE(b->buildShaderString(result, 0, nullptr, nullptr, nullptr));
+    EXPECT_EQ(loops(a), 0);
+    EXPECT_EQ(loops(b), 1);
+
+    // Broken elsewhere, the loop leaves no error behind on a node that did not change.
+    setText(b, "fn", "");
+    ASSERT_TRUE(a->buildShaderString(result, 0, nullptr, nullptr, nullptr));
+    EXPECT_STREQ(result.c_str(), "t_cvexref fn t_cvexref");
+    EXPECT_EQ(loops(a), 0);
 }
