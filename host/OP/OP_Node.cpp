@@ -11,8 +11,8 @@
 #include <UT/UT_WorkBuffer.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
+#include <string_view>
 
 namespace
 {
@@ -80,11 +80,9 @@ thread_local int theEvalDepth = 0;
 // The parameter expressions being evaluated on this thread: meeting one again is a loop, found
 // at once instead of after the whole depth has been climbed.
 thread_local std::vector<const EV_Expression *> theActiveExpressions;
-
-// Change passes: every node is told once per pass, which ends loops of dependencies.
-thread_local unsigned theActivePass = 0;
-std::atomic<unsigned> theNextPass = 0;
 } // namespace
+
+uint64_t OP_Node::theCookCount = 0;
 
 OP_Node::OP_Node(OP_Network *parent, const char *name, OP_Operator *op)
     : OP_Parameters(op), myName(name ? name : ""), myParent(parent)
@@ -102,8 +100,20 @@ std::string OP_Node::getFullPath() const
 {
     if (!myParent)
         return "/";
-    std::string parent = myParent->getFullPath();
-    return parent == "/" ? "/" + myName : parent + "/" + myName;
+    // Up the parents to size the path, then once more to fill it in from its end: no call per
+    // level, and one allocation however deep the node lies.
+    size_t length = 0;
+    for (const OP_Node *node = this; node->myParent; node = node->myParent)
+        length += node->myName.size() + 1;
+    std::string path(length, '/');
+    size_t end = length;
+    for (const OP_Node *node = this; node->myParent; node = node->myParent)
+    {
+        end -= node->myName.size();
+        path.replace(end, node->myName.size(), node->myName);
+        --end;
+    }
+    return path;
 }
 
 std::string OP_Node::getRelativePathTo(const OP_Node *other) const
@@ -116,20 +126,21 @@ OP_Node *OP_Node::findNode(const char *path) const
     if (!path || !*path)
         return nullptr;
     OP_Node *current = const_cast<OP_Node *>(this);
-    if (path[0] == '/')
+    std::string_view rest(path);
+    if (rest[0] == '/')
         current = OPgetDirector()->getRoot();
-    for (const std::string &part : OP_Path::split(path))
+    while (current && !rest.empty())
     {
-        if (part == ".")
+        const size_t slash = rest.find('/');
+        const std::string_view part = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        if (part.empty() || part == ".")
             continue;
         if (part == "..")
             current = current->getParent();
         else
-            current = current->isNetwork()
-                          ? static_cast<OP_Network *>(current)->getChild(part.c_str())
-                          : nullptr;
-        if (!current)
-            return nullptr;
+            current = current->isNetwork() ? static_cast<OP_Network *>(current)->findChild(part)
+                                           : nullptr;
     }
     return current;
 }
@@ -169,18 +180,53 @@ int OP_Node::getInputOutputIndex(unsigned index) const
     return getInput(index) ? static_cast<int>(myInputs[index].outputIndex) : -1;
 }
 
-namespace
+bool OP_Node::wouldLoop(OP_Node *src, OP_Node *dst)
 {
-bool op_dependsOn(const OP_Node *node, const OP_Node *target)
-{
-    if (node == target)
+    if (src == dst)
         return true;
-    for (unsigned i = 0; i < node->nInputs(); ++i)
-        if (const OP_Node *in = node->getInput(i); in && op_dependsOn(in, target))
-            return true;
+    // Downstream from `dst` and upstream from `src` at once, one node of each in turn: they
+    // meet when a path joins them, and when either side runs out there is none. The cost is
+    // about twice that of the smaller side, so wiring a long chain in either direction costs
+    // little per wire. Each walk marks nodes with two fresh numbers, one per side.
+    static unsigned theLastMark = 0;
+    if (theLastMark > ~0u - 2)
+    {
+        for (OP_Node *node : OPgetDirector()->myNodes)
+            if (node)
+                node->myWalkMark = 0;
+        theLastMark = 0;
+    }
+    const unsigned down = ++theLastMark;
+    const unsigned up = ++theLastMark;
+    std::vector<OP_Node *> downstream{dst};
+    std::vector<OP_Node *> upstream{src};
+    dst->myWalkMark = down;
+    src->myWalkMark = up;
+    for (size_t d = 0, u = 0; d < downstream.size() && u < upstream.size(); ++d, ++u)
+    {
+        for (OP_Node *reader : downstream[d]->myOutputs)
+        {
+            if (reader->myWalkMark == up)
+                return true;
+            if (reader->myWalkMark != down)
+            {
+                reader->myWalkMark = down;
+                downstream.push_back(reader);
+            }
+        }
+        for (const op_Input &input : upstream[u]->myInputs)
+        {
+            OP_Node *node = input.node;
+            if (!node || node->myWalkMark == up)
+                continue;
+            if (node->myWalkMark == down)
+                return true;
+            node->myWalkMark = up;
+            upstream.push_back(node);
+        }
+    }
     return false;
 }
-} // namespace
 
 bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::string &error)
 {
@@ -202,7 +248,7 @@ bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::
             error = src->getFullPath() + " has no output " + std::to_string(outputIndex);
             return false;
         }
-        if (op_dependsOn(src, this))
+        if (wouldLoop(src, this))
         {
             error = "Wiring " + src->getFullPath() + " to " + getFullPath() + " would make a loop";
             return false;
@@ -369,6 +415,9 @@ UT_ErrorSeverity OP_Node::cook(OP_Context &context)
     checkTimeDependencies();
     myCooking = false;
     myDirty = false;
+    // Counted once the node is clean: what was told of changes before (even during the cook)
+    // may no longer be dirty.
+    ++theCookCount;
     myHasCooked = true;
     myLastCookTime = context.getTime();
     ++myCookCount;
@@ -394,56 +443,6 @@ void OP_Node::setBypass(bool on)
     opChanged(OP_FLAG_CHANGED);
     if (getParent())
         getParent()->childFlagChange(this);
-}
-
-// Change -------------------------------------------------------------------------------------
-
-void OP_Node::opChanged(OP_EventType reason, void *data)
-{
-    noteChange(reason, data, true);
-}
-
-void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
-{
-    if (dirty)
-        myDirty = true;
-    // Handlers may remove themselves; walk a copy.
-    std::vector<std::pair<int, EventHandler>> handlers = myHandlers;
-    for (auto &[handle, handler] : handlers)
-        handler(*this, reason, data);
-
-    const bool outermost = theActivePass == 0;
-    if (outermost)
-        theActivePass = ++theNextPass;
-    myLastPass = theActivePass;
-    propagateChange(theActivePass);
-    if (outermost)
-        theActivePass = 0;
-}
-
-void OP_Node::propagateChange(unsigned pass)
-{
-    std::vector<OP_Node *> targets = getOutputNodes();
-    OP_Director *director = OPgetDirector();
-    for (int id : myExtraDependants)
-        if (OP_Node *node = director->lookupNode(id))
-            targets.push_back(node);
-    for (OP_Node *target : targets)
-        if (target->myLastPass != pass)
-            target->opChanged(OP_INPUT_CHANGED, reinterpret_cast<void *>(intptr_t(-1)));
-    if (myParent && !myParent->myBeingDestroyed && myParent->myLastPass != pass)
-        myParent->opChanged(OP_CHILD_CHANGED, this);
-}
-
-int OP_Node::addEventHandler(EventHandler handler)
-{
-    myHandlers.emplace_back(myNextHandler, std::move(handler));
-    return myNextHandler++;
-}
-
-void OP_Node::removeEventHandler(int handle)
-{
-    std::erase_if(myHandlers, [handle](const auto &h) { return h.first == handle; });
 }
 
 // Parameters ---------------------------------------------------------------------------------

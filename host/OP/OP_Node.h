@@ -6,6 +6,7 @@
 #include <UT/UT_BoundingBox.h>
 #include <UT/UT_ErrorManager.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -157,6 +158,8 @@ public:
     virtual void checkTimeDependencies(int doParms = 1, int doInputs = 1, int doExtras = 1);
     /// Called once a scene file has been read, for every node, parents first.
     virtual void finishedLoadingNetwork() {}
+    /// Whether the node is being deleted (set before its children go).
+    bool isBeingDestroyed() const { return myBeingDestroyed; }
     /// Returns a handle for removeEventHandler.
     int addEventHandler(EventHandler handler);
     void removeEventHandler(int handle);
@@ -260,6 +263,16 @@ protected:
     /// Told after the node was moved into another network.
     virtual void parentChanged(OP_Network *) {}
 
+    /// Tells `target` of a change through its opChanged. From inside a change being delivered
+    /// the call waits until the current one has been handled, so that changes running down
+    /// long chains of nodes never nest calls per node; otherwise it is delivered at once,
+    /// with everything it sets off.
+    static void sendChange(OP_Node &target, OP_EventType reason, void *data);
+    /// Whether changes are being delivered on this thread.
+    static bool isDeliveringChanges();
+    /// Runs `done` once every change being delivered has been handled (at once when none is).
+    static void afterChangesDelivered(void (*done)());
+
     /// The node's work; returns the error severity.
     virtual UT_ErrorSeverity cookMe(OP_Context &context);
     /// Runs instead of cookMe while the bypass flag is on; `copiedInput` names the input whose
@@ -268,12 +281,17 @@ protected:
 
 private:
     friend class OP_Network;
+    friend class OP_ChildList;
     void setNameInternal(const std::string &name) { myName = name; }
     void disconnectWires();
     void disconnectAll();
     /// opChanged without marking this node to cook when `dirty` is false.
     void noteChange(OP_EventType reason, void *data, bool dirty);
     void propagateChange(unsigned pass);
+    static void deliverPendingChanges();
+    /// Whether `src` already reads `dst` through wires, so that wiring it into `dst` would
+    /// close a loop.
+    static bool wouldLoop(OP_Node *src, OP_Node *dst);
     void removeOutput(OP_Node *node);
 
     struct op_BundleRef
@@ -310,6 +328,11 @@ private:
     int myCookCount = 0;
     bool myRunningCreateScript = false;
     unsigned myLastPass = 0;
+    unsigned myWalkMark = 0; // the loop check's marks
+    // The cook count (plus one) when this network was last told of a change below it.
+    uint64_t myChildChangeStamp = 0;
+    // Cooks run so far, by any node.
+    static uint64_t theCookCount;
     bool myBeingDestroyed = false; // set by a network tearing down its children
     int myBlockModify = 0;
     std::set<unsigned> myLockedInputs;

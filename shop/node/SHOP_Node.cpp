@@ -65,11 +65,13 @@ SHOP_Node::SHOP_Node(OP_Network *parent, const char *name, OP_Operator *op, SHOP
         shop->bumpContainedType(myShaderType, 1);
 }
 
-// The children are destroyed after this node stops being a shader node, so they cannot reach
-// the networks above; the node takes its whole contents out of them here.
+// The node takes its whole contents out of the networks above it here; what lies inside it
+// goes with it, so those nodes have nothing to take out (and skipping it spares a walk to the
+// top per node when a deep tree goes).
 SHOP_Node::~SHOP_Node()
 {
-    bumpEnclosing(shopParent(getParent()), -1);
+    if (!getParent() || !getParent()->isBeingDestroyed())
+        bumpEnclosing(shopParent(getParent()), -1);
     destroyCache();
 }
 

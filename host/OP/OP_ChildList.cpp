@@ -1,0 +1,131 @@
+#include <OP/OP_ChildList.h>
+
+#include <OP/OP_Node.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace
+{
+// The name without its trailing digits.
+std::string_view op_stem(std::string_view name)
+{
+    size_t end = name.size();
+    while (end > 0 && std::isdigit(static_cast<unsigned char>(name[end - 1])))
+        --end;
+    return name.substr(0, end);
+}
+
+// The number a generated name carries (as uniqueName writes it: no leading zero), or 0.
+long op_number(std::string_view name, std::string_view stem)
+{
+    std::string_view digits = name.substr(stem.size());
+    long number = 0;
+    if (digits.empty() || digits[0] == '0' ||
+        std::from_chars(digits.data(), digits.data() + digits.size(), number).ec != std::errc())
+        return 0;
+    return number;
+}
+} // namespace
+
+size_t OP_ChildList::op_Hash::operator()(std::string_view name) const noexcept
+{
+    return std::hash<std::string_view>{}(name);
+}
+
+size_t OP_ChildList::op_Hash::operator()(const OP_Node *node) const noexcept
+{
+    return (*this)(std::string_view(node->getName()));
+}
+
+bool OP_ChildList::op_Equal::operator()(const OP_Node *a, const OP_Node *b) const noexcept
+{
+    return a->getName() == b->getName();
+}
+
+bool OP_ChildList::op_Equal::operator()(std::string_view a, const OP_Node *b) const noexcept
+{
+    return a == b->getName();
+}
+
+bool OP_ChildList::op_Equal::operator()(const OP_Node *a, std::string_view b) const noexcept
+{
+    return a->getName() == b;
+}
+
+OP_Node *OP_ChildList::at(int index) const
+{
+    return index >= 0 && index < size() ? myOrder[static_cast<size_t>(index)].get() : nullptr;
+}
+
+OP_Node *OP_ChildList::find(std::string_view name) const
+{
+    auto it = myByName.find(name);
+    return it == myByName.end() ? nullptr : *it;
+}
+
+void OP_ChildList::append(std::unique_ptr<OP_Node> child)
+{
+    myByName.insert(child.get());
+    myOrder.push_back(std::move(child));
+}
+
+bool OP_ChildList::contains(const OP_Node *node) const
+{
+    return std::any_of(myOrder.rbegin(), myOrder.rend(),
+                       [node](const auto &c) { return c.get() == node; });
+}
+
+std::unique_ptr<OP_Node> OP_ChildList::remove(OP_Node *child)
+{
+    // From the back: nodes are most often taken out in the reverse of the order they came.
+    auto it = std::find_if(myOrder.rbegin(), myOrder.rend(),
+                           [child](const auto &c) { return c.get() == child; });
+    if (it == myOrder.rend())
+        return nullptr;
+    std::unique_ptr<OP_Node> taken = std::move(*it);
+    myOrder.erase(std::next(it).base());
+    myByName.erase(taken.get());
+    released(taken->getName());
+    return taken;
+}
+
+std::unique_ptr<OP_Node> OP_ChildList::removeLast()
+{
+    return myOrder.empty() ? nullptr : remove(myOrder.back().get());
+}
+
+void OP_ChildList::rename(OP_Node *child, const std::string &name)
+{
+    // Out of the index while the name, which places it there, changes.
+    myByName.erase(child);
+    const std::string old = child->getName();
+    child->setNameInternal(name);
+    myByName.insert(child);
+    released(old);
+}
+
+void OP_ChildList::released(const std::string &name)
+{
+    const std::string_view stem = op_stem(name);
+    const long number = op_number(name, stem);
+    auto it = myFirstFree.find(std::string(stem));
+    if (number > 0 && it != myFirstFree.end() && number < it->second)
+        it->second = number;
+}
+
+std::string OP_ChildList::uniqueName(const char *name) const
+{
+    if (!find(name))
+        return name;
+    const std::string stem(op_stem(name));
+    long &first = myFirstFree.try_emplace(stem, 1).first->second;
+    std::string candidate;
+    for (;; ++first)
+    {
+        candidate = stem + std::to_string(first);
+        if (!find(candidate))
+            return candidate;
+    }
+}
