@@ -54,6 +54,10 @@ bool OP_ChildList::op_Equal::operator()(const OP_Node *a, std::string_view b) co
     return a->getName() == b;
 }
 
+OP_ChildList::OP_ChildList() = default;
+
+OP_ChildList::~OP_ChildList() = default;
+
 OP_Node *OP_ChildList::at(int index) const
 {
     return index >= 0 && index < size() ? myOrder[static_cast<size_t>(index)].get() : nullptr;
@@ -61,13 +65,17 @@ OP_Node *OP_ChildList::at(int index) const
 
 OP_Node *OP_ChildList::find(std::string_view name) const
 {
-    auto it = myByName.find(name);
-    return it == myByName.end() ? nullptr : *it;
+    if (!myLookup)
+        return nullptr;
+    auto it = myLookup->byName.find(name);
+    return it == myLookup->byName.end() ? nullptr : *it;
 }
 
 void OP_ChildList::append(std::unique_ptr<OP_Node> child)
 {
-    myByName.insert(child.get());
+    if (!myLookup)
+        myLookup = std::make_unique<op_Lookup>();
+    myLookup->byName.insert(child.get());
     myOrder.push_back(std::move(child));
 }
 
@@ -86,7 +94,7 @@ std::unique_ptr<OP_Node> OP_ChildList::remove(OP_Node *child)
         return nullptr;
     std::unique_ptr<OP_Node> taken = std::move(*it);
     myOrder.erase(std::next(it).base());
-    myByName.erase(taken.get());
+    myLookup->byName.erase(taken.get());
     released(taken->getName());
     return taken;
 }
@@ -99,10 +107,10 @@ std::unique_ptr<OP_Node> OP_ChildList::removeLast()
 void OP_ChildList::rename(OP_Node *child, const std::string &name)
 {
     // Out of the index while the name, which places it there, changes.
-    myByName.erase(child);
+    myLookup->byName.erase(child);
     const std::string old = child->getName();
     child->setNameInternal(name);
-    myByName.insert(child);
+    myLookup->byName.insert(child);
     released(old);
 }
 
@@ -110,8 +118,8 @@ void OP_ChildList::released(const std::string &name)
 {
     const std::string_view stem = op_stem(name);
     const long number = op_number(name, stem);
-    auto it = myFirstFree.find(std::string(stem));
-    if (number > 0 && it != myFirstFree.end() && number < it->second)
+    auto it = myLookup->firstFree.find(std::string(stem));
+    if (number > 0 && it != myLookup->firstFree.end() && number < it->second)
         it->second = number;
 }
 
@@ -120,7 +128,7 @@ std::string OP_ChildList::uniqueName(const char *name) const
     if (!find(name))
         return name;
     const std::string stem(op_stem(name));
-    long &first = myFirstFree.try_emplace(stem, 1).first->second;
+    long &first = myLookup->firstFree.try_emplace(stem, 1).first->second;
     std::string candidate;
     for (;; ++first)
     {

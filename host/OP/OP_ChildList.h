@@ -17,7 +17,8 @@ class OP_Node;
 class OP_ChildList
 {
 public:
-    OP_ChildList() = default;
+    OP_ChildList();
+    ~OP_ChildList();
     OP_ChildList(const OP_ChildList &) = delete;
     OP_ChildList &operator=(const OP_ChildList &) = delete;
 
@@ -62,9 +63,15 @@ private:
     /// A name left free: numbered names of its stem may now be free from its number on.
     void released(const std::string &name);
 
+    struct op_Lookup
+    {
+        std::unordered_set<OP_Node *, op_Hash, op_Equal> byName;
+        // Per name stem ("plastic"), a number below which every "stemN" is taken, so that
+        // numbering the n-th unnamed node does not try the n-1 numbers before it.
+        std::unordered_map<std::string, long> firstFree;
+    };
+
     std::vector<std::unique_ptr<OP_Node>> myOrder;
-    std::unordered_set<OP_Node *, op_Hash, op_Equal> myByName;
-    // Per name stem ("plastic"), a number below which every "stemN" is taken, so that
-    // numbering the n-th unnamed node does not try the n-1 numbers before it.
-    mutable std::unordered_map<std::string, long> myFirstFree;
+    // Made with the first child: most networks (every shader node is one) never have any.
+    std::unique_ptr<op_Lookup> myLookup;
 };

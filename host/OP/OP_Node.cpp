@@ -289,21 +289,30 @@ std::vector<OP_Node *> OP_Node::getOutputNodes() const
     return nodes;
 }
 
+OP_Node::op_Links &OP_Node::links()
+{
+    if (!myLinks)
+        myLinks = std::make_unique<op_Links>();
+    return *myLinks;
+}
+
 void OP_Node::addExtraInput(OP_Node *src, OP_InterestType)
 {
     if (!src || src == this)
         return;
-    myExtraInputs.insert(src->getUniqueId());
-    src->myExtraDependants.insert(myUniqueId);
+    links().extraInputs.insert(src->getUniqueId());
+    src->links().extraDependants.insert(myUniqueId);
 }
 
 void OP_Node::removeExtraInputs()
 {
+    if (!myLinks)
+        return;
     OP_Director *director = OPgetDirector();
-    for (int id : myExtraInputs)
-        if (OP_Node *src = director->lookupNode(id))
-            src->myExtraDependants.erase(myUniqueId);
-    myExtraInputs.clear();
+    for (int id : myLinks->extraInputs)
+        if (OP_Node *src = director->lookupNode(id); src && src->myLinks)
+            src->myLinks->extraDependants.erase(myUniqueId);
+    myLinks->extraInputs.clear();
 }
 
 void OP_Node::disconnectWires()
@@ -333,13 +342,16 @@ void OP_Node::disconnectAll()
 {
     disconnectWires();
     removeExtraInputs();
+    if (!myLinks)
+        return;
     OP_Director *director = OPgetDirector();
     std::set<int> dependants;
-    dependants.swap(myExtraDependants);
+    dependants.swap(myLinks->extraDependants);
     for (int id : dependants)
         if (OP_Node *node = director->lookupNode(id))
         {
-            node->myExtraInputs.erase(myUniqueId);
+            if (node->myLinks)
+                node->myLinks->extraInputs.erase(myUniqueId);
             if (!node->myBeingDestroyed)
                 node->opChanged(OP_INPUT_CHANGED, reinterpret_cast<void *>(intptr_t(-1)));
         }
@@ -353,7 +365,8 @@ OP_Bundle *OP_Node::getParmBundle(const char *parm, int component, const UT_Stri
     const std::string name = parm ? parm : "";
     const std::string filterName = filter ? filter : "";
     const OP_Node *base = creator ? static_cast<const OP_Node *>(creator) : this;
-    for (op_BundleRef &ref : myBundleRefs)
+    std::vector<op_BundleRef> &refs = links().bundleRefs;
+    for (op_BundleRef &ref : refs)
         if (ref.parm == name && ref.component == component)
         {
             if (ref.bundle->getPattern() != pattern.toStdString() ||
@@ -362,21 +375,22 @@ OP_Bundle *OP_Node::getParmBundle(const char *parm, int component, const UT_Stri
             ref.used = true;
             return ref.bundle.get();
         }
-    myBundleRefs.push_back({name, component,
-                            std::make_unique<OP_Bundle>(pattern.toStdString(), base, filterName),
-                            true});
-    return myBundleRefs.back().bundle.get();
+    refs.push_back({name, component,
+                    std::make_unique<OP_Bundle>(pattern.toStdString(), base, filterName), true});
+    return refs.back().bundle.get();
 }
 
 void OP_Node::markBundleRefsAsUnused()
 {
-    for (op_BundleRef &ref : myBundleRefs)
-        ref.used = false;
+    if (myLinks)
+        for (op_BundleRef &ref : myLinks->bundleRefs)
+            ref.used = false;
 }
 
 void OP_Node::cleanUnusedBundleRefs()
 {
-    std::erase_if(myBundleRefs, [](const op_BundleRef &ref) { return !ref.used; });
+    if (myLinks)
+        std::erase_if(myLinks->bundleRefs, [](const op_BundleRef &ref) { return !ref.used; });
 }
 
 std::vector<OP_Node *> OP_Node::getGlobbedNodes(const char *pattern) const

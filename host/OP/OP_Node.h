@@ -226,7 +226,10 @@ public:
     /// cleanUnusedBundleRefs.
     void markBundleRefsAsUnused();
     void cleanUnusedBundleRefs();
-    int getNumBundleRefs() const { return static_cast<int>(myBundleRefs.size()); }
+    int getNumBundleRefs() const
+    {
+        return myLinks ? static_cast<int>(myLinks->bundleRefs.size()) : 0;
+    }
     /// The nodes a pattern selects from this node.
     std::vector<OP_Node *> getGlobbedNodes(const char *pattern) const;
 
@@ -301,7 +304,19 @@ private:
         std::unique_ptr<OP_Bundle> bundle;
         bool used;
     };
-    std::vector<op_BundleRef> myBundleRefs;
+    // What few nodes have: dependencies beyond wires, event handlers, bundles that
+    // parameters read, and inputs a cook holds. Made when first needed, as a scene may hold a
+    // hundred thousand nodes with none of them.
+    struct op_Links
+    {
+        std::set<int> extraInputs;     // ids of nodes this node depends on
+        std::set<int> extraDependants; // ids of nodes depending on this node
+        std::vector<std::pair<int, EventHandler>> handlers;
+        int nextHandler = 1;
+        std::vector<op_BundleRef> bundleRefs;
+        std::set<unsigned> lockedInputs;
+    };
+    op_Links &links();
 
     struct op_Input
     {
@@ -314,11 +329,8 @@ private:
     int myUniqueId;
     std::vector<op_Input> myInputs;
     std::vector<OP_Node *> myOutputs; // one entry per wired input that reads this node
-    std::set<int> myExtraInputs;      // ids of nodes this node depends on
-    std::set<int> myExtraDependants;  // ids of nodes depending on this node
+    std::unique_ptr<op_Links> myLinks;
     UT_ErrorManager myErrors;
-    std::vector<std::pair<int, EventHandler>> myHandlers;
-    int myNextHandler = 1;
     bool myDirty = true;
     bool myCooking = false;
     bool myTimeDependent = false;
@@ -335,5 +347,4 @@ private:
     static uint64_t theCookCount;
     bool myBeingDestroyed = false; // set by a network tearing down its children
     int myBlockModify = 0;
-    std::set<unsigned> myLockedInputs;
 };

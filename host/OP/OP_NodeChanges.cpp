@@ -46,9 +46,9 @@ void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
     if (dirty)
         myDirty = true;
     // Handlers may remove themselves; walk a copy (most nodes have none to copy).
-    if (!myHandlers.empty())
+    if (myLinks && !myLinks->handlers.empty())
     {
-        std::vector<std::pair<int, EventHandler>> handlers = myHandlers;
+        std::vector<std::pair<int, EventHandler>> handlers = myLinks->handlers;
         for (auto &[handle, handler] : handlers)
             handler(*this, reason, data);
     }
@@ -76,9 +76,10 @@ void OP_Node::propagateChange(unsigned pass)
     for (OP_Node *reader : myOutputs)
         tell(*reader, OP_INPUT_CHANGED, theAnyInput);
     OP_Director *director = OPgetDirector();
-    for (int id : myExtraDependants)
-        if (OP_Node *node = director->lookupNode(id))
-            tell(*node, OP_INPUT_CHANGED, theAnyInput);
+    if (myLinks)
+        for (int id : myLinks->extraDependants)
+            if (OP_Node *node = director->lookupNode(id))
+                tell(*node, OP_INPUT_CHANGED, theAnyInput);
     // Up the networks only as far as one not told since the last cook anywhere: one that was
     // has had everything above and beside it told then, and nothing has been cooked clean
     // since. So nodes made or changed one after another deep in a tree cost one step each
@@ -137,11 +138,13 @@ void OP_Node::deliverPendingChanges()
 
 int OP_Node::addEventHandler(EventHandler handler)
 {
-    myHandlers.emplace_back(myNextHandler, std::move(handler));
-    return myNextHandler++;
+    op_Links &links = this->links();
+    links.handlers.emplace_back(links.nextHandler, std::move(handler));
+    return links.nextHandler++;
 }
 
 void OP_Node::removeEventHandler(int handle)
 {
-    std::erase_if(myHandlers, [handle](const auto &h) { return h.first == handle; });
+    if (myLinks)
+        std::erase_if(myLinks->handlers, [handle](const auto &h) { return h.first == handle; });
 }

@@ -13,7 +13,10 @@
 
 OP_Parameters::OP_Parameters(OP_Operator *op) : myOperator(op)
 {
-    mySpareTemplates.emplace_back();
+    int count = 0;
+    for (PRM_Template *t = op->getParmTemplates(); !t->isTerminator(); ++t)
+        ++count;
+    myParms.reserve(count);
     for (PRM_Template *t = op->getParmTemplates(); !t->isTerminator(); ++t)
         myParms.appendParm(t, this, false);
 }
@@ -95,7 +98,7 @@ bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
             return false;
         }
     mySpareOwned.push_back(std::make_unique<PRM_Template>(tmpl));
-    rebuildSpareTemplates();
+    dropSpareTemplateCopies();
     myParms.appendParm(mySpareOwned.back().get(), this, true);
     return true;
 }
@@ -132,16 +135,25 @@ bool OP_Parameters::removeSpareParm(const char *name)
     const PRM_Template *tmpl = parm->getTemplatePtr();
     myParms.removeParm(std::string(name).c_str());
     std::erase_if(mySpareOwned, [tmpl](const auto &t) { return t.get() == tmpl; });
-    rebuildSpareTemplates();
+    dropSpareTemplateCopies();
     return true;
 }
 
-void OP_Parameters::rebuildSpareTemplates()
+void OP_Parameters::dropSpareTemplateCopies()
 {
-    mySpareTemplates.clear();
-    for (const auto &tmpl : mySpareOwned)
-        mySpareTemplates.push_back(*tmpl);
-    mySpareTemplates.emplace_back();
+    std::vector<PRM_Template>().swap(mySpareTemplates);
+}
+
+PRM_Template *OP_Parameters::getSpareParmTemplates()
+{
+    if (mySpareTemplates.empty())
+    {
+        mySpareTemplates.reserve(mySpareOwned.size() + 1);
+        for (const auto &tmpl : mySpareOwned)
+            mySpareTemplates.push_back(*tmpl);
+        mySpareTemplates.emplace_back();
+    }
+    return mySpareTemplates.data();
 }
 
 bool OP_Parameters::getVariableString(int, UT_String &, int)
