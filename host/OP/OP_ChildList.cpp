@@ -29,12 +29,12 @@ long op_number(std::string_view name, std::string_view stem)
 }
 } // namespace
 
-size_t OP_ChildList::op_Hash::operator()(std::string_view name) const noexcept
+size_t OP_ChildList::op_Hash::operator()(std::string_view name) const
 {
     return std::hash<std::string_view>{}(name);
 }
 
-size_t OP_ChildList::op_Hash::operator()(const OP_Node *node) const noexcept
+size_t OP_ChildList::op_Hash::operator()(const OP_Node *node) const
 {
     return (*this)(std::string_view(node->getName()));
 }

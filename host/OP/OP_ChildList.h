@@ -46,12 +46,14 @@ public:
     std::string uniqueName(const char *name) const;
 
 private:
-    // Lookups by a name that is not a node: both functors read a node by its name.
+    // Lookups by a name that is not a node: both functors read a node by its name. The hash
+    // may throw as far as the set knows, which makes it keep each node's hash code: probing
+    // then compares codes, not the names of nodes scattered over memory.
     struct op_Hash
     {
         using is_transparent = void;
-        size_t operator()(std::string_view name) const noexcept;
-        size_t operator()(const OP_Node *node) const noexcept;
+        size_t operator()(std::string_view name) const;
+        size_t operator()(const OP_Node *node) const;
     };
     struct op_Equal
     {

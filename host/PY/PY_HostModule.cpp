@@ -951,7 +951,12 @@ bool PY_HostModule::runFile(const std::string &path, const std::vector<std::stri
         return false;
     }
     // The module's types are made when it is first imported, and the streams need theirs.
-    py_Ref module(PyImport_ImportModule("host"));
+    // Once imported it is taken as it is, without the import machinery, run after run.
+    static PyObject *const theName = PyUnicode_InternFromString("host"); // kept, as Python is
+    PyObject *imported = theName ? PyImport_GetModule(theName) : nullptr;
+    if (!imported && !PyErr_Occurred())
+        imported = PyImport_ImportModule("host");
+    py_Ref module(imported);
     if (!module)
     {
         error = py_reportException(err);
