@@ -71,8 +71,11 @@ OP_Node *OP_ChildList::find(std::string_view name) const
     return it == myLookup->byName.end() ? nullptr : *it;
 }
 
+// Every change of a network's children counts as a change of the scene, before anything is
+// told of it: what was worked out from the scene before no longer holds.
 void OP_ChildList::append(std::unique_ptr<OP_Node> child)
 {
+    OP_Node::countChange();
     if (!myLookup)
         myLookup = std::make_unique<op_Lookup>();
     myLookup->byName.insert(child.get());
@@ -92,6 +95,7 @@ std::unique_ptr<OP_Node> OP_ChildList::remove(OP_Node *child)
                            [child](const auto &c) { return c.get() == child; });
     if (it == myOrder.rend())
         return nullptr;
+    OP_Node::countChange();
     std::unique_ptr<OP_Node> taken = std::move(*it);
     myOrder.erase(std::next(it).base());
     myLookup->byName.erase(taken.get());
@@ -106,6 +110,7 @@ std::unique_ptr<OP_Node> OP_ChildList::removeLast()
 
 void OP_ChildList::rename(OP_Node *child, const std::string &name)
 {
+    OP_Node::countChange();
     // Out of the index while the name, which places it there, changes.
     myLookup->byName.erase(child);
     const std::string old = child->getName();

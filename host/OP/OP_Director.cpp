@@ -73,12 +73,14 @@ void OP_Director::setCwd(OP_Network *network)
 
 int OP_Director::registerNode(OP_Node *node)
 {
+    OP_Node::countChange();
     myNodes.push_back(node);
     return static_cast<int>(myNodes.size()) - 1;
 }
 
 void OP_Director::unregisterNode(int id)
 {
+    OP_Node::countChange();
     if (id >= 0 && static_cast<size_t>(id) < myNodes.size())
         myNodes[static_cast<size_t>(id)] = nullptr;
 }

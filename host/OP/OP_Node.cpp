@@ -80,9 +80,13 @@ thread_local int theEvalDepth = 0;
 // The parameter expressions being evaluated on this thread: meeting one again is a loop, found
 // at once instead of after the whole depth has been climbed.
 thread_local std::vector<const EV_Expression *> theActiveExpressions;
+
+// Cooks under way on this thread.
+thread_local int theCookDepth = 0;
 } // namespace
 
 uint64_t OP_Node::theCookCount = 0;
+uint64_t OP_Node::theChangeCount = 0;
 
 OP_Node::OP_Node(OP_Network *parent, const char *name, OP_Operator *op)
     : OP_Parameters(op), myName(name ? name : ""), myParent(parent)
@@ -160,19 +164,6 @@ unsigned OP_Node::maxInputs() const
 unsigned OP_Node::maxOutputs() const
 {
     return getOperator()->maxOutputs();
-}
-
-unsigned OP_Node::nInputs() const
-{
-    unsigned n = static_cast<unsigned>(myInputs.size());
-    while (n > 0 && !myInputs[n - 1].node)
-        --n;
-    return n;
-}
-
-OP_Node *OP_Node::getInput(unsigned index) const
-{
-    return index < myInputs.size() ? myInputs[index].node : nullptr;
 }
 
 int OP_Node::getInputOutputIndex(unsigned index) const
@@ -417,6 +408,7 @@ UT_ErrorSeverity OP_Node::cook(OP_Context &context)
         return error();
 
     myCooking = true;
+    ++theCookDepth;
     myErrors.clearAndDestroyErrors();
     myTimeDependent = false;
     UT_ErrorSeverity severity;
@@ -427,6 +419,7 @@ UT_ErrorSeverity OP_Node::cook(OP_Context &context)
         severity = myBypass ? bypassMe(context, copiedInput) : cookMe(context);
     }
     checkTimeDependencies();
+    --theCookDepth;
     myCooking = false;
     myDirty = false;
     // Counted once the node is clean: what was told of changes before (even during the cook)
@@ -436,6 +429,11 @@ UT_ErrorSeverity OP_Node::cook(OP_Context &context)
     myLastCookTime = context.getTime();
     ++myCookCount;
     return std::max(severity, error());
+}
+
+int OP_Node::getCookDepth()
+{
+    return theCookDepth;
 }
 
 UT_ErrorSeverity OP_Node::cookMe(OP_Context &)

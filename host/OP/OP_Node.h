@@ -99,8 +99,17 @@ public:
     virtual unsigned getNumVisibleOutputs() const { return maxOutputs(); }
     virtual unsigned orderedInputs() const { return maxInputs(); }
     /// The number of input slots in use: one past the last connected input.
-    unsigned nInputs() const;
-    OP_Node *getInput(unsigned index) const;
+    unsigned nInputs() const
+    {
+        unsigned n = static_cast<unsigned>(myInputs.size());
+        while (n > 0 && !myInputs[n - 1].node)
+            --n;
+        return n;
+    }
+    OP_Node *getInput(unsigned index) const
+    {
+        return index < myInputs.size() ? myInputs[index].node : nullptr;
+    }
     /// The output index of `src` that feeds the input.
     int getInputOutputIndex(unsigned index) const;
     /// Connects output `outputIndex` of `src` (null disconnects) to an input. Refused (false
@@ -140,6 +149,8 @@ public:
     bool isTimeDependent() const { return myTimeDependent; }
     void setTimeDependent(bool on) { myTimeDependent = on; }
     int getCookCount() const { return myCookCount; }
+    /// How many cooks are under way on this thread, one inside another.
+    static int getCookDepth();
     bool isCooking() const { return myCooking; }
 
     bool getBypass() const { return myBypass; }
@@ -158,6 +169,11 @@ public:
     virtual void checkTimeDependencies(int doParms = 1, int doInputs = 1, int doExtras = 1);
     /// Called once a scene file has been read, for every node, parents first.
     virtual void finishedLoadingNetwork() {}
+    /// A count that grows with every change anywhere in the scene (every change a node is
+    /// told of, spare parameters added or removed): what was worked out from the scene while
+    /// it stood still holds as long as the count has not moved.
+    static uint64_t getChangeCount() { return theChangeCount; }
+    static void countChange() { ++theChangeCount; }
     /// Whether the node is being deleted (set before its children go).
     bool isBeingDestroyed() const { return myBeingDestroyed; }
     /// Returns a handle for removeEventHandler.
@@ -345,6 +361,7 @@ private:
     uint64_t myChildChangeStamp = 0;
     // Cooks run so far, by any node.
     static uint64_t theCookCount;
+    static uint64_t theChangeCount;
     bool myBeingDestroyed = false; // set by a network tearing down its children
     int myBlockModify = 0;
 };

@@ -43,6 +43,7 @@ void OP_Node::opChanged(OP_EventType reason, void *data)
 
 void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
 {
+    ++theChangeCount;
     if (dirty)
         myDirty = true;
     // Handlers may remove themselves; walk a copy (most nodes have none to copy).

@@ -97,6 +97,7 @@ bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
             error = "Channel '" + tmpl.getChannelToken(c) + "' already exists";
             return false;
         }
+    OP_Node::countChange();
     mySpareOwned.push_back(std::make_unique<PRM_Template>(tmpl));
     dropSpareTemplateCopies();
     myParms.appendParm(mySpareOwned.back().get(), this, true);
@@ -131,6 +132,7 @@ bool OP_Parameters::removeSpareParm(const char *name)
     PRM_Parm *parm = myParms.getParmPtr(name);
     if (!parm || !parm->isSpareParm())
         return false;
+    OP_Node::countChange();
     // `name` may be the parameter's own token, which goes with its template.
     const PRM_Template *tmpl = parm->getTemplatePtr();
     myParms.removeParm(std::string(name).c_str());
