@@ -5,6 +5,7 @@
 #include <OP/OP_Path.h>
 #include <UT/UT_PathSearch.h>
 
+#include <cstdint>
 #include <string>
 
 bool OPfindChannel(OP_Node *from, const char *path, OP_Node *&node, PRM_Parm *&parm, int &component)
@@ -27,6 +28,54 @@ bool OPfindChannel(OP_Node *from, const char *path, OP_Node *&node, PRM_Parm *&p
 
 namespace
 {
+// What a ch() or chs() call site found last: a reference is read far more often than the
+// scene changes, and finding it (a path walk, a channel lookup, recording the dependency) cost
+// more than all the rest of the evaluation. It holds while the scene has not changed at all.
+struct op_ChannelSite
+{
+    std::string path;
+    uint64_t changeCount = ~uint64_t(0);
+    const OP_Node *owner = nullptr;
+    OP_Node *node = nullptr;
+    PRM_Parm *parm = nullptr;
+    int component = 0;
+};
+
+void *op_newChannelSite()
+{
+    return new op_ChannelSite;
+}
+
+void op_deleteChannelSite(void *site)
+{
+    delete static_cast<op_ChannelSite *>(site);
+}
+
+// The channel `path` names from `owner`, and the dependency on its node recorded.
+bool op_resolveChannel(EV_FunctionCall &call, OP_Node *owner, const std::string &path,
+                       OP_Node *&node, PRM_Parm *&parm, int &component)
+{
+    // Call sites are shared by every thread evaluating the expression; only the main thread
+    // keeps what it found, so that no two write it at once.
+    auto *site =
+        call.context.thread == 0 ? static_cast<op_ChannelSite *>(call.instanceData) : nullptr;
+    const uint64_t changes = OP_Node::getChangeCount();
+    if (site && site->changeCount == changes && site->owner == owner && site->path == path)
+    {
+        node = site->node;
+        parm = site->parm;
+        component = site->component;
+        return true;
+    }
+    if (!owner || !OPfindChannel(owner, path.c_str(), node, parm, component))
+        return false;
+    // Reading another node's value makes this node depend on it.
+    owner->addExtraInput(node, OP_INTEREST_PARM);
+    if (site && OP_Node::getChangeCount() == changes)
+        *site = {path, changes, owner, node, parm, component};
+    return true;
+}
+
 void op_channel(EV_FunctionCall &call, bool asText)
 {
     OP_Node *owner = static_cast<OP_Node *>(call.context.owner);
@@ -34,14 +83,12 @@ void op_channel(EV_FunctionCall &call, bool asText)
     OP_Node *node = nullptr;
     PRM_Parm *parm = nullptr;
     int component = 0;
-    if (!owner || !OPfindChannel(owner, path.c_str(), node, parm, component))
+    if (!op_resolveChannel(call, owner, path, node, parm, component))
     {
         call.failed = true;
         call.context.error = "Unknown channel '" + path + "'";
         return;
     }
-    // Reading another node's value makes this node depend on it.
-    owner->addExtraInput(node, OP_INTEREST_PARM);
     // A channel whose own expression fails (a reference loop among others) fails this one
     // too, rather than passing on a 0 that looks like a value.
     EV_Value value;
@@ -130,6 +177,11 @@ EV_FUNCTION theFindfileFunction(0, "findfile", 1, EV_TYPE_STRING, theStringArg, 
 
 void OPinstallExpressionFunctions()
 {
+    for (EV_FUNCTION *channel : {&theChFunction, &theChsFunction})
+    {
+        channel->instanceAlloc = op_newChannelSite;
+        channel->instanceFree = op_deleteChannelSite;
+    }
     ev_AddFunction(&theChFunction);
     ev_AddFunction(&theChsFunction);
     ev_AddFunction(&theFindfileFunction);

@@ -299,6 +299,7 @@ void OP_Node::removeExtraInputs()
 {
     if (!myLinks)
         return;
+    countChange(); // what was found through the dependencies no longer holds
     OP_Director *director = OPgetDirector();
     for (int id : myLinks->extraInputs)
         if (OP_Node *src = director->lookupNode(id); src && src->myLinks)
