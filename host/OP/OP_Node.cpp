@@ -4,6 +4,7 @@
 #include <EV/EV_Expression.h>
 #include <OP/OP_Bundle.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_ExprFunctions.h>
 #include <OP/OP_GalleryEntry.h>
 #include <OP/OP_Network.h>
 #include <OP/OP_Operator.h>
@@ -463,30 +464,45 @@ void OP_Node::setBypass(bool on)
 bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &expr, float time,
                                      int thread, EV_Value &value, bool &timeDependent)
 {
-    UT_AutoErrorManager errors(myErrors);
+    auto report = [&](const std::string &why)
+    {
+        UT_AutoErrorManager errors(myErrors);
+        UTaddError("OP", 1, (getFullPath() + " " + parm.getToken() + ": " + why).c_str());
+    };
     if (theEvalDepth >= theMaxEvalDepth ||
         std::find(theActiveExpressions.begin(), theActiveExpressions.end(), &expr) !=
             theActiveExpressions.end())
     {
-        UTaddError("OP", 1,
-                   (getFullPath() + " " + parm.getToken() + ": references loop back").c_str());
+        report("references loop back");
         return false;
     }
-    op_EvalContext context(*this);
-    context.time = time;
-    context.thread = thread;
-    context.owner = this;
-    CH_AutoEvaluate evaluating(this, time, thread);
     ++theEvalDepth;
     theActiveExpressions.push_back(&expr);
-    bool ok = expr.evaluate(context, value);
+    // A reference to another channel and nothing else (ch("../a/tx")), the commonest
+    // expression there is, is read directly: it reads no variable and reports its failures
+    // as text, so it needs neither this node's evaluation frame nor its error list made
+    // current (the channel it reads makes its own when that is an expression).
+    std::string error;
+    timeDependent = false;
+    bool ok = false;
+    if (!OPreadChannelReference(expr, *this, time, thread, value, timeDependent, error, ok))
+    {
+        UT_AutoErrorManager errors(myErrors);
+        op_EvalContext context(*this);
+        context.time = time;
+        context.thread = thread;
+        context.owner = this;
+        CH_AutoEvaluate evaluating(this, time, thread);
+        ok = expr.evaluate(context, value);
+        timeDependent = context.timeDependent;
+        error = std::move(context.error);
+    }
     theActiveExpressions.pop_back();
     --theEvalDepth;
-    timeDependent = context.timeDependent;
     if (timeDependent && myCooking)
         myTimeDependent = true;
     if (!ok)
-        UTaddError("OP", 1, (getFullPath() + " " + parm.getToken() + ": " + context.error).c_str());
+        report(error);
     return ok;
 }
 

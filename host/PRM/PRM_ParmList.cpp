@@ -41,8 +41,12 @@ int PRM_ParmList::getParmIndex(const char *name) const
     if (getEntries() <= theScanLimit)
     {
         for (int i = 0; i < getEntries(); ++i)
-            if (std::strcmp(myParms[i]->getToken(), name) == 0)
+        {
+            // Most names differ in their first letter, which is cheaper to see than to call.
+            const char *token = myParms[i]->getToken();
+            if (token[0] == name[0] && std::strcmp(token, name) == 0)
                 return i;
+        }
         return -1;
     }
     rebuildIndex();
