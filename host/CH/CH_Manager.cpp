@@ -47,12 +47,12 @@ CH_Collection *CH_Manager::getEvalCollection(int thread) const
 }
 
 CH_AutoEvaluate::CH_AutoEvaluate(CH_Collection *collection, float time, int thread)
-    : myThread(thread)
+    : myStack(&CHgetManager()->stack(thread))
 {
-    CHgetManager()->stack(thread).push_back({collection, time});
+    myStack->push_back({collection, time});
 }
 
 CH_AutoEvaluate::~CH_AutoEvaluate()
 {
-    CHgetManager()->stack(myThread).pop_back();
+    myStack->pop_back();
 }

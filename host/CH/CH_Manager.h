@@ -52,5 +52,6 @@ public:
     CH_AutoEvaluate &operator=(const CH_AutoEvaluate &) = delete;
 
 private:
-    int myThread;
+    // The thread's stack, found once: every parameter expression evaluates inside a guard.
+    std::vector<CH_Manager::ch_Frame> *myStack;
 };

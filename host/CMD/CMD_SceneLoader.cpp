@@ -147,7 +147,7 @@ bool CMD_SceneLoader::run(std::istream &in, const std::string &source, std::ostr
         for (cmd_HeldNode &held : myHeld)
             if (OP_Node *node = director->lookupNode(held.id))
                 resolve(*node, held.sets, err);
-        director->getRoot()->finishedLoadingNetwork();
+        director->getRoot()->finishedLoadingTree();
     }
     myHeld.clear();
     director->setCwd(director->getRoot());

@@ -6,6 +6,8 @@
 
 #include <charconv>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -49,28 +51,136 @@ const char *CMD_SceneWriter::spareTypeName(const PRM_Parm &parm)
 void CMD_SceneWriter::write(OP_Network &root)
 {
     myOut << "# shophost scene: read it back with \"load FILE\"\n";
-    writeNodes(root);
+    const std::string rootPath = root.getFullPath();
+    myNetworks.assign(1, &root);
+    myPath = rootPath == "/" ? std::string() : rootPath;
+    myCwdDepth = -1;
+    myCwdUp = 0;
+    writeNodes();
     // Spare parameters first: a parameter's value may refer to another node's spare one.
-    OP_Director::traverse(&root, [this](OP_Node &node) { writeSpareParms(node); });
-    OP_Director::traverse(&root, [this](OP_Node &node) { writeParms(node); });
-    OP_Director::traverse(&root, [this](OP_Node &node) { writeWires(node); });
+    walk([this](OP_Node &node) { writeSpareParms(node); });
+    walk([this](OP_Node &node) { writeParms(node); });
+    walk([this](OP_Node &node) { writeWires(node); });
     myOut << "cd /\n";
 }
 
-void CMD_SceneWriter::writeNodes(OP_Network &network)
+void CMD_SceneWriter::enter(OP_Network &network)
 {
-    if (network.getNchildren() == 0)
-        return;
-    myOut << "cd " << cmd_q(network.getFullPath()) << "\n";
-    for (int i = 0; i < network.getNchildren(); ++i)
+    myNetworks.push_back(&network);
+    myPath += '/';
+    myPath += network.getName();
+}
+
+void CMD_SceneWriter::leave()
+{
+    const int depth = static_cast<int>(myNetworks.size()) - 1;
+    myPath.resize(myPath.size() - myNetworks.back()->getName().size() - 1);
+    myNetworks.pop_back();
+    // The file's current network lay inside the one left: it is now one level further below
+    // the nearest network of the walk.
+    if (myCwdDepth == depth)
     {
-        OP_Node *child = network.getChild(i);
-        myOut << "add " << cmd_q(child->getOperator()->getName()) << " " << cmd_q(child->getName())
-              << "\n";
+        --myCwdDepth;
+        ++myCwdUp;
     }
-    for (int i = 0; i < network.getNchildren(); ++i)
-        if (network.getChild(i)->isNetwork())
-            writeNodes(*static_cast<OP_Network *>(network.getChild(i)));
+}
+
+template <typename Visit>
+void CMD_SceneWriter::walk(Visit visit)
+{
+    // Parents before children, with a stack of its own rather than a call per level: networks
+    // may be nested deeper than the stack allows calls.
+    std::vector<int> next(1, 0); // per network of the walk, its next child
+    while (!next.empty())
+    {
+        OP_Node *child = myNetworks.back()->getChild(next.back()++);
+        if (!child)
+        {
+            next.pop_back();
+            if (!next.empty())
+                leave();
+            continue;
+        }
+        visit(*child);
+        if (child->isNetwork())
+        {
+            enter(*static_cast<OP_Network *>(child));
+            next.push_back(0);
+        }
+    }
+}
+
+void CMD_SceneWriter::writeNodes()
+{
+    // Each network's children, then the networks among them in turn, depth first.
+    std::vector<int> next(1, -1); // per network of the walk, the child last descended into
+    while (!next.empty())
+    {
+        OP_Network &network = *myNetworks.back();
+        if (next.back() < 0 && network.getNchildren() > 0)
+        {
+            myOut << "cd " << networkPath() << "\n";
+            for (int i = 0; i < network.getNchildren(); ++i)
+            {
+                OP_Node *child = network.getChild(i);
+                myOut << "add " << cmd_q(child->getOperator()->getName()) << " "
+                      << cmd_q(child->getName()) << "\n";
+            }
+        }
+        OP_Node *child = network.getChild(++next.back());
+        if (!child)
+        {
+            next.pop_back();
+            if (!next.empty())
+                leave();
+        }
+        else if (child->isNetwork())
+        {
+            enter(*static_cast<OP_Network *>(child));
+            next.push_back(-1);
+        }
+    }
+}
+
+std::string CMD_SceneWriter::networkPath()
+{
+    const int depth = static_cast<int>(myNetworks.size()) - 1;
+    // GCC 12 takes assignments of one-character literals to strings for overlapping copies
+    // (-Wrestrict); characters it reads right.
+    std::string path;
+    if (myCwdDepth < 0 || myPath.size() <= theLongPath)
+        path = myPath.empty() ? std::string(1, '/') : myPath;
+    else
+    {
+        // Up from the file's current network to the nearest network of the walk, then down
+        // the walk: each level of a deep tree is climbed and descended once in all.
+        for (int i = 0; i < myCwdUp + depth - myCwdDepth; ++i)
+        {
+            if (i > 0)
+                path.push_back('/');
+            if (i < myCwdUp)
+                path.append(2, '.');
+            else
+                path.append(
+                    myNetworks[static_cast<size_t>(myCwdDepth + 1 + i - myCwdUp)]->getName());
+        }
+        if (path.empty())
+            path.push_back('.');
+    }
+    myCwdDepth = depth;
+    myCwdUp = 0;
+    return cmd_q(path);
+}
+
+std::string CMD_SceneWriter::nodePath(const OP_Node &node)
+{
+    // `node` lies in the network the walk is in.
+    if (myPath.size() + 1 + node.getName().size() <= theLongPath)
+        return cmd_q(myPath + "/" + node.getName());
+    const int depth = static_cast<int>(myNetworks.size()) - 1;
+    if (myCwdDepth != depth || myCwdUp != 0)
+        myOut << "cd " << networkPath() << "\n";
+    return cmd_q(node.getName());
 }
 
 void CMD_SceneWriter::writeSpareParms(OP_Node &node)
@@ -82,11 +192,12 @@ void CMD_SceneWriter::writeSpareParms(OP_Node &node)
         if (!parm.isSpareParm())
             continue;
         const PRM_Template &tmpl = *parm.getTemplatePtr();
+        const std::string path = nodePath(node);
         myOut << "spare ";
         if (std::string(tmpl.getLabel()) != tmpl.getToken())
             myOut << "-l " << cmd_q(tmpl.getLabel()) << " ";
-        myOut << cmd_q(node.getFullPath()) << " " << cmd_q(tmpl.getToken()) << " "
-              << spareTypeName(parm) << " " << tmpl.getVectorSize();
+        myOut << path << " " << cmd_q(tmpl.getToken()) << " " << spareTypeName(parm) << " "
+              << tmpl.getVectorSize();
         if (tmpl.hasDefaults())
             for (int c = 0; c < tmpl.getVectorSize(); ++c)
                 myOut << " " << cmd_q(cmd_defaultText(tmpl, c));
@@ -112,7 +223,7 @@ void CMD_SceneWriter::writeParm(const OP_Node &node, const PRM_Parm &parm)
     }
     if (!anyChange)
         return;
-    const std::string path = cmd_q(node.getFullPath());
+    const std::string path = nodePath(node);
     if (!anyExpression)
     {
         // Plain values go on one line, as a user would type them.
@@ -139,8 +250,8 @@ void CMD_SceneWriter::writeWires(OP_Node &node)
         OP_Node *input = node.getInput(i);
         if (!input)
             continue;
-        myOut << "wire " << cmd_q(input->getFullPath()) << " " << cmd_q(node.getFullPath()) << " "
-              << i;
+        const std::string to = nodePath(node);
+        myOut << "wire " << nodePath(*input) << " " << to << " " << i;
         if (node.getInputOutputIndex(i) > 0)
             myOut << " " << node.getInputOutputIndex(i);
         myOut << "\n";

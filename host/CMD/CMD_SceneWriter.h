@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <ostream>
+#include <string>
+#include <vector>
 
 class OP_Network;
 class OP_Node;
@@ -11,6 +14,11 @@ class PRM_Parm;
 /// from their defaults, then the wires. Nodes are written before anything that refers to them,
 /// so expressions, paths and wires between any two nodes read back. The text depends on
 /// nothing but the scene, so writing a scene read back from it gives the same bytes.
+///
+/// Nodes are named by their absolute paths, as users read them. A path longer than
+/// theLongPath characters is written relative instead, after a `cd` into its network that
+/// itself moves relative to the previous one, so that the file of a deeply nested tree grows
+/// with the number of its nodes rather than with its square.
 class CMD_SceneWriter
 {
 public:
@@ -22,12 +30,34 @@ public:
     /// The word of the `spare` command for a parameter template's type.
     static const char *spareTypeName(const PRM_Parm &parm);
 
+    static constexpr size_t theLongPath = 256;
+
 private:
-    void writeNodes(OP_Network &network);
+    /// Every node below the root, parents before children, while the walk's networks lead
+    /// to the node's network.
+    template <typename Visit>
+    void walk(Visit visit);
+    void enter(OP_Network &network);
+    void leave();
+    /// The text of a `cd` to the network the walk is in; the file is there after it.
+    std::string networkPath();
+    /// The text naming a node of the network the walk is in, writing a `cd` first when the
+    /// node is named relative to it.
+    std::string nodePath(const OP_Node &node);
+
+    void writeNodes();
     void writeSpareParms(OP_Node &node);
     void writeParms(OP_Node &node);
     void writeParm(const OP_Node &node, const PRM_Parm &parm);
     void writeWires(OP_Node &node);
 
     std::ostream &myOut;
+    // The networks from the root down to the one being written, and its absolute path
+    // ("" for the root).
+    std::vector<OP_Network *> myNetworks;
+    std::string myPath;
+    // Where the file's current network is (after its last `cd`): myCwdUp levels below the
+    // network at myCwdDepth in myNetworks; -1 before the first `cd`.
+    int myCwdDepth = -1;
+    int myCwdUp = 0;
 };

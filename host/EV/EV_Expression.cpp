@@ -108,6 +108,18 @@ bool EV_Expression::evaluate(EV_Context &context, EV_Value &result) const
     return evEval(*myRoot, context, result);
 }
 
+const EV_FUNCTION *EV_Expression::getLiteralCall(const std::vector<EV_Value> **args,
+                                                 void **instanceData) const
+{
+    if (myRoot->myKind != ev_Kind::Call || !myRoot->myLiteralCall)
+        return nullptr;
+    if (args)
+        *args = &myRoot->myLiteralArgs;
+    if (instanceData)
+        *instanceData = myRoot->myInstanceData;
+    return myRoot->myFunction.load(std::memory_order_acquire);
+}
+
 bool EV_Expression::isConstant() const
 {
     bool constant = true;
@@ -163,6 +175,8 @@ bool EV_Expression::renameReferences(void *owner, const std::string &oldPath,
                     if (evArgType(*fn, i, type))
                         evConvert(site.args[i], type);
                 }
+                if (node.myLiteralCall)
+                    evPrepareLiteralCall(node, *fn);
             });
     if (edits.empty())
         return false;

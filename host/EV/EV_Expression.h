@@ -39,6 +39,12 @@ public:
     /// context.error set. Sets context.timeDependent when anything time dependent was used.
     bool evaluate(EV_Context &context, EV_Value &result) const;
 
+    /// The function, when the whole expression is one call of it with literal arguments
+    /// (as ch("../a/tx")), with those arguments converted to its argument types and the call
+    /// site's instance data; null otherwise.
+    const EV_FUNCTION *getLiteralCall(const std::vector<EV_Value> **args = nullptr,
+                                      void **instanceData = nullptr) const;
+
     /// True when the expression has no variables and no function calls.
     bool isConstant() const;
 

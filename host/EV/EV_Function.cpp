@@ -8,21 +8,6 @@
 #include <string_view>
 #include <system_error>
 
-EV_Value EV_Value::number(double v)
-{
-    EV_Value value;
-    value.num = v;
-    return value;
-}
-
-EV_Value EV_Value::string(std::string s)
-{
-    EV_Value value;
-    value.type = EV_TYPE_STRING;
-    value.str = std::move(s);
-    return value;
-}
-
 double EV_Value::asNumber() const
 {
     if (type != EV_TYPE_STRING)

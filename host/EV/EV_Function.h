@@ -17,8 +17,19 @@ struct EV_Value
     double num = 0;
     std::string str;
 
-    static EV_Value number(double v);
-    static EV_Value string(std::string s);
+    static EV_Value number(double v)
+    {
+        EV_Value value;
+        value.num = v;
+        return value;
+    }
+    static EV_Value string(std::string s)
+    {
+        EV_Value value;
+        value.type = EV_TYPE_STRING;
+        value.str = std::move(s);
+        return value;
+    }
     bool isString() const { return type == EV_TYPE_STRING; }
     /// A number as is; a text read as a number (0 when it is not one).
     double asNumber() const;

@@ -1,5 +1,6 @@
 #include <EV/ev_Evaluator.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <mutex>
@@ -37,6 +38,23 @@ const EV_FUNCTION *evResolve(const ev_Node &node)
     }
     node.myFunction.store(found, std::memory_order_release);
     return found;
+}
+
+void evPrepareLiteralCall(ev_Node &node, const EV_FUNCTION &fn)
+{
+    node.myLiteralCall =
+        std::all_of(node.myArgs.begin(), node.myArgs.end(),
+                    [](const auto &arg) { return arg->myKind == ev_Kind::Literal; });
+    node.myLiteralArgs.clear();
+    if (!node.myLiteralCall)
+        return;
+    for (size_t i = 0; i < node.myArgs.size(); ++i)
+    {
+        node.myLiteralArgs.push_back(node.myArgs[i]->myValue);
+        EV_Type type;
+        if (evArgType(fn, i, type))
+            evConvert(node.myLiteralArgs.back(), type);
+    }
 }
 
 bool evArgType(const EV_FUNCTION &fn, size_t i, EV_Type &type)
@@ -101,6 +119,9 @@ private:
 thread_local std::deque<std::vector<EV_Value>> ev_ArgFrame::thePool;
 thread_local size_t ev_ArgFrame::theDepth = 0;
 
+bool evInvoke(const EV_FUNCTION *fn, const ev_Node &node, const std::vector<EV_Value> &args,
+              EV_Context &context, EV_Value &out);
+
 bool evCall(const ev_Node &node, EV_Context &context, EV_Value &out)
 {
     const EV_FUNCTION *fn = evResolve(node);
@@ -122,6 +143,8 @@ bool evCall(const ev_Node &node, EV_Context &context, EV_Value &out)
         context.error = "Function '" + node.myName + "' cannot be evaluated";
         return false;
     }
+    if (node.myLiteralCall)
+        return evInvoke(fn, node, node.myLiteralArgs, context, out);
     ev_ArgFrame frame(count);
     std::vector<EV_Value> &args = frame.args();
     for (size_t i = 0; i < count; ++i)
@@ -132,6 +155,12 @@ bool evCall(const ev_Node &node, EV_Context &context, EV_Value &out)
         if (evArgType(*fn, i, type))
             evConvert(args[i], type);
     }
+    return evInvoke(fn, node, args, context, out);
+}
+
+bool evInvoke(const EV_FUNCTION *fn, const ev_Node &node, const std::vector<EV_Value> &args,
+              EV_Context &context, EV_Value &out)
+{
     if (fn->flags & EV_FLAG_TIME_DEPENDENT)
         context.timeDependent = true;
     EV_FunctionCall call{*fn, args, context, node.myInstanceData, EV_Value{}, false};

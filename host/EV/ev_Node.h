@@ -65,9 +65,17 @@ public:
     mutable std::atomic<const EV_FUNCTION *> myFunction{nullptr};
     mutable void *myInstanceData = nullptr;
     mutable EV_InstanceFree myInstanceFree = nullptr;
+    // A call whose arguments are all literals, resolved at parse time, keeps them converted
+    // to the function's argument types: such a call (ch("../a/tx")) is evaluated without
+    // evaluating its arguments again each time.
+    bool myLiteralCall = false;
+    std::vector<EV_Value> myLiteralArgs;
 };
 
 using ev_NodePtr = std::unique_ptr<ev_Node>;
+
+/// Makes `node` (a call of `fn`) a literal call when all its arguments are literals.
+void evPrepareLiteralCall(ev_Node &node, const EV_FUNCTION &fn);
 
 inline std::string evArityMessage(const EV_FUNCTION &fn, size_t count)
 {

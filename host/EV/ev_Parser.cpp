@@ -589,6 +589,7 @@ private:
                 node->myInstanceFree = fn->instanceFree;
             }
             node->myFunction.store(fn, std::memory_order_relaxed);
+            evPrepareLiteralCall(*node, *fn);
         }
         return node;
     }

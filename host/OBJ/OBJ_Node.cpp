@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace
 {
@@ -66,11 +67,20 @@ UT_ErrorSeverity OBJ_Node::cookMe(OP_Context &context)
 
 bool OBJ_Node::getWorldTransform(UT_DMatrix4 &matrix, OP_Context &context)
 {
-    matrix = getLocalTransform(context.getTime());
-    UT_DMatrix4 parent;
-    if (OBJ_Node *up = getParent() ? getParent()->castToOBJNode() : nullptr)
-        if (up->getWorldTransform(parent, context))
-            matrix = matrix * parent;
+    // Each object's local transform times its parent's world transform: gathered up the
+    // parents and multiplied from the outermost down, the same products in the same order as
+    // asking each parent in turn, without a call per level of nesting.
+    std::vector<const OBJ_Node *> chain{this};
+    while (OP_Network *up = chain.back()->getParent())
+    {
+        const OBJ_Node *object = up->castToOBJNode();
+        if (!object)
+            break;
+        chain.push_back(object);
+    }
+    matrix = chain.back()->getLocalTransform(context.getTime());
+    for (size_t i = chain.size() - 1; i-- > 0;)
+        matrix = chain[i]->getLocalTransform(context.getTime()) * matrix;
     return true;
 }
 

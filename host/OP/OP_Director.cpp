@@ -82,20 +82,22 @@ void OP_Director::setCwd(OP_Network *network)
 
 int OP_Director::registerNode(OP_Node *node)
 {
-    int id = myNextId++;
-    myNodes.emplace(id, node);
-    return id;
+    OP_Node::countChange();
+    myNodes.push_back(node);
+    return static_cast<int>(myNodes.size()) - 1;
 }
 
 void OP_Director::unregisterNode(int id)
 {
-    myNodes.erase(id);
+    OP_Node::countChange();
+    if (id >= 0 && static_cast<size_t>(id) < myNodes.size())
+        myNodes[static_cast<size_t>(id)] = nullptr;
 }
 
 OP_Node *OP_Director::lookupNode(int id) const
 {
-    auto it = myNodes.find(id);
-    return it == myNodes.end() ? nullptr : it->second;
+    return id >= 0 && static_cast<size_t>(id) < myNodes.size() ? myNodes[static_cast<size_t>(id)]
+                                                               : nullptr;
 }
 
 OP_Node *OP_Director::findNode(const char *path) const
@@ -174,13 +176,23 @@ void OP_Director::changeNodeSpareParms(OP_Node &node, const PRM_Template *templa
 
 void OP_Director::traverse(OP_Network *network, const std::function<void(OP_Node &)> &visit)
 {
-    if (!network)
-        return;
-    for (int i = 0; i < network->getNchildren(); ++i)
+    // A walk with its own stack of networks, not a call per level: trees may be nested far
+    // deeper than the stack allows calls. Child counts are read afresh at every step, as a
+    // visit may add children.
+    std::vector<std::pair<OP_Network *, int>> path; // network, next child
+    if (network)
+        path.emplace_back(network, 0);
+    while (!path.empty())
     {
-        OP_Node *child = network->getChild(i);
+        auto &[current, next] = path.back();
+        OP_Node *child = current->getChild(next++);
+        if (!child)
+        {
+            path.pop_back();
+            continue;
+        }
         visit(*child);
         if (child->isNetwork())
-            traverse(static_cast<OP_Network *>(child), visit);
+            path.emplace_back(static_cast<OP_Network *>(child), 0);
     }
 }

@@ -7,7 +7,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 /// The host's scene: the root network "/", the operator tables of every context, the node ids,
@@ -80,9 +79,9 @@ private:
 
     std::map<std::string, std::unique_ptr<OP_OperatorTable>> myTables;
     int myLoading = 0;
-    // Ids are never reused, so a stale id finds nothing rather than another node.
-    std::unordered_map<int, OP_Node *> myNodes;
-    int myNextId = 0;
+    // Indexed by id. Ids are never reused, so a stale id finds nothing rather than another
+    // node; the entry of a deleted node stays, empty.
+    std::vector<OP_Node *> myNodes;
     std::map<int, int> myCwd; // thread index -> network id
     std::vector<std::string> myShopClerks;
     std::unique_ptr<OP_Operator> myRootOperator;

@@ -1,10 +1,12 @@
 #include <OP/OP_ExprFunctions.h>
 
+#include <EV/EV_Expression.h>
 #include <EV/EV_Function.h>
 #include <OP/OP_Node.h>
 #include <OP/OP_Path.h>
 #include <UT/UT_PathSearch.h>
 
+#include <cstdint>
 #include <string>
 
 bool OPfindChannel(OP_Node *from, const char *path, OP_Node *&node, PRM_Parm *&parm, int &component)
@@ -27,34 +29,92 @@ bool OPfindChannel(OP_Node *from, const char *path, OP_Node *&node, PRM_Parm *&p
 
 namespace
 {
-void op_channel(EV_FunctionCall &call, bool asText)
+// What a ch() or chs() call site found last: a reference is read far more often than the
+// scene changes, and finding it (a path walk, a channel lookup, recording the dependency) cost
+// more than all the rest of the evaluation. It holds while the scene has not changed at all.
+struct op_ChannelSite
 {
-    OP_Node *owner = static_cast<OP_Node *>(call.context.owner);
-    const std::string &path = call.args[0].str;
+    std::string path;
+    uint64_t changeCount = ~uint64_t(0);
+    const OP_Node *owner = nullptr;
     OP_Node *node = nullptr;
     PRM_Parm *parm = nullptr;
     int component = 0;
-    if (!owner || !OPfindChannel(owner, path.c_str(), node, parm, component))
+};
+
+void *op_newChannelSite()
+{
+    return new op_ChannelSite;
+}
+
+void op_deleteChannelSite(void *site)
+{
+    delete static_cast<op_ChannelSite *>(site);
+}
+
+// The channel `path` names from `owner`, and the dependency on its node recorded.
+bool op_resolveChannel(void *instanceData, int thread, OP_Node *owner, const std::string &path,
+                       OP_Node *&node, PRM_Parm *&parm, int &component)
+{
+    // Call sites are shared by every thread evaluating the expression; only the main thread
+    // keeps what it found, so that no two write it at once.
+    auto *site = thread == 0 ? static_cast<op_ChannelSite *>(instanceData) : nullptr;
+    const uint64_t changes = OP_Node::getChangeCount();
+    if (site && site->changeCount == changes && site->owner == owner && site->path == path)
     {
-        call.failed = true;
-        call.context.error = "Unknown channel '" + path + "'";
-        return;
+        node = site->node;
+        parm = site->parm;
+        component = site->component;
+        return true;
     }
+    if (!owner || !OPfindChannel(owner, path.c_str(), node, parm, component))
+        return false;
     // Reading another node's value makes this node depend on it.
     owner->addExtraInput(node, OP_INTEREST_PARM);
+    if (site && OP_Node::getChangeCount() == changes)
+        *site = {path, changes, owner, node, parm, component};
+    return true;
+}
+
+// What ch() (or chs(), `asText`) of `path` gives for `owner`: false with `error` set when the
+// channel is not found or cannot be evaluated; `timeDependent` set when the value depends on
+// time.
+bool op_readChannel(void *instanceData, OP_Node *owner, const std::string &path, float time,
+                    int thread, bool asText, EV_Value &result, bool &timeDependent,
+                    std::string &error)
+{
+    OP_Node *node = nullptr;
+    PRM_Parm *parm = nullptr;
+    int component = 0;
+    if (!op_resolveChannel(instanceData, thread, owner, path, node, parm, component))
+    {
+        error = "Unknown channel '" + path + "'";
+        return false;
+    }
     // A channel whose own expression fails (a reference loop among others) fails this one
     // too, rather than passing on a 0 that looks like a value.
+    if (!parm->evalValue(component, time, thread, asText ? EV_TYPE_STRING : EV_TYPE_FLOAT,
+                         result))
+    {
+        error = "Channel '" + path + "' cannot be evaluated";
+        return false;
+    }
+    if (parm->isTimeDependent())
+        timeDependent = true;
+    return true;
+}
+
+void op_channel(EV_FunctionCall &call, bool asText)
+{
     EV_Value value;
-    if (!parm->evalValue(component, call.context.time, call.context.thread,
-                         asText ? EV_TYPE_STRING : EV_TYPE_FLOAT, value))
+    if (!op_readChannel(call.instanceData, static_cast<OP_Node *>(call.context.owner),
+                        call.args[0].str, call.context.time, call.context.thread, asText, value,
+                        call.context.timeDependent, call.context.error))
     {
         call.failed = true;
-        call.context.error = "Channel '" + path + "' cannot be evaluated";
         return;
     }
     call.result = std::move(value);
-    if (parm->isTimeDependent())
-        call.context.timeDependent = true;
 }
 
 void op_ch(EV_FunctionCall &call)
@@ -128,8 +188,28 @@ EV_FUNCTION theChsFunction(0, "chs", 1, EV_TYPE_STRING, theStringArg, op_chs, op
 EV_FUNCTION theFindfileFunction(0, "findfile", 1, EV_TYPE_STRING, theStringArg, op_findfile);
 } // namespace
 
+bool OPreadChannelReference(const EV_Expression &expr, OP_Node &owner, float time, int thread,
+                            EV_Value &value, bool &timeDependent, std::string &error, bool &ok)
+{
+    const std::vector<EV_Value> *args = nullptr;
+    void *instanceData = nullptr;
+    const EV_FUNCTION *function = expr.getLiteralCall(&args, &instanceData);
+    if (!function || (function != &theChFunction && function != &theChsFunction))
+        return false;
+    // As the call would run: its one argument already a text, its function never time
+    // dependent by itself.
+    ok = op_readChannel(instanceData, &owner, (*args)[0].str, time, thread,
+                        function == &theChsFunction, value, timeDependent, error);
+    return true;
+}
+
 void OPinstallExpressionFunctions()
 {
+    for (EV_FUNCTION *channel : {&theChFunction, &theChsFunction})
+    {
+        channel->instanceAlloc = op_newChannelSite;
+        channel->instanceFree = op_deleteChannelSite;
+    }
     ev_AddFunction(&theChFunction);
     ev_AddFunction(&theChsFunction);
     ev_AddFunction(&theFindfileFunction);

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <string>
+
+class EV_Expression;
 class OP_Node;
 class PRM_Parm;
+struct EV_Value;
 
 /// Adds the node framework's expression functions: ch(path) and chs(path), the value of a
 /// channel of any node, as a number or a text. A path is "channel" for the node's own,
@@ -11,3 +15,10 @@ void OPinstallExpressionFunctions();
 /// Finds the parameter and component that a channel path names, relative to `from`.
 bool OPfindChannel(OP_Node *from, const char *path, OP_Node *&node, PRM_Parm *&parm,
                    int &component);
+
+/// When `expr` is a plain reference, one ch() or chs() of a literal path, evaluates it for
+/// `owner` as evaluating the expression would (the channel found, the dependency recorded,
+/// the channel evaluated), setting `ok`, and `value`, `timeDependent` or `error`, and returns
+/// true; returns false, touching nothing, for any other expression.
+bool OPreadChannelReference(const EV_Expression &expr, OP_Node &owner, float time, int thread,
+                            EV_Value &value, bool &timeDependent, std::string &error, bool &ok);

@@ -17,10 +17,32 @@ OP_Network::OP_Network(OP_Network *parent, const char *name, OP_Operator *op)
 
 OP_Network::~OP_Network()
 {
+    // Deepest first, by a walk rather than by each network destroying its own children: a
+    // tree may be nested far deeper than the stack allows calls. Within a network the last
+    // made goes first, so nodes wired to earlier siblings leave before them. Every network
+    // is marked before its children go, so that they leave quietly.
     myBeingDestroyed = true;
-    // Last made goes first, so nodes wired to earlier siblings leave before them.
-    while (!myChildren.empty())
-        myChildren.pop_back();
+    std::vector<OP_Network *> path{this};
+    while (!path.empty())
+    {
+        OP_Network *network = path.back();
+        OP_Node *last = network->myChildren.back();
+        if (!last)
+        {
+            path.pop_back();
+            if (!path.empty())
+                path.back()->myChildren.removeLast().reset();
+            continue;
+        }
+        OP_Network *inner = last->isNetwork() ? static_cast<OP_Network *>(last) : nullptr;
+        if (inner && !inner->myChildren.empty())
+        {
+            inner->myBeingDestroyed = true;
+            path.push_back(inner);
+        }
+        else
+            network->myChildren.removeLast().reset();
+    }
 }
 
 OP_OperatorTable *OP_Network::getOperatorTable() const
@@ -46,17 +68,7 @@ bool OP_Network::isValidNodeName(const char *name)
 
 std::string OP_Network::getUniqueName(const char *name) const
 {
-    if (!getChild(name))
-        return name;
-    std::string base = name;
-    while (!base.empty() && std::isdigit(static_cast<unsigned char>(base.back())))
-        base.pop_back();
-    for (int n = 1;; ++n)
-    {
-        std::string candidate = base + std::to_string(n);
-        if (!getChild(candidate.c_str()))
-            return candidate;
-    }
+    return myChildren.uniqueName(name);
 }
 
 OP_Node *OP_Network::createNode(const char *type, const char *name, std::string &error)
@@ -87,7 +99,7 @@ OP_Node *OP_Network::createNode(const char *type, const char *name, std::string 
         error = "Could not create a node of type '" + op->getName() + "'";
         return nullptr;
     }
-    myChildren.emplace_back(node);
+    myChildren.append(std::unique_ptr<OP_Node>(node));
     childCreated(node);
     opChanged(OP_CHILD_CREATED, node);
     // A node read from a scene file comes back as it was saved, with whatever its creation
@@ -117,7 +129,9 @@ bool OP_Network::isSubNetwork(bool includeManagers) const
         return false;
     if (!parent->getParent())
         return includeManagers;
-    return parent->getOperatorTable() == getOperatorTable();
+    // Tables are known by their names: comparing those spares two lookups per level of the
+    // walks up a deep tree (getCreator).
+    return parent->getOperator()->getChildTableName() == getOperator()->getChildTableName();
 }
 
 OP_Network *OP_Network::getCreator()
@@ -128,34 +142,40 @@ OP_Network *OP_Network::getCreator()
     return net;
 }
 
-void OP_Network::finishedLoadingNetwork()
+void OP_Network::finishedLoadingTree()
 {
-    // By index, counted afresh: a node finishing its load may make children of this network,
-    // whose creation scripts may try to delete anything; this network stays meanwhile.
-    OP_NodePin pin(this, OP_USE_REQUEST);
-    for (int i = 0; i < getNchildren(); ++i)
-        getChild(i)->finishedLoadingNetwork();
+    // Parents first, each network's children by index counted afresh: a node finishing its
+    // load may make children, which are told in turn. Ids rather than pointers on the walk,
+    // since a node finishing its load may also delete others.
+    OP_Director *director = OPgetDirector();
+    finishedLoadingNetwork();
+    std::vector<std::pair<int, int>> path{{getUniqueId(), 0}}; // network id, next child
+    while (!path.empty())
+    {
+        auto &[id, next] = path.back();
+        OP_Node *node = director->lookupNode(id);
+        OP_Node *child =
+            node && node->isNetwork() ? static_cast<OP_Network *>(node)->getChild(next++) : nullptr;
+        if (!child)
+        {
+            path.pop_back();
+            continue;
+        }
+        const int childId = child->getUniqueId();
+        {
+            // The child stays while it finishes, whatever its creation scripts delete.
+            OP_NodePin pin(child, OP_USE_REQUEST);
+            child->finishedLoadingNetwork();
+        }
+        if (OP_Node *still = director->lookupNode(childId); still && still->isNetwork())
+            path.emplace_back(childId, 0);
+    }
 }
 
 OP_Node *OP_Network::createNode(const char *type, const char *name)
 {
     std::string error;
     return createNode(type, name, error);
-}
-
-OP_Node *OP_Network::getChild(int index) const
-{
-    return index >= 0 && index < getNchildren() ? myChildren[index].get() : nullptr;
-}
-
-OP_Node *OP_Network::getChild(const char *name) const
-{
-    if (!name)
-        return nullptr;
-    for (const auto &child : myChildren)
-        if (child->getName() == name)
-            return child.get();
-    return nullptr;
 }
 
 namespace
@@ -198,7 +218,7 @@ bool OP_Network::renameNode(OP_Node *child, const char *name, std::string &error
         return false;
     }
     const std::string oldPath = child->getFullPath();
-    child->setNameInternal(name);
+    myChildren.rename(child, name);
     op_renameReferences(oldPath, child->getFullPath());
     child->opChanged(OP_NAME_CHANGED);
     return true;
@@ -206,9 +226,7 @@ bool OP_Network::renameNode(OP_Node *child, const char *name, std::string &error
 
 bool OP_Network::moveNode(OP_Node *child, OP_Network *destination, std::string &error)
 {
-    auto it = std::find_if(myChildren.begin(), myChildren.end(),
-                           [child](const auto &c) { return c.get() == child; });
-    if (it == myChildren.end() || !destination)
+    if (!destination || !myChildren.contains(child))
     {
         error = "No such node in " + getFullPath();
         return false;
@@ -232,11 +250,10 @@ bool OP_Network::moveNode(OP_Node *child, OP_Network *destination, std::string &
 
     const std::string oldPath = child->getFullPath();
     child->disconnectWires();
-    std::unique_ptr<OP_Node> moving = std::move(*it);
-    myChildren.erase(it);
+    std::unique_ptr<OP_Node> moving = myChildren.remove(child);
     moving->setNameInternal(destination->getUniqueName(moving->getName().c_str()));
     moving->myParent = destination;
-    destination->myChildren.push_back(std::move(moving));
+    destination->myChildren.append(std::move(moving));
     child->parentChanged(this);
     op_renameReferences(oldPath, child->getFullPath());
     opChanged(OP_CHILD_DELETED, child);
@@ -252,9 +269,8 @@ bool OP_Network::destroyNode(OP_Node *child)
 
 bool OP_Network::destroyNode(OP_Node *child, std::string &error)
 {
-    auto it = std::find_if(myChildren.begin(), myChildren.end(),
-                           [child](const auto &c) { return c.get() == child; });
-    if (it == myChildren.end())
+    // Found by address alone: the caller's pointer may be to a node deleted already.
+    if (!myChildren.contains(child))
     {
         error = "No such node in " + getFullPath();
         return false;
@@ -265,8 +281,7 @@ bool OP_Network::destroyNode(OP_Node *child, std::string &error)
         error = "Cannot delete " + child->getFullPath() + ": " + use;
         return false;
     }
-    std::unique_ptr<OP_Node> doomed = std::move(*it);
-    myChildren.erase(it);
+    std::unique_ptr<OP_Node> doomed = myChildren.remove(child);
     doomed.reset();
     childDeleted(child); // only the address: the node is gone
     opChanged(OP_CHILD_DELETED, child);

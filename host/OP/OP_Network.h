@@ -1,9 +1,11 @@
 #pragma once
 
+#include <OP/OP_ChildList.h>
 #include <OP/OP_Node.h>
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class OP_OperatorFilter;
@@ -29,9 +31,10 @@ public:
     OP_Node *createNode(const char *type, const char *name, std::string &error);
     OP_Node *createNode(const char *type, const char *name = nullptr);
 
-    int getNchildren() const { return static_cast<int>(myChildren.size()); }
-    OP_Node *getChild(int index) const;
-    OP_Node *getChild(const char *name) const;
+    int getNchildren() const { return myChildren.size(); }
+    OP_Node *getChild(int index) const { return myChildren.at(index); }
+    OP_Node *getChild(const char *name) const { return name ? myChildren.find(name) : nullptr; }
+    OP_Node *findChild(std::string_view name) const { return myChildren.find(name); }
     /// Renames a child; expressions that name it, or anything inside it, follow. False with
     /// `error` set for a bad or taken name.
     bool renameNode(OP_Node *child, const char *name, std::string &error);
@@ -53,8 +56,9 @@ public:
     bool isSubNetwork(bool includeManagers) const;
     /// The nearest enclosing network that is not a subnetwork (itself when it is not one).
     OP_Network *getCreator();
-    /// Tells the node's children, parents first, that a scene file has been read.
-    void finishedLoadingNetwork() override;
+    /// Tells this network and everything below it, parents first, that a scene file has been
+    /// read (each node's finishedLoadingNetwork).
+    void finishedLoadingTree();
 
     /// Whether `name` may name a node: letters, digits, '_', '.' and '-', and not "." or "..".
     static bool isValidNodeName(const char *name);
@@ -74,5 +78,5 @@ protected:
 private:
     friend class OP_Director;
     friend class OP_Node; // tells the parent of flag changes
-    std::vector<std::unique_ptr<OP_Node>> myChildren;
+    OP_ChildList myChildren;
 };

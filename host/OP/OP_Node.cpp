@@ -4,6 +4,7 @@
 #include <EV/EV_Expression.h>
 #include <OP/OP_Bundle.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_ExprFunctions.h>
 #include <OP/OP_GalleryEntry.h>
 #include <OP/OP_Network.h>
 #include <OP/OP_NodePin.h>
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 
 namespace
 {
@@ -102,10 +104,12 @@ bool op_fitsParm(const PRM_Parm &parm, const EV_Value &value, std::string &why)
     return false;
 }
 
-// Change passes: every node is told once per pass, which ends loops of dependencies.
-thread_local unsigned theActivePass = 0;
-std::atomic<unsigned> theNextPass = 0;
+// Cooks under way on this thread.
+thread_local int theCookDepth = 0;
 } // namespace
+
+uint64_t OP_Node::theCookCount = 0;
+uint64_t OP_Node::theChangeCount = 0;
 
 OP_Node::OP_Node(OP_Network *parent, const char *name, OP_Operator *op)
     : OP_Parameters(op), myName(name ? name : ""), myParent(parent)
@@ -123,8 +127,20 @@ std::string OP_Node::getFullPath() const
 {
     if (!myParent)
         return "/";
-    std::string parent = myParent->getFullPath();
-    return parent == "/" ? "/" + myName : parent + "/" + myName;
+    // Up the parents to size the path, then once more to fill it in from its end: no call per
+    // level, and one allocation however deep the node lies.
+    size_t length = 0;
+    for (const OP_Node *node = this; node->myParent; node = node->myParent)
+        length += node->myName.size() + 1;
+    std::string path(length, '/');
+    size_t end = length;
+    for (const OP_Node *node = this; node->myParent; node = node->myParent)
+    {
+        end -= node->myName.size();
+        path.replace(end, node->myName.size(), node->myName);
+        --end;
+    }
+    return path;
 }
 
 std::string OP_Node::getRelativePathTo(const OP_Node *other) const
@@ -137,20 +153,21 @@ OP_Node *OP_Node::findNode(const char *path) const
     if (!path || !*path)
         return nullptr;
     OP_Node *current = const_cast<OP_Node *>(this);
-    if (path[0] == '/')
+    std::string_view rest(path);
+    if (rest[0] == '/')
         current = OPgetDirector()->getRoot();
-    for (const std::string &part : OP_Path::split(path))
+    while (current && !rest.empty())
     {
-        if (part == ".")
+        const size_t slash = rest.find('/');
+        const std::string_view part = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        if (part.empty() || part == ".")
             continue;
         if (part == "..")
             current = current->getParent();
         else
-            current = current->isNetwork()
-                          ? static_cast<OP_Network *>(current)->getChild(part.c_str())
-                          : nullptr;
-        if (!current)
-            return nullptr;
+            current = current->isNetwork() ? static_cast<OP_Network *>(current)->findChild(part)
+                                           : nullptr;
     }
     return current;
 }
@@ -172,36 +189,58 @@ unsigned OP_Node::maxOutputs() const
     return getOperator()->maxOutputs();
 }
 
-unsigned OP_Node::nInputs() const
-{
-    unsigned n = static_cast<unsigned>(myInputs.size());
-    while (n > 0 && !myInputs[n - 1].node)
-        --n;
-    return n;
-}
-
-OP_Node *OP_Node::getInput(unsigned index) const
-{
-    return index < myInputs.size() ? myInputs[index].node : nullptr;
-}
-
 int OP_Node::getInputOutputIndex(unsigned index) const
 {
     return getInput(index) ? static_cast<int>(myInputs[index].outputIndex) : -1;
 }
 
-namespace
+bool OP_Node::wouldLoop(OP_Node *src, OP_Node *dst)
 {
-bool op_dependsOn(const OP_Node *node, const OP_Node *target)
-{
-    if (node == target)
+    if (src == dst)
         return true;
-    for (unsigned i = 0; i < node->nInputs(); ++i)
-        if (const OP_Node *in = node->getInput(i); in && op_dependsOn(in, target))
-            return true;
+    // Downstream from `dst` and upstream from `src` at once, one node of each in turn: they
+    // meet when a path joins them, and when either side runs out there is none. The cost is
+    // about twice that of the smaller side, so wiring a long chain in either direction costs
+    // little per wire. Each walk marks nodes with two fresh numbers, one per side.
+    static unsigned theLastMark = 0;
+    if (theLastMark > ~0u - 2)
+    {
+        for (OP_Node *node : OPgetDirector()->myNodes)
+            if (node)
+                node->myWalkMark = 0;
+        theLastMark = 0;
+    }
+    const unsigned down = ++theLastMark;
+    const unsigned up = ++theLastMark;
+    std::vector<OP_Node *> downstream{dst};
+    std::vector<OP_Node *> upstream{src};
+    dst->myWalkMark = down;
+    src->myWalkMark = up;
+    for (size_t d = 0, u = 0; d < downstream.size() && u < upstream.size(); ++d, ++u)
+    {
+        for (OP_Node *reader : downstream[d]->myOutputs)
+        {
+            if (reader->myWalkMark == up)
+                return true;
+            if (reader->myWalkMark != down)
+            {
+                reader->myWalkMark = down;
+                downstream.push_back(reader);
+            }
+        }
+        for (const op_Input &input : upstream[u]->myInputs)
+        {
+            OP_Node *node = input.node;
+            if (!node || node->myWalkMark == up)
+                continue;
+            if (node->myWalkMark == down)
+                return true;
+            node->myWalkMark = up;
+            upstream.push_back(node);
+        }
+    }
     return false;
 }
-} // namespace
 
 bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::string &error)
 {
@@ -223,7 +262,7 @@ bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::
             error = src->getFullPath() + " has no output " + std::to_string(outputIndex);
             return false;
         }
-        if (op_dependsOn(src, this))
+        if (wouldLoop(src, this))
         {
             error = "Wiring " + src->getFullPath() + " to " + getFullPath() + " would make a loop";
             return false;
@@ -264,21 +303,31 @@ std::vector<OP_Node *> OP_Node::getOutputNodes() const
     return nodes;
 }
 
+OP_Node::op_Links &OP_Node::links()
+{
+    if (!myLinks)
+        myLinks = std::make_unique<op_Links>();
+    return *myLinks;
+}
+
 void OP_Node::addExtraInput(OP_Node *src, OP_InterestType)
 {
     if (!src || src == this)
         return;
-    myExtraInputs.insert(src->getUniqueId());
-    src->myExtraDependants.insert(myUniqueId);
+    links().extraInputs.insert(src->getUniqueId());
+    src->links().extraDependants.insert(myUniqueId);
 }
 
 void OP_Node::removeExtraInputs()
 {
+    if (!myLinks)
+        return;
+    countChange(); // what was found through the dependencies no longer holds
     OP_Director *director = OPgetDirector();
-    for (int id : myExtraInputs)
-        if (OP_Node *src = director->lookupNode(id))
-            src->myExtraDependants.erase(myUniqueId);
-    myExtraInputs.clear();
+    for (int id : myLinks->extraInputs)
+        if (OP_Node *src = director->lookupNode(id); src && src->myLinks)
+            src->myLinks->extraDependants.erase(myUniqueId);
+    myLinks->extraInputs.clear();
 }
 
 void OP_Node::disconnectWires()
@@ -308,13 +357,16 @@ void OP_Node::disconnectAll()
 {
     disconnectWires();
     removeExtraInputs();
+    if (!myLinks)
+        return;
     OP_Director *director = OPgetDirector();
     std::set<int> dependants;
-    dependants.swap(myExtraDependants);
+    dependants.swap(myLinks->extraDependants);
     for (int id : dependants)
         if (OP_Node *node = director->lookupNode(id))
         {
-            node->myExtraInputs.erase(myUniqueId);
+            if (node->myLinks)
+                node->myLinks->extraInputs.erase(myUniqueId);
             if (!node->myBeingDestroyed)
                 node->opChanged(OP_INPUT_CHANGED, reinterpret_cast<void *>(intptr_t(-1)));
         }
@@ -328,7 +380,8 @@ OP_Bundle *OP_Node::getParmBundle(const char *parm, int component, const UT_Stri
     const std::string name = parm ? parm : "";
     const std::string filterName = filter ? filter : "";
     const OP_Node *base = creator ? static_cast<const OP_Node *>(creator) : this;
-    for (op_BundleRef &ref : myBundleRefs)
+    std::vector<op_BundleRef> &refs = links().bundleRefs;
+    for (op_BundleRef &ref : refs)
         if (ref.parm == name && ref.component == component)
         {
             if (ref.bundle->getPattern() != pattern.toStdString() ||
@@ -337,21 +390,22 @@ OP_Bundle *OP_Node::getParmBundle(const char *parm, int component, const UT_Stri
             ref.used = true;
             return ref.bundle.get();
         }
-    myBundleRefs.push_back({name, component,
-                            std::make_unique<OP_Bundle>(pattern.toStdString(), base, filterName),
-                            true});
-    return myBundleRefs.back().bundle.get();
+    refs.push_back({name, component,
+                    std::make_unique<OP_Bundle>(pattern.toStdString(), base, filterName), true});
+    return refs.back().bundle.get();
 }
 
 void OP_Node::markBundleRefsAsUnused()
 {
-    for (op_BundleRef &ref : myBundleRefs)
-        ref.used = false;
+    if (myLinks)
+        for (op_BundleRef &ref : myLinks->bundleRefs)
+            ref.used = false;
 }
 
 void OP_Node::cleanUnusedBundleRefs()
 {
-    std::erase_if(myBundleRefs, [](const op_BundleRef &ref) { return !ref.used; });
+    if (myLinks)
+        std::erase_if(myLinks->bundleRefs, [](const op_BundleRef &ref) { return !ref.used; });
 }
 
 std::vector<OP_Node *> OP_Node::getGlobbedNodes(const char *pattern) const
@@ -380,6 +434,7 @@ UT_ErrorSeverity OP_Node::cook(OP_Context &context)
     // A cook may run scripts (through expressions) that would delete the node under it.
     OP_NodePin pin(this, OP_USE_COOK);
     myCooking = true;
+    ++theCookDepth;
     myErrors.clearAndDestroyErrors();
     myTimeDependent = false;
     UT_ErrorSeverity severity;
@@ -390,12 +445,21 @@ UT_ErrorSeverity OP_Node::cook(OP_Context &context)
         severity = myBypass ? bypassMe(context, copiedInput) : cookMe(context);
     }
     checkTimeDependencies();
+    --theCookDepth;
     myCooking = false;
     myDirty = false;
+    // Counted once the node is clean: what was told of changes before (even during the cook)
+    // may no longer be dirty.
+    ++theCookCount;
     myHasCooked = true;
     myLastCookTime = context.getTime();
     ++myCookCount;
     return std::max(severity, error());
+}
+
+int OP_Node::getCookDepth()
+{
+    return theCookDepth;
 }
 
 UT_ErrorSeverity OP_Node::cookMe(OP_Context &)
@@ -419,95 +483,66 @@ void OP_Node::setBypass(bool on)
         getParent()->childFlagChange(this);
 }
 
-// Change -------------------------------------------------------------------------------------
-
-void OP_Node::opChanged(OP_EventType reason, void *data)
-{
-    noteChange(reason, data, true);
-}
-
-void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
-{
-    if (dirty)
-        myDirty = true;
-    // Handlers may remove themselves; walk a copy.
-    std::vector<std::pair<int, EventHandler>> handlers = myHandlers;
-    for (auto &[handle, handler] : handlers)
-        handler(*this, reason, data);
-
-    const bool outermost = theActivePass == 0;
-    if (outermost)
-        theActivePass = ++theNextPass;
-    myLastPass = theActivePass;
-    propagateChange(theActivePass);
-    if (outermost)
-        theActivePass = 0;
-}
-
-void OP_Node::propagateChange(unsigned pass)
-{
-    std::vector<OP_Node *> targets = getOutputNodes();
-    OP_Director *director = OPgetDirector();
-    for (int id : myExtraDependants)
-        if (OP_Node *node = director->lookupNode(id))
-            targets.push_back(node);
-    for (OP_Node *target : targets)
-        if (target->myLastPass != pass)
-            target->opChanged(OP_INPUT_CHANGED, reinterpret_cast<void *>(intptr_t(-1)));
-    if (myParent && !myParent->myBeingDestroyed && myParent->myLastPass != pass)
-        myParent->opChanged(OP_CHILD_CHANGED, this);
-}
-
-int OP_Node::addEventHandler(EventHandler handler)
-{
-    myHandlers.emplace_back(myNextHandler, std::move(handler));
-    return myNextHandler++;
-}
-
-void OP_Node::removeEventHandler(int handle)
-{
-    std::erase_if(myHandlers, [handle](const auto &h) { return h.first == handle; });
-}
-
 // Parameters ---------------------------------------------------------------------------------
 
 bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &expr, float time,
                                      int thread, EV_Value &value, bool &timeDependent)
 {
-    UT_AutoErrorManager errors(myErrors);
+    auto report = [&](const std::string &why)
+    {
+        UT_AutoErrorManager errors(myErrors);
+        UTaddError("OP", 1, (getFullPath() + " " + parm.getToken() + ": " + why).c_str());
+    };
     if (theEvalDepth >= theMaxEvalDepth ||
         std::find(theActiveExpressions.begin(), theActiveExpressions.end(), &expr) !=
             theActiveExpressions.end())
     {
-        UTaddError("OP", 1,
-                   (getFullPath() + " " + parm.getToken() + ": references loop back").c_str());
+        report("references loop back");
         return false;
     }
     OP_NodePin pin(this, OP_USE_EVALUATION);
-    op_EvalContext context(*this);
-    context.time = time;
-    context.thread = thread;
-    context.owner = this;
-    CH_AutoEvaluate evaluating(this, time, thread);
     ++theEvalDepth;
     theActiveExpressions.push_back(&expr);
-    bool ok = expr.evaluate(context, value);
+    // A reference to another channel and nothing else (ch("../a/tx")), the commonest
+    // expression there is, is read directly: it reads no variable and reports its failures
+    // as text, so it needs neither this node's evaluation frame nor its error list made
+    // current (the channel it reads makes its own when that is an expression).
+    std::string error;
+    std::string warning;
+    timeDependent = false;
+    bool ok = false;
+    if (!OPreadChannelReference(expr, *this, time, thread, value, timeDependent, error, ok))
+    {
+        UT_AutoErrorManager errors(myErrors);
+        op_EvalContext context(*this);
+        context.time = time;
+        context.thread = thread;
+        context.owner = this;
+        CH_AutoEvaluate evaluating(this, time, thread);
+        ok = expr.evaluate(context, value);
+        timeDependent = context.timeDependent;
+        error = std::move(context.error);
+        warning = std::move(context.warning);
+    }
     theActiveExpressions.pop_back();
     --theEvalDepth;
-    timeDependent = context.timeDependent;
     if (timeDependent && myCooking)
         myTimeDependent = true;
-    const std::string where = getFullPath() + " " + parm.getToken() + ": ";
-    // Every evaluation would repeat the warning; once on the list is enough to be seen.
-    const std::string warning = where + context.warning;
-    if (ok && !context.warning.empty() &&
-        std::none_of(myErrors.getErrors().begin(), myErrors.getErrors().end(),
-                     [&](const UT_Error &e) { return e.getText() == warning; }))
-        UTaddWarning("OP", 1, warning.c_str());
-    if (ok && !op_fitsParm(parm, value, context.error))
+    if (ok && !warning.empty())
+    {
+        // Every evaluation would repeat the warning; once on the list is enough to be seen.
+        const std::string text = getFullPath() + " " + parm.getToken() + ": " + warning;
+        if (std::none_of(myErrors.getErrors().begin(), myErrors.getErrors().end(),
+                         [&](const UT_Error &e) { return e.getText() == text; }))
+        {
+            UT_AutoErrorManager errors(myErrors);
+            UTaddWarning("OP", 1, text.c_str());
+        }
+    }
+    if (ok && !op_fitsParm(parm, value, error))
         ok = false;
     if (!ok)
-        UTaddError("OP", 1, (where + context.error).c_str());
+        report(error);
     return ok;
 }
 

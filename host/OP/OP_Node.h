@@ -7,6 +7,7 @@
 #include <UT/UT_ErrorManager.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -109,8 +110,17 @@ public:
     virtual unsigned getNumVisibleOutputs() const { return maxOutputs(); }
     virtual unsigned orderedInputs() const { return maxInputs(); }
     /// The number of input slots in use: one past the last connected input.
-    unsigned nInputs() const;
-    OP_Node *getInput(unsigned index) const;
+    unsigned nInputs() const
+    {
+        unsigned n = static_cast<unsigned>(myInputs.size());
+        while (n > 0 && !myInputs[n - 1].node)
+            --n;
+        return n;
+    }
+    OP_Node *getInput(unsigned index) const
+    {
+        return index < myInputs.size() ? myInputs[index].node : nullptr;
+    }
     /// The output index of `src` that feeds the input.
     int getInputOutputIndex(unsigned index) const;
     /// Connects output `outputIndex` of `src` (null disconnects) to an input. Refused (false
@@ -150,6 +160,8 @@ public:
     bool isTimeDependent() const { return myTimeDependent; }
     void setTimeDependent(bool on) { myTimeDependent = on; }
     int getCookCount() const { return myCookCount; }
+    /// How many cooks are under way on this thread, one inside another.
+    static int getCookDepth();
     bool isCooking() const { return myCooking; }
 
     bool getBypass() const { return myBypass; }
@@ -168,6 +180,13 @@ public:
     virtual void checkTimeDependencies(int doParms = 1, int doInputs = 1, int doExtras = 1);
     /// Called once a scene file has been read, for every node, parents first.
     virtual void finishedLoadingNetwork() {}
+    /// A count that grows with every change anywhere in the scene (every change a node is
+    /// told of, spare parameters added or removed): what was worked out from the scene while
+    /// it stood still holds as long as the count has not moved.
+    static uint64_t getChangeCount() { return theChangeCount; }
+    static void countChange() { ++theChangeCount; }
+    /// Whether the node is being deleted (set before its children go).
+    bool isBeingDestroyed() const { return myBeingDestroyed; }
     /// Returns a handle for removeEventHandler.
     int addEventHandler(EventHandler handler);
     void removeEventHandler(int handle);
@@ -234,7 +253,10 @@ public:
     /// cleanUnusedBundleRefs.
     void markBundleRefsAsUnused();
     void cleanUnusedBundleRefs();
-    int getNumBundleRefs() const { return static_cast<int>(myBundleRefs.size()); }
+    int getNumBundleRefs() const
+    {
+        return myLinks ? static_cast<int>(myLinks->bundleRefs.size()) : 0;
+    }
     /// The nodes a pattern selects from this node.
     std::vector<OP_Node *> getGlobbedNodes(const char *pattern) const;
 
@@ -271,6 +293,16 @@ protected:
     /// Told after the node was moved into another network.
     virtual void parentChanged(OP_Network *) {}
 
+    /// Tells `target` of a change through its opChanged. From inside a change being delivered
+    /// the call waits until the current one has been handled, so that changes running down
+    /// long chains of nodes never nest calls per node; otherwise it is delivered at once,
+    /// with everything it sets off.
+    static void sendChange(OP_Node &target, OP_EventType reason, void *data);
+    /// Whether changes are being delivered on this thread.
+    static bool isDeliveringChanges();
+    /// Runs `done` once every change being delivered has been handled (at once when none is).
+    static void afterChangesDelivered(void (*done)());
+
     /// The node's work; returns the error severity.
     virtual UT_ErrorSeverity cookMe(OP_Context &context);
     /// Runs instead of cookMe while the bypass flag is on; `copiedInput` names the input whose
@@ -279,6 +311,7 @@ protected:
 
 private:
     friend class OP_Network;
+    friend class OP_ChildList;
     friend class OP_NodePin;
     void setNameInternal(const std::string &name) { myName = name; }
     void disconnectWires();
@@ -286,6 +319,10 @@ private:
     /// opChanged without marking this node to cook when `dirty` is false.
     void noteChange(OP_EventType reason, void *data, bool dirty);
     void propagateChange(unsigned pass);
+    static void deliverPendingChanges();
+    /// Whether `src` already reads `dst` through wires, so that wiring it into `dst` would
+    /// close a loop.
+    static bool wouldLoop(OP_Node *src, OP_Node *dst);
     void removeOutput(OP_Node *node);
 
     struct op_BundleRef
@@ -295,7 +332,19 @@ private:
         std::unique_ptr<OP_Bundle> bundle;
         bool used;
     };
-    std::vector<op_BundleRef> myBundleRefs;
+    // What few nodes have: dependencies beyond wires, event handlers, bundles that
+    // parameters read, and inputs a cook holds. Made when first needed, as a scene may hold a
+    // hundred thousand nodes with none of them.
+    struct op_Links
+    {
+        std::set<int> extraInputs;     // ids of nodes this node depends on
+        std::set<int> extraDependants; // ids of nodes depending on this node
+        std::vector<std::pair<int, EventHandler>> handlers;
+        int nextHandler = 1;
+        std::vector<op_BundleRef> bundleRefs;
+        std::set<unsigned> lockedInputs;
+    };
+    op_Links &links();
 
     struct op_Input
     {
@@ -308,11 +357,8 @@ private:
     int myUniqueId;
     std::vector<op_Input> myInputs;
     std::vector<OP_Node *> myOutputs; // one entry per wired input that reads this node
-    std::set<int> myExtraInputs;      // ids of nodes this node depends on
-    std::set<int> myExtraDependants;  // ids of nodes depending on this node
+    std::unique_ptr<op_Links> myLinks;
     UT_ErrorManager myErrors;
-    std::vector<std::pair<int, EventHandler>> myHandlers;
-    int myNextHandler = 1;
     bool myDirty = true;
     bool myCooking = false;
     bool myTimeDependent = false;
@@ -322,8 +368,13 @@ private:
     int myCookCount = 0;
     bool myRunningCreateScript = false;
     unsigned myLastPass = 0;
+    unsigned myWalkMark = 0; // the loop check's marks
+    // The cook count (plus one) when this network was last told of a change below it.
+    uint64_t myChildChangeStamp = 0;
+    // Cooks run so far, by any node.
+    static uint64_t theCookCount;
+    static uint64_t theChangeCount;
     bool myBeingDestroyed = false; // set by a network tearing down its children
     int myBlockModify = 0;
-    std::set<unsigned> myLockedInputs;
     mutable std::atomic<int> myUses[OP_NODE_USES] = {}; // pins held, per use
 };

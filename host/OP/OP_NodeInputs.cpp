@@ -28,18 +28,19 @@ UT_ErrorSeverity OP_Node::lockInput(unsigned index, OP_Context &)
 {
     if (!getInput(index))
         return UT_ERROR_ABORT;
-    myLockedInputs.insert(index);
+    links().lockedInputs.insert(index);
     return UT_ERROR_NONE;
 }
 
 void OP_Node::unlockInput(unsigned index)
 {
-    myLockedInputs.erase(index);
+    if (myLinks)
+        myLinks->lockedInputs.erase(index);
 }
 
 bool OP_Node::isInputLocked(unsigned index) const
 {
-    return myLockedInputs.count(index) > 0;
+    return myLinks && myLinks->lockedInputs.count(index) > 0;
 }
 
 void OP_Node::checkTimeDependencies(int doParms, int doInputs, int doExtras)
@@ -51,8 +52,8 @@ void OP_Node::checkTimeDependencies(int doParms, int doInputs, int doExtras)
     if (doInputs)
         for (const op_Input &input : myInputs)
             dependent = dependent || (input.node && input.node->isTimeDependent());
-    if (doExtras)
-        for (int id : myExtraInputs)
+    if (doExtras && myLinks)
+        for (int id : myLinks->extraInputs)
         {
             const OP_Node *node = OPgetDirector()->lookupNode(id);
             dependent = dependent || (node && node->isTimeDependent());

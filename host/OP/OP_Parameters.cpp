@@ -13,7 +13,10 @@
 
 OP_Parameters::OP_Parameters(OP_Operator *op) : myOperator(op)
 {
-    mySpareTemplates.emplace_back();
+    int count = 0;
+    for (PRM_Template *t = op->getParmTemplates(); !t->isTerminator(); ++t)
+        ++count;
+    myParms.reserve(count);
     for (PRM_Template *t = op->getParmTemplates(); !t->isTerminator(); ++t)
         myParms.appendParm(t, this, false);
 }
@@ -94,8 +97,9 @@ bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
             error = "Channel '" + tmpl.getChannelToken(c) + "' already exists";
             return false;
         }
+    OP_Node::countChange();
     mySpareOwned.push_back(std::make_unique<PRM_Template>(tmpl));
-    rebuildSpareTemplates();
+    dropSpareTemplateCopies();
     myParms.appendParm(mySpareOwned.back().get(), this, true);
     return true;
 }
@@ -130,20 +134,30 @@ bool OP_Parameters::removeSpareParm(const char *name)
     PRM_Parm *parm = myParms.getParmPtr(name);
     if (!parm || !parm->isSpareParm())
         return false;
+    OP_Node::countChange();
     // `name` may be the parameter's own token, which goes with its template.
     const PRM_Template *tmpl = parm->getTemplatePtr();
     myParms.removeParm(std::string(name).c_str());
     std::erase_if(mySpareOwned, [tmpl](const auto &t) { return t.get() == tmpl; });
-    rebuildSpareTemplates();
+    dropSpareTemplateCopies();
     return true;
 }
 
-void OP_Parameters::rebuildSpareTemplates()
+void OP_Parameters::dropSpareTemplateCopies()
 {
-    mySpareTemplates.clear();
-    for (const auto &tmpl : mySpareOwned)
-        mySpareTemplates.push_back(*tmpl);
-    mySpareTemplates.emplace_back();
+    std::vector<PRM_Template>().swap(mySpareTemplates);
+}
+
+PRM_Template *OP_Parameters::getSpareParmTemplates()
+{
+    if (mySpareTemplates.empty())
+    {
+        mySpareTemplates.reserve(mySpareOwned.size() + 1);
+        for (const auto &tmpl : mySpareOwned)
+            mySpareTemplates.push_back(*tmpl);
+        mySpareTemplates.emplace_back();
+    }
+    return mySpareTemplates.data();
 }
 
 bool OP_Parameters::getVariableString(int, UT_String &, int)

@@ -45,8 +45,8 @@ public:
     /// Copies of the spare parameters' templates (terminated; empty when there are none),
     /// valid until spare parameters are added or removed. A spare parameter's own template
     /// (PRM_Parm::getTemplatePtr) stays where it is for the parameter's life.
-    PRM_Template *getSpareParmTemplates() { return mySpareTemplates.data(); }
-    int getNumSpareParms() const { return static_cast<int>(mySpareTemplates.size()) - 1; }
+    PRM_Template *getSpareParmTemplates();
+    int getNumSpareParms() const { return static_cast<int>(mySpareOwned.size()); }
     /// Adds a spare parameter; false with `error` set when its name is not made of letters,
     /// digits and '_', or when its name or one of its channel names is taken.
     bool addSpareParm(const PRM_Template &tmpl, std::string &error);
@@ -84,11 +84,12 @@ protected:
     PRM_ParmList myParms;
 
 private:
-    void rebuildSpareTemplates();
+    void dropSpareTemplateCopies();
 
     OP_Operator *myOperator;
     // Each spare parameter points at its template here, which never moves...
     std::vector<std::unique_ptr<PRM_Template>> mySpareOwned;
-    // ... while callers get the terminated array they expect, rebuilt on every change.
+    // ... while callers get the terminated array they expect, made when first asked for after
+    // a change (empty until then: most nodes never ask).
     std::vector<PRM_Template> mySpareTemplates;
 };

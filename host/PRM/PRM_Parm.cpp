@@ -257,14 +257,61 @@ bool PRM_Parm::evalExpression(int component, float time, int thread, EV_Value &v
     return ok;
 }
 
+namespace
+{
+// Values are set field by field: building a value and moving it in costs a string each time,
+// and references evaluate a value at every step.
+void prm_setNumber(EV_Value &value, double number)
+{
+    value.type = EV_TYPE_FLOAT;
+    value.num = number;
+    value.str.clear();
+}
+
+void prm_setText(EV_Value &value, std::string text)
+{
+    value.type = EV_TYPE_STRING;
+    value.num = 0;
+    value.str = std::move(text);
+}
+
+// A number read the way a numeric parameter holds values.
+void prm_readNumber(PRM_BasicType basic, double number, bool asText, EV_Value &value)
+{
+    if (basic == PRM_BASIC_FLOAT)
+    {
+        const float f = static_cast<float>(number);
+        if (asText)
+            prm_setText(value, prm_floatText(f));
+        else
+            prm_setNumber(value, f);
+        return;
+    }
+    const double i = static_cast<double>(prm_toInt(number));
+    if (asText)
+        prm_setText(value, EV_Value::number(i).asString());
+    else
+        prm_setNumber(value, i);
+}
+} // namespace
+
 bool PRM_Parm::evalValue(int component, float time, int thread, EV_Type type, EV_Value &value) const
 {
     const bool asText = type == EV_TYPE_STRING;
-    value = asText ? EV_Value::string({}) : EV_Value::number(0);
+    if (asText)
+        prm_setText(value, {});
+    else
+        prm_setNumber(value, 0);
     if (!validComponent(component))
         return false;
     const prm_Component &c = myComponents[component];
     const PRM_BasicType basic = myTemplate->getBasicType();
+    if (!c.expr && basic != PRM_BASIC_STRING)
+    {
+        myTimeDependent = false;
+        prm_readNumber(basic, c.num, asText, value);
+        return true;
+    }
     EV_Value raw;
     if (c.expr)
     {
@@ -274,21 +321,15 @@ bool PRM_Parm::evalValue(int component, float time, int thread, EV_Type type, EV
     else
     {
         myTimeDependent = false;
-        raw = basic == PRM_BASIC_STRING ? EV_Value::string(c.str) : EV_Value::number(c.num);
+        prm_setText(raw, c.str);
     }
     // Whatever the expression gave is read the way the parameter holds values.
-    if (basic == PRM_BASIC_STRING)
-        value = asText ? EV_Value::string(raw.asString()) : EV_Value::number(raw.asNumber());
-    else if (basic == PRM_BASIC_FLOAT)
-    {
-        const float f = static_cast<float>(raw.asNumber());
-        value = asText ? EV_Value::string(prm_floatText(f)) : EV_Value::number(f);
-    }
+    if (basic != PRM_BASIC_STRING)
+        prm_readNumber(basic, raw.asNumber(), asText, value);
+    else if (asText)
+        prm_setText(value, raw.asString());
     else
-    {
-        const double i = static_cast<double>(prm_toInt(raw.asNumber()));
-        value = asText ? EV_Value::string(EV_Value::number(i).asString()) : EV_Value::number(i);
-    }
+        prm_setNumber(value, raw.asNumber());
     return true;
 }
 

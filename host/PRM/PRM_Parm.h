@@ -77,10 +77,30 @@ public:
     static bool isStringExpression(const char *text, PRM_DefaultMeaning meaning);
 
 private:
+    // The text of a component, kept apart so that the far more common numeric components
+    // carry a pointer rather than a whole string: a node's parameters are most of its size.
+    class prm_Text
+    {
+    public:
+        prm_Text &operator=(std::string text)
+        {
+            myText = text.empty() ? nullptr : std::make_unique<std::string>(std::move(text));
+            return *this;
+        }
+        operator const std::string &() const { return myText ? *myText : theEmpty; }
+        bool operator==(const std::string &other) const
+        {
+            return static_cast<const std::string &>(*this) == other;
+        }
+
+    private:
+        static inline const std::string theEmpty;
+        std::unique_ptr<std::string> myText;
+    };
     struct prm_Component
     {
         double num = 0;
-        std::string str;
+        prm_Text str;
         // Shared with the evaluations under way, so that replacing the expression from
         // inside one (a script it runs may) leaves it whole until they end.
         std::shared_ptr<EV_Expression> expr;

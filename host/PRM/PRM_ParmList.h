@@ -4,8 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 /// The parameters of one node, in template order, spare parameters after the operator's.
@@ -20,6 +18,8 @@ public:
     /// The parameter one of whose components has that channel name, and the component.
     PRM_Parm *getParmPtrFromChannel(const char *channel, int *component = nullptr) const;
 
+    /// Makes room for `count` parameters in all.
+    void reserve(int count) { myParms.reserve(static_cast<size_t>(count)); }
     PRM_Parm &appendParm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare);
     /// Removes a parameter; false when there is none of that name.
     bool removeParm(const char *name);
@@ -34,21 +34,13 @@ public:
     bool isLoading() const { return myLoadingDepth > 0; }
 
 private:
+    struct prm_Index;
     void rebuildIndex() const;
 
     std::vector<std::unique_ptr<PRM_Parm>> myParms;
     int myLoadingDepth = 0;
-    // Lookups by name and by channel happen on every evaluation; both maps are rebuilt lazily
-    // after the list changes.
-    mutable bool myIndexValid = false;
-    // Transparent hashing, so that a lookup by a C string does not build a std::string.
-    struct prm_Hash
-    {
-        using is_transparent = void;
-        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-    };
-    template <typename T>
-    using prm_Map = std::unordered_map<std::string, T, prm_Hash, std::equal_to<>>;
-    mutable prm_Map<int> myByName;
-    mutable prm_Map<std::pair<int, int>> myByChannel;
+    // Lookups by name and by channel happen on every evaluation, through an index made again
+    // lazily after the list changes (null meanwhile). Lists of the same names (every node of
+    // one type, with the same spare parameters) share one index.
+    mutable std::shared_ptr<const prm_Index> myIndex;
 };

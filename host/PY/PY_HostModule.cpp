@@ -22,6 +22,8 @@
 #include <cstdlib>
 #include <new>
 #include <sstream>
+#include <unordered_map>
+#include <utility>
 
 // Everything below runs with the GIL held: the module's functions are called by Python, and
 // runFile takes the lock first. Host calls never release it, so the graph is never touched by
@@ -883,6 +885,49 @@ void PY_HostModule::interpreterStarted()
     }
 }
 
+namespace
+{
+// The code of a script file, compiled once for as long as the file holds the same text: a
+// creation script runs for every new node, and compiling it cost more than all else it does.
+// A new reference, or null with the Python error set.
+PyObject *py_compiled(const std::string &path, const std::string &source)
+{
+    // Under the interpreter lock, kept until exit as the interpreter is; a few entries, since
+    // scripts that run again and again are few.
+    static std::unordered_map<std::string, std::pair<std::string, PyObject *>> theCompiled;
+    constexpr size_t theMaxCompiled = 64;
+    auto it = theCompiled.find(path);
+    if (it != theCompiled.end() && it->second.first == source)
+    {
+        Py_INCREF(it->second.second);
+        return it->second.second;
+    }
+    // compile() of the bytes honours a coding declaration and refuses NUL bytes, as the
+    // python program does.
+    py_Ref bytes(PyBytes_FromStringAndSize(source.data(), static_cast<Py_ssize_t>(source.size())));
+    py_Ref file(
+        PyUnicode_DecodeFSDefaultAndSize(path.data(), static_cast<Py_ssize_t>(path.size())));
+    PyObject *compile =
+        bytes && file ? PyDict_GetItemString(PyEval_GetBuiltins(), "compile") : nullptr; // borrowed
+    PyObject *code =
+        compile ? PyObject_CallFunction(compile, "OOs", bytes.get(), file.get(), "exec") : nullptr;
+    if (!code)
+        return nullptr;
+    if (theCompiled.size() >= theMaxCompiled && it == theCompiled.end())
+    {
+        for (auto &entry : theCompiled)
+            Py_DECREF(entry.second.second);
+        theCompiled.clear();
+        it = theCompiled.end();
+    }
+    if (it != theCompiled.end())
+        Py_DECREF(it->second.second);
+    Py_INCREF(code);
+    theCompiled[path] = {source, code};
+    return code;
+}
+} // namespace
+
 bool PY_HostModule::runFile(const std::string &path, const std::vector<std::string> &args,
                             std::ostream &out, std::ostream &err, std::string &error)
 {
@@ -901,7 +946,12 @@ bool PY_HostModule::runFile(const std::string &path, const std::vector<std::stri
         return false;
     }
     // The module's types are made when it is first imported, and the streams need theirs.
-    py_Ref module(PyImport_ImportModule("host"));
+    // Once imported it is taken as it is, without the import machinery, run after run.
+    static PyObject *const theName = PyUnicode_InternFromString("host"); // kept, as Python is
+    PyObject *imported = theName ? PyImport_GetModule(theName) : nullptr;
+    if (!imported && !PyErr_Occurred())
+        imported = PyImport_ImportModule("host");
+    py_Ref module(imported);
     if (!module)
     {
         error = py_reportException(err);
@@ -913,15 +963,7 @@ bool PY_HostModule::runFile(const std::string &path, const std::vector<std::stri
         error = py_reportException(err);
         return false;
     }
-    // compile() of the bytes honours a coding declaration and refuses NUL bytes, as the
-    // python program does.
-    py_Ref bytes(PyBytes_FromStringAndSize(source.data(), static_cast<Py_ssize_t>(source.size())));
-    py_Ref file(
-        PyUnicode_DecodeFSDefaultAndSize(path.data(), static_cast<Py_ssize_t>(path.size())));
-    PyObject *compile =
-        bytes && file ? PyDict_GetItemString(PyEval_GetBuiltins(), "compile") : nullptr; // borrowed
-    py_Ref code(compile ? PyObject_CallFunction(compile, "OOs", bytes.get(), file.get(), "exec")
-                        : nullptr);
+    py_Ref code(py_compiled(path, source));
     py_Ref result(code ? PyEval_EvalCode(code.get(), run.globals(), run.globals()) : nullptr);
     if (result)
         return true;

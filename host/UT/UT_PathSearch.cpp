@@ -43,11 +43,21 @@ void UT_PathSearch::rehash()
 
 bool UT_PathSearch::findFile(std::string &result, const char *name) const
 {
-    std::vector<std::string> all = findAllFiles(name);
-    if (all.empty())
+    // The first folder that has it: the later ones need not be looked in (creation scripts
+    // look a file up for every new node).
+    if (!name || !*name)
         return false;
-    result = all.front();
-    return true;
+    for (const std::string &dir : myDirectories)
+    {
+        std::error_code ec;
+        std::string candidate = dir + "/" + name;
+        if (std::filesystem::exists(candidate, ec))
+        {
+            result = std::move(candidate);
+            return true;
+        }
+    }
+    return false;
 }
 
 std::vector<std::string> UT_PathSearch::findAllFiles(const char *name) const

@@ -4,8 +4,27 @@
 #include <shop/node/SHOP_Trace.h>
 
 #include <OP/OP_PropertyLookupList.h>
+#include <PRM/PRM_Parm.h>
+#include <UT/UT_Thread.h>
 
+#include <algorithm>
 #include <string>
+
+namespace
+{
+// Guarded lookups in progress on this thread. Inside one, a node may answer "not found" only
+// because it is being asked already, so nothing found then is remembered.
+thread_local int theLookups = 0;
+
+class shop_LookupScope
+{
+public:
+    shop_LookupScope() { ++theLookups; }
+    ~shop_LookupScope() { --theLookups; }
+    shop_LookupScope(const shop_LookupScope &) = delete;
+    shop_LookupScope &operator=(const shop_LookupScope &) = delete;
+};
+} // namespace
 
 SHOP_Properties::SHOP_Properties(OP_Network *parent, const char *name, OP_Operator *op)
     : SHOP_VariableInput(parent, name, op, SHOP_PROPERTIES)
@@ -43,6 +62,7 @@ template <typename Ask>
 bool SHOP_Properties::askPropertiesInputs(float now, Ask ask)
 {
     SHOP_BusyScope busy(*this, myBusy);
+    shop_LookupScope lookup;
     if (!busy.entered() || !cookAt(now))
         return false;
     int index = -1;
@@ -101,6 +121,7 @@ int SHOP_Properties::findParametersOrProperties(float now, OP_PropertyLookupList
     if (found == wanted)
         return found;
     SHOP_BusyScope busy(*this, myBusy);
+    shop_LookupScope lookup;
     if (!busy.entered() || !cookAt(now))
         return found;
     int index = -1;
@@ -123,24 +144,9 @@ SHOP_Node *SHOP_Properties::findShader(SHOP_TYPE type, float now, const UT_Optio
     }
     // Evaluating the path property may run scripts; the walk goes on with this node after.
     OP_NodePin pin(this, OP_USE_REQUEST);
-    // The path property may be inherited from a properties input, so it is looked up as a
-    // property, not only among this node's parameters. The node it names is the answer
-    // itself, not asked to resolve further.
-    const char *pathParm = getShaderParmPath(type);
-    UT_String path;
-    if (pathParm && *pathParm && evalParameterOrProperty(pathParm, 0, now, path) && path.isstring())
-    {
-        SHOP_Node *named = findSHOPNode(path.c_str());
-        SHOP_Trace::note(*this,
-                         [&]
-                         {
-                             return std::string("property ") + pathParm + " names " +
-                                    path.toStdString() +
-                                    (named ? ", which answers" : ", which is no shader node");
-                         });
-        if (named)
-            return named;
-    }
+    // The node the path property names is the answer itself, not asked to resolve further.
+    if (SHOP_Node *named = findNamedShader(type, now))
+        return named;
     int index = -1;
     while (SHOP_Node *input = iterateNext(index))
     {
@@ -150,6 +156,58 @@ SHOP_Node *SHOP_Properties::findShader(SHOP_TYPE type, float now, const UT_Optio
     }
     SHOP_Trace::note(*this, [] { return std::string("no property or input answers"); });
     return nullptr;
+}
+
+SHOP_Node *SHOP_Properties::findNamedShader(SHOP_TYPE type, float now)
+{
+    const uint64_t changes = OP_Node::getChangeCount();
+    auto known = std::find_if(myNamedShaders.begin(), myNamedShaders.end(),
+                              [type](const shop_NamedShader &n) { return n.type == type; });
+    // An explanation tells every step, so it always takes them.
+    if (known != myNamedShaders.end() && known->changeCount == changes && known->now == now &&
+        !SHOP_Trace::current())
+        return known->node;
+    // Only what a lookup finds from the top: none in progress, no cook under way (whose
+    // nodes would refuse to cook again), and looking changed nothing itself.
+    const bool topLevel = theLookups == 0 && OP_Node::getCookDepth() == 0;
+    bool plain = false;
+    SHOP_Node *named = lookUpNamedShader(type, now, plain);
+    if (plain && topLevel && OP_Node::getChangeCount() == changes)
+    {
+        const shop_NamedShader answer{type, now, changes, named};
+        if (known != myNamedShaders.end())
+            *known = answer;
+        else
+            myNamedShaders.push_back(answer);
+    }
+    return named;
+}
+
+SHOP_Node *SHOP_Properties::lookUpNamedShader(SHOP_TYPE type, float now, bool &plain)
+{
+    // The path property may be inherited from a properties input, so it is looked up as a
+    // property, not only among this node's parameters.
+    const char *pathParm = getShaderParmPath(type);
+    OP_Node *holder = nullptr;
+    PRM_Parm *parm = nullptr;
+    if (!pathParm || !*pathParm ||
+        !getParameterOrProperty(pathParm, now, holder, parm, nullptr, false) || !parm)
+    {
+        plain = true;
+        return nullptr;
+    }
+    plain = !parm->isExpression(0);
+    const std::string path = parm->evalString(0, now, UT_Thread::getMySequentialThreadIndex());
+    if (path.empty())
+        return nullptr;
+    SHOP_Node *named = findSHOPNode(path.c_str());
+    SHOP_Trace::note(*this,
+                     [&]
+                     {
+                         return std::string("property ") + pathParm + " names " + path +
+                                (named ? ", which answers" : ", which is no shader node");
+                     });
+    return named;
 }
 
 UT_ErrorSeverity SHOP_Properties::cookMe(OP_Context &context)

@@ -2,6 +2,9 @@
 
 #include <shop/network/SHOP_VariableInput.h>
 
+#include <cstdint>
+#include <vector>
+
 /// A set of render properties, held as (spare) parameters on the node and layered over the
 /// properties nodes wired into it: a property the node lacks is looked up on its properties
 /// inputs in input order, so the lower input wins. A shader-path property
@@ -44,5 +47,25 @@ private:
     template <typename Ask>
     bool askPropertiesInputs(float now, Ask ask);
 
+    /// The node the shader-path property of `type` names, looked up afresh or taken from
+    /// what the last lookup found while that still holds; null when the property is missing,
+    /// empty or names no shader node.
+    SHOP_Node *findNamedShader(SHOP_TYPE type, float now);
+    /// Looks the shader-path property up and follows it.
+    SHOP_Node *lookUpNamedShader(SHOP_TYPE type, float now, bool &plain);
+
     bool myBusy = false;
+    // What the shader-path properties named when last looked up, per shader type. Renderers
+    // ask the same network again and again, and the lookup (a property search through the
+    // inputs, then a path walk) costs more than all else on the way; an answer holds while the
+    // scene has not changed at all since, at the same time, when the property is a value (an
+    // expression may depend on anything).
+    struct shop_NamedShader
+    {
+        SHOP_TYPE type;
+        float now;
+        uint64_t changeCount;
+        SHOP_Node *node; // no node of the scene goes without changing the count
+    };
+    std::vector<shop_NamedShader> myNamedShaders;
 };

@@ -40,7 +40,8 @@ int SHOP_Select::isActive(int index, float now) const
 
 SHOP_Node *SHOP_Select::iterateNext(int &index, float now, const UT_Options *)
 {
-    for (++index; index < static_cast<int>(maxInputs()); ++index)
+    const int count = static_cast<int>(maxInputs());
+    for (++index; index < count; ++index)
     {
         OP_Node *input = getInput(static_cast<unsigned>(index));
         if (!isActive(index, now))

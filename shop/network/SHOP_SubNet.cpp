@@ -50,6 +50,18 @@ SHOP_Node *SHOP_SubNet::getOutputNode() const
 {
     if (!myHasOutputNode)
         return nullptr;
+    // Asked on every request through the network: while nothing in the scene has changed,
+    // the answer found last is the answer.
+    const uint64_t changes = OP_Node::getChangeCount();
+    if (myOutputNodeChanges == changes)
+        return myOutputNode;
+    myOutputNode = findOutputNode();
+    myOutputNodeChanges = changes;
+    return myOutputNode;
+}
+
+SHOP_Node *SHOP_SubNet::findOutputNode() const
+{
     if (myOutputNodeId >= 0)
     {
         OP_Node *node = OPgetDirector()->lookupNode(myOutputNodeId);

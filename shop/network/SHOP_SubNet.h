@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <shop/network/SHOP_SubnetOperatorFilter.h>
 #include <shop/node/SHOP_Node.h>
 
@@ -47,7 +49,12 @@ protected:
     void childFlagChange(OP_Node *child) override;
 
 private:
+    SHOP_Node *findOutputNode() const;
+
     SHOP_SubnetOperatorFilter myFilter;
     bool myHasOutputNode;
     mutable int myOutputNodeId = -1;
+    // The output node found last, and the scene's change count then (none: ~0).
+    mutable SHOP_Node *myOutputNode = nullptr;
+    mutable uint64_t myOutputNodeChanges = ~uint64_t(0);
 };

@@ -8,6 +8,7 @@
 namespace
 {
 constexpr const char *theInputParm = "input";
+constexpr int theInputIndex = 0; // its position among the parameters
 } // namespace
 
 SHOP_Switch::SHOP_Switch(OP_Network *parent, const char *name, OP_Operator *op)
@@ -34,7 +35,8 @@ PRM_Template *SHOP_Switch::getTemplates()
 
 int SHOP_Switch::getActive(float now)
 {
-    int index = evalInt(theInputParm, 0, now);
+    // By position, as the operator's first parameter: asked on every request.
+    int index = evalInt(theInputIndex, 0, now);
     // A node that failed already has its error; the warning would only bury it.
     if (error() < UT_ERROR_ABORT)
     {

@@ -55,8 +55,15 @@ void SHOP_VariableInput::opChanged(OP_EventType reason, void *data)
         opChanged(OP_UI_CHANGED, nullptr);
         notifyReaders();
     }
+    // The readers told above may still be waiting for their turn (the host delivers changes
+    // in a loop, not by nested calls); the pass lasts until they have all been told.
     if (theOriginalOpChanged == this)
-        theOriginalOpChanged = nullptr;
+        afterChangesDelivered(endPass);
+}
+
+void SHOP_VariableInput::endPass()
+{
+    theOriginalOpChanged = nullptr;
 }
 
 bool SHOP_VariableInput::cookAt(float now)
@@ -81,5 +88,5 @@ void SHOP_VariableInput::notifyReaders()
             readers.push_back(reader);
     }
     for (auto it = readers.rbegin(); it != readers.rend(); ++it)
-        (*it)->opChanged(OP_INPUT_CHANGED, theAllInputs);
+        sendChange(**it, OP_INPUT_CHANGED, theAllInputs);
 }

@@ -37,6 +37,7 @@ protected:
 
 private:
     void notifyReaders();
+    static void endPass();
 
     int myLastPass = -1;
     static SHOP_Node *theOriginalOpChanged;

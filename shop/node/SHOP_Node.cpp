@@ -55,6 +55,17 @@ const char *shop_maskOf(OP_Operator *op)
 }
 } // namespace
 
+struct SHOP_Node::shop_Viewport
+{
+    int textureCount = 0;
+    int scriptCacheState = -1;
+    UT_String vertexSource;
+    UT_String fragmentSource;
+    UT_String iconFilename;
+    SHOP_IconImage iconImage;
+    bool iconAllowRegenerate = true;
+};
+
 const CH_LocalVariable *SHOP_Node::getVariables()
 {
     return theVariables;
@@ -68,11 +79,13 @@ SHOP_Node::SHOP_Node(OP_Network *parent, const char *name, OP_Operator *op, SHOP
         shop->bumpContainedType(myShaderType, 1);
 }
 
-// The children are destroyed after this node stops being a shader node, so they cannot reach
-// the networks above; the node takes its whole contents out of them here.
+// The node takes its whole contents out of the networks above it here; what lies inside it
+// goes with it, so those nodes have nothing to take out (and skipping it spares a walk to the
+// top per node when a deep tree goes).
 SHOP_Node::~SHOP_Node()
 {
-    bumpEnclosing(shopParent(getParent()), -1);
+    if (!getParent() || !getParent()->isBeingDestroyed())
+        bumpEnclosing(shopParent(getParent()), -1);
     destroyCache();
 }
 
@@ -82,7 +95,8 @@ void SHOP_Node::bumpEnclosing(SHOP_Node *network, int sign)
         return;
     for (int t = 0; t < SHOP_MAX_TYPES; ++t)
     {
-        const int count = myContainedTypes[t] + (t == myShaderType ? 1 : 0);
+        const int count =
+            (myContainedTypes ? myContainedTypes[t] : 0) + (t == myShaderType ? 1 : 0);
         if (count != 0)
             network->bumpContainedType(static_cast<SHOP_TYPE>(t), sign * count);
     }
@@ -164,7 +178,7 @@ UT_PtrArray<SHOP_Clerk *> &SHOP_Node::getClerkList(SHOP_TYPE type)
 
 bool SHOP_Node::containsShopType(SHOP_TYPE type) const
 {
-    return type >= 0 && type < SHOP_MAX_TYPES && myContainedTypes[type] > 0;
+    return type >= 0 && type < SHOP_MAX_TYPES && myContainedTypes && myContainedTypes[type] > 0;
 }
 
 void SHOP_Node::bumpContainedType(SHOP_TYPE type, int delta)
@@ -172,7 +186,11 @@ void SHOP_Node::bumpContainedType(SHOP_TYPE type, int delta)
     if (type < 0 || type >= SHOP_MAX_TYPES)
         return;
     for (SHOP_Node *node = this; node; node = shopParent(node->getParent()))
+    {
+        if (!node->myContainedTypes)
+            node->myContainedTypes = std::make_unique<int[]>(SHOP_MAX_TYPES);
         node->myContainedTypes[type] += delta;
+    }
 }
 
 void SHOP_Node::setShaderType(SHOP_TYPE type)
@@ -271,11 +289,69 @@ void SHOP_Node::getNodeSpecificInfoText(OP_Context &context, int verbose, UT_Wor
     text.append(getRenderMask());
 }
 
+SHOP_Node::shop_Viewport &SHOP_Node::viewport()
+{
+    if (!myViewport)
+        myViewport = std::make_unique<shop_Viewport>();
+    return *myViewport;
+}
+
+int SHOP_Node::getOGLTextureCount() const
+{
+    return myViewport ? myViewport->textureCount : 0;
+}
+
+void SHOP_Node::bumpOGLTextureCount(int delta)
+{
+    viewport().textureCount += delta;
+}
+
+int SHOP_Node::getOGLScriptCacheState() const
+{
+    return myViewport ? myViewport->scriptCacheState : -1;
+}
+
 void SHOP_Node::setOGLScriptCache(int state, const char *vertex, const char *fragment)
 {
-    myOGLScriptCacheState = state;
-    myOGLVertexSource.harden(vertex);
-    myOGLFragmentSource.harden(fragment);
+    shop_Viewport &view = viewport();
+    view.scriptCacheState = state;
+    view.vertexSource.harden(vertex);
+    view.fragmentSource.harden(fragment);
+}
+
+const char *SHOP_Node::getOGLVtxSource() const
+{
+    return myViewport ? myViewport->vertexSource.c_str() : "";
+}
+
+const char *SHOP_Node::getOGLFragSource() const
+{
+    return myViewport ? myViewport->fragmentSource.c_str() : "";
+}
+
+UT_String &SHOP_Node::getMaterialIconFilename()
+{
+    return viewport().iconFilename;
+}
+
+void SHOP_Node::setMaterialIconFilename(const char *file)
+{
+    viewport().iconFilename.harden(file);
+}
+
+SHOP_IconImage &SHOP_Node::getMaterialIconImage()
+{
+    return viewport().iconImage;
+}
+
+bool SHOP_Node::getMaterialIconAllowRegenerateFlag() const
+{
+    return myViewport ? myViewport->iconAllowRegenerate : true;
+}
+
+void SHOP_Node::setMaterialIconAllowRegenerateFlag(bool allow)
+{
+    viewport().iconAllowRegenerate = allow;
 }
 
 // Errors --------------------------------------------------------------------------------------
@@ -451,21 +527,27 @@ SHOP_Clerk *SHOP_Node::getAnyClerk(bool stringOnly)
 
 SHOP_ClerkCacheEntry *SHOP_Node::getClerkData(const SHOP_Clerk *clerk)
 {
-    auto it = myClerkCache.find(SHOP_ClerkCacheHash(clerk, this, myCallingObject, myCallingSop));
-    return it == myClerkCache.end() ? nullptr : it->second.get();
+    if (!myClerkCache)
+        return nullptr;
+    auto it = myClerkCache->find(SHOP_ClerkCacheHash(clerk, this, myCallingObject, myCallingSop));
+    return it == myClerkCache->end() ? nullptr : it->second.get();
 }
 
 void SHOP_Node::addClerkData(const SHOP_Clerk *clerk, SHOP_ClerkCacheEntry *entry)
 {
-    myClerkCache[SHOP_ClerkCacheHash(clerk, this, myCallingObject, myCallingSop)].reset(entry);
+    if (!myClerkCache)
+        myClerkCache = std::make_unique<shop_ClerkCache>();
+    (*myClerkCache)[SHOP_ClerkCacheHash(clerk, this, myCallingObject, myCallingSop)].reset(entry);
 }
 
 void SHOP_Node::destroyClerkData(const SHOP_Clerk *clerk)
 {
-    myClerkCache.erase(SHOP_ClerkCacheHash(clerk, this, myCallingObject, myCallingSop));
+    if (myClerkCache)
+        myClerkCache->erase(SHOP_ClerkCacheHash(clerk, this, myCallingObject, myCallingSop));
 }
 
 void SHOP_Node::destroyCache()
 {
-    myClerkCache.clear();
+    if (myClerkCache)
+        myClerkCache->clear();
 }

@@ -171,18 +171,18 @@ public:
     /// Adds `delta` to the count of `type` here and in every enclosing shader node.
     void bumpContainedType(SHOP_TYPE type, int delta);
 
-    int getOGLTextureCount() const { return myOGLTextureCount; }
-    void bumpOGLTextureCount(int delta) { myOGLTextureCount += delta; }
-    int getOGLScriptCacheState() const { return myOGLScriptCacheState; }
+    int getOGLTextureCount() const;
+    void bumpOGLTextureCount(int delta);
+    int getOGLScriptCacheState() const;
     void setOGLScriptCache(int state, const char *vertex, const char *fragment);
-    const char *getOGLVtxSource() const { return myOGLVertexSource.c_str(); }
-    const char *getOGLFragSource() const { return myOGLFragmentSource.c_str(); }
+    const char *getOGLVtxSource() const;
+    const char *getOGLFragSource() const;
 
-    UT_String &getMaterialIconFilename() { return myIconFilename; }
-    void setMaterialIconFilename(const char *file) { myIconFilename.harden(file); }
-    SHOP_IconImage &getMaterialIconImage() { return myIconImage; }
-    bool getMaterialIconAllowRegenerateFlag() const { return myIconAllowRegenerate; }
-    void setMaterialIconAllowRegenerateFlag(bool allow) { myIconAllowRegenerate = allow; }
+    UT_String &getMaterialIconFilename();
+    void setMaterialIconFilename(const char *file);
+    SHOP_IconImage &getMaterialIconImage();
+    bool getMaterialIconAllowRegenerateFlag() const;
+    void setMaterialIconAllowRegenerateFlag(bool allow);
 
     // Errors under the "SHOP" type, on the current error list -----------------------------------
     void addError(int code, const char *message = nullptr);
@@ -204,7 +204,10 @@ public:
     void addClerkData(const SHOP_Clerk *clerk, SHOP_ClerkCacheEntry *entry);
     void destroyClerkData(const SHOP_Clerk *clerk);
     void destroyCache();
-    int getClerkCacheSize() const { return static_cast<int>(myClerkCache.size()); }
+    int getClerkCacheSize() const
+    {
+        return myClerkCache ? static_cast<int>(myClerkCache->size()) : 0;
+    }
 
     /// The parameters that older versions of shaders of a type had (terminated), for reading
     /// old files; null for types that have none.
@@ -241,19 +244,22 @@ private:
     /// Adds (sign 1) or removes (-1) this node and everything below it to a network's counts.
     void bumpEnclosing(SHOP_Node *network, int sign);
 
-    int myContainedTypes[SHOP_MAX_TYPES] = {};
+    // Per shader type, the nodes of it below this one; made with the first (most shader
+    // nodes hold none).
+    std::unique_ptr<int[]> myContainedTypes;
     UT_String myRenderMask;
-    std::unordered_map<SHOP_ClerkCacheHash, std::unique_ptr<SHOP_ClerkCacheEntry>,
-                       SHOP_ClerkCacheHash::Hasher>
-        myClerkCache;
+    using shop_ClerkCache =
+        std::unordered_map<SHOP_ClerkCacheHash, std::unique_ptr<SHOP_ClerkCacheEntry>,
+                           SHOP_ClerkCacheHash::Hasher>;
+    /// The viewport's state of the node, made when first set.
+    struct shop_Viewport;
+    shop_Viewport &viewport();
+
+    // Both made on first use: most shader nodes never hold either, and a scene may hold a
+    // hundred thousand nodes.
+    std::unique_ptr<shop_ClerkCache> myClerkCache;
+    std::unique_ptr<shop_Viewport> myViewport;
     OP_Node *myCallingObject = nullptr;
     OP_Node *myCallingSop = nullptr;
-    int myOGLTextureCount = 0;
-    int myOGLScriptCacheState = -1;
-    UT_String myOGLVertexSource;
-    UT_String myOGLFragmentSource;
-    UT_String myIconFilename;
-    SHOP_IconImage myIconImage;
-    bool myIconAllowRegenerate = true;
     SHOP_TYPE myShaderType;
 };

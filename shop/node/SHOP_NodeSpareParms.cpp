@@ -8,14 +8,17 @@
 
 #include <CH/CH_Channel.h>
 #include <CMD/CMD_Manager.h>
+#include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_GalleryEntry.h>
 #include <PI/PI_EditScriptedParms.h>
 #include <PI/PI_PropertyMap.h>
+#include <UT/UT_PathSearch.h>
 
 #include <cstring>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace
@@ -156,6 +159,37 @@ void SHOP_Node::createGalleryEntry(OP_GalleryEntry &entry)
         entry.setCategories(getShaderLabel(getShaderType()));
 }
 
+namespace
+{
+// The command that runs a clerk's creation script on a node: python with the script's file
+// along the search path. The file is looked up once per script while the search path stays
+// the same, not once per new node (its text is still read by each run, so an edited script
+// takes effect at once); while none is found, the lookup stays in the command, as findfile(),
+// and so does its failure.
+std::string shop_creationCommand(const char *script, const std::string &nodePath)
+{
+    // Main thread only, as creation is.
+    static std::vector<std::string> theSearched;
+    static std::unordered_map<std::string, std::string> theFiles;
+    const UT_PathSearch &search = *UT_PathSearch::getInstance();
+    if (search.getDirectories() != theSearched)
+    {
+        theSearched = search.getDirectories();
+        theFiles.clear();
+    }
+    const std::string name = std::string("scripts/shop/") + script;
+    auto it = theFiles.find(name);
+    if (it == theFiles.end())
+    {
+        std::string file;
+        if (!search.findFile(file, name.c_str()))
+            return "python `findfile('" + name + "')` " + nodePath;
+        it = theFiles.emplace(name, file).first;
+    }
+    return "python " + CMD_Tokenizer::quote(it->second) + " " + nodePath;
+}
+} // namespace
+
 bool SHOP_Node::runCreateScript()
 {
     if (!OP_Network::runCreateScript())
@@ -190,8 +224,7 @@ bool SHOP_Node::runCreateScript()
         const char *script = clerk->getCreationScript(type);
         if (!script || !*script)
             continue;
-        const std::string command =
-            std::string("python `findfile('scripts/shop/") + script + "')` " + path;
+        const std::string command = shop_creationCommand(script, path);
         // A failing script has been reported by the command manager; the node stays made.
         commands->sendInput(command.c_str());
         if (director->lookupNode(myId) != this)

@@ -545,3 +545,30 @@ TEST(Shophost, ScriptClerkNamesTheDialogScriptOfAnAsset)
     EXPECT_EQ(run.out, script + "\n");
     EXPECT_EQ(run.err, "");
 }
+
+TEST(Shophost, DeeplyNestedNetworksChangeSaveLoadAndGo)
+{
+    // The real object and shader networks, nested deeper than the program's stack (smaller
+    // still under the sanitizers) could hold a call per level of every walk over them.
+    std::string script = "cd /obj\n";
+    for (int i = 0; i < 10000; ++i)
+        script += "add subnet s\ncd s\n";
+    // Cooking the innermost object takes the transforms of all those around it.
+    script += "set .. tx 1\nadd null n\nset n ty 2\nerrors n\n";
+    // Materials inside materials, each answering through the one inside it.
+    script += "cd /shop\nadd material m\ncd m\nadd suboutput out\n";
+    for (int i = 1; i < 500; ++i)
+        script += "add material m\nwire m out 1 1\ncd m\nadd suboutput out\n";
+    script += "add plastic p\nset p Kd 0.25\nwire p out 1\ncd /shop\nshader m\n";
+    const std::string dir = ::testing::TempDir() + "deep_" + std::to_string(::getpid());
+    std::filesystem::create_directories(dir);
+    const std::string first = dir + "/first.cmd", second = dir + "/second.cmd";
+    script +=
+        "save " + first + "\nload " + first + "\nsave " + second + "\nrm /obj/s /shop/m\nls /obj\n";
+    HostRun run = shophost("", script);
+    EXPECT_EQ(run.status, 0) << run.err.substr(0, 2000);
+    EXPECT_EQ(run.out, "plastic Kd 0.25\n");
+    EXPECT_LT(std::filesystem::file_size(first), 1000000u);
+    EXPECT_EQ(readFile(second), readFile(first));
+    std::filesystem::remove_all(dir);
+}

@@ -243,6 +243,51 @@ TEST_F(SceneTest, ASavedSceneReadsBackToTheSameBytesAndValues)
     EXPECT_EQ(theScriptsRun, 6);
 }
 
+TEST_F(SceneTest, FortyThousandNestedNetworksChangeSaveLoadAndGo)
+{
+    // Far deeper than calls could nest: every walk over the tree has to be a loop.
+    constexpr int theDepth = 40000;
+    std::string script;
+    for (int i = 0; i < theDepth; ++i)
+        script += "add scenenet s\ncd s\n";
+    script += "add thing t\nadd thing u\nset t count 5\nwire t u 0\n"
+              "set -e u scale 'ch(\"../t/count\") * 2'\n";
+    ASSERT_TRUE(run(script)) << myErr.str();
+    // Asked afresh each time: a load puts a new root in place of the old one.
+    auto root = [] { return OPgetDirector()->getRoot(); };
+    auto bottom = [root](const char *name)
+    {
+        OP_Node *node = root()->getChild(0);
+        for (int i = 1; i < theDepth && node; ++i)
+            node = static_cast<OP_Network *>(node)->getChild(0);
+        return node ? static_cast<OP_Network *>(node)->getChild(name) : nullptr;
+    };
+    ASSERT_NE(bottom("u"), nullptr);
+    EXPECT_FLOAT_EQ(bottom("u")->evalFloat("scale", 0, 0), 10.0f);
+
+    // A change at the bottom reaches the top; renaming the top rewrites every path below.
+    OP_Context context(0);
+    root()->getChild(0)->cook(context);
+    ASSERT_TRUE(run("set t count 6\nrename /s top"));
+    EXPECT_TRUE(root()->getChild(0)->isCookNeeded(context));
+    EXPECT_EQ(bottom("t")->getFullPath().substr(0, 7), "/top/s/");
+
+    // The file grows with the number of nodes, not with their depth times their number.
+    const std::string path = file("deep.cmd");
+    ASSERT_TRUE(run("save " + path)) << myErr.str();
+    EXPECT_LT(std::filesystem::file_size(path), 64u * theDepth);
+    const std::string first = sceneText();
+    ASSERT_TRUE(run("load " + path)) << myErr.str();
+    EXPECT_EQ(myErr.str(), "");
+    EXPECT_EQ(sceneText(), first);
+    ASSERT_NE(bottom("u"), nullptr);
+    EXPECT_EQ(bottom("u")->getInput(0), bottom("t"));
+    EXPECT_FLOAT_EQ(bottom("u")->evalFloat("scale", 0, 0), 12.0f);
+
+    ASSERT_TRUE(run("rm /top")) << myErr.str();
+    EXPECT_EQ(root()->getNchildren(), 0);
+}
+
 TEST_F(SceneTest, AFileThatFailsLeavesThePreviousScene)
 {
     ASSERT_TRUE(run("add scenenet keep\ncd keep\nadd thing x\nset x note kept\n"));

@@ -1,7 +1,10 @@
 #include "OP_TestNodes.h"
 
 #include <algorithm>
+#include <random>
+#include <set>
 #include <thread>
+#include <vector>
 
 using namespace optest;
 
@@ -181,10 +184,12 @@ TEST_F(OP_Network_Test, CurrentNetworkIsPerThreadAndFallsBackToTheRoot)
     OP_Network *inner = net("inner");
     director->setCwd(inner);
     OP_Network *seenByOther = nullptr;
-    std::thread other([&] {
-        seenByOther = director->getCwd();
-        director->setCwd(mgr);
-    });
+    std::thread other(
+        [&]
+        {
+            seenByOther = director->getCwd();
+            director->setCwd(mgr);
+        });
     other.join();
     EXPECT_EQ(seenByOther, director->getRoot());
     EXPECT_EQ(director->getCwd(), inner);
@@ -193,4 +198,146 @@ TEST_F(OP_Network_Test, CurrentNetworkIsPerThreadAndFallsBackToTheRoot)
     mgr->destroyNode(inner);
     EXPECT_EQ(director->getCwd(), director->getRoot());
     director->setCwd(nullptr);
+}
+
+TEST_F(OP_Network_Test, NamesFindTheirNodesThroughRenameDeleteAndMove)
+{
+    // Enough children that no short-list shortcut hides a stale index.
+    std::vector<OP_Node *> made;
+    for (int i = 0; i < 300; ++i)
+        made.push_back(leaf(("n" + std::to_string(i)).c_str()));
+    OP_Network *other = net("other");
+    std::string error;
+    ASSERT_TRUE(mgr->renameNode(made[10], "renamed", error)) << error;
+    ASSERT_TRUE(mgr->renameNode(made[11], "n10", error)) << error; // the name just freed
+    ASSERT_TRUE(mgr->destroyNode(made[20]));
+    ASSERT_TRUE(mgr->moveNode(made[30], other, error)) << error;
+    ASSERT_TRUE(mgr->moveNode(made[31], other, error)) << error;
+    ASSERT_TRUE(other->renameNode(made[31], "n31b", error)) << error;
+
+    EXPECT_EQ(mgr->getChild("renamed"), made[10]);
+    EXPECT_EQ(mgr->getChild("n10"), made[11]);
+    EXPECT_EQ(mgr->getChild("n11"), nullptr);
+    EXPECT_EQ(mgr->getChild("n20"), nullptr);
+    EXPECT_EQ(mgr->getChild("n30"), nullptr);
+    EXPECT_EQ(other->getChild("n30"), made[30]);
+    EXPECT_EQ(other->getChild("n31b"), made[31]);
+    EXPECT_EQ(other->getChild("n31"), nullptr);
+    EXPECT_EQ(mgr->findNode("other/n31b"), made[31]);
+    // A freed name takes a new node; a moved one comes back under its name.
+    EXPECT_EQ(mgr->getChild(leaf("n20")->getName().c_str())->getName(), "n20");
+    ASSERT_TRUE(other->moveNode(made[30], mgr, error)) << error;
+    EXPECT_EQ(mgr->getChild("n30"), made[30]);
+
+    // Order is still the order of making, moved nodes last.
+    std::vector<std::string> names;
+    for (int i = 0; i < mgr->getNchildren(); ++i)
+        names.push_back(mgr->getChild(i)->getName());
+    ASSERT_EQ(names.size(), 300u);
+    EXPECT_EQ(names[0], "n0");
+    EXPECT_EQ(names[10], "renamed");
+    EXPECT_EQ(names[11], "n10");
+    EXPECT_EQ(names[20], "n21"); // n20 went; the later ones moved up
+    EXPECT_EQ(names[296], "n299");
+    EXPECT_EQ(names[297], "other");
+    EXPECT_EQ(names[298], "n20");
+    EXPECT_EQ(names[299], "n30");
+    for (int i = 0; i < mgr->getNchildren(); ++i)
+        EXPECT_EQ(mgr->getChild(mgr->getChild(i)->getName().c_str()), mgr->getChild(i));
+}
+
+TEST_F(OP_Network_Test, GeneratedNamesTakeTheLowestFreeNumber)
+{
+    std::vector<OP_Node *> made;
+    for (int i = 0; i < 2000; ++i)
+        made.push_back(leaf());
+    EXPECT_EQ(made.back()->getName(), "leaf2000");
+    std::set<std::string> unique;
+    for (OP_Node *node : made)
+        unique.insert(node->getName());
+    EXPECT_EQ(unique.size(), made.size());
+
+    // Numbers freed by deleting, renaming and moving are taken again, lowest first.
+    std::string error;
+    OP_Network *other = net("other");
+    ASSERT_TRUE(mgr->destroyNode(made[1499])); // leaf1500
+    ASSERT_TRUE(mgr->renameNode(made[6], "seven", error)) << error;
+    ASSERT_TRUE(mgr->moveNode(made[41], other, error)) << error; // leaf42
+    ASSERT_TRUE(mgr->destroyNode(made[1999]));                   // leaf2000
+    EXPECT_EQ(leaf()->getName(), "leaf7");
+    EXPECT_EQ(leaf()->getName(), "leaf42");
+    EXPECT_EQ(leaf()->getName(), "leaf1500");
+    EXPECT_EQ(leaf()->getName(), "leaf2000");
+    EXPECT_EQ(leaf()->getName(), "leaf2001");
+    // Taken names, whatever made them, are skipped; a number written another way is a name
+    // of its own.
+    leaf("leaf2003");
+    leaf("leaf02");
+    EXPECT_EQ(leaf()->getName(), "leaf2002");
+    EXPECT_EQ(leaf()->getName(), "leaf2004");
+    ASSERT_TRUE(mgr->renameNode(mgr->getChild("leaf02"), "leaf3x", error)) << error;
+    EXPECT_EQ(leaf()->getName(), "leaf2005");
+    // A name asked for is made unique the same way.
+    EXPECT_EQ(leaf("leaf5")->getName(), "leaf2006");
+    EXPECT_EQ(other->getUniqueName("leaf42"), "leaf1");
+    EXPECT_EQ(mgr->getUniqueName("fresh"), "fresh");
+}
+
+namespace
+{
+// Whether `node` reads `target` through wires: the plain definition.
+bool readsThroughWires(const OP_Node *node, const OP_Node *target)
+{
+    for (unsigned i = 0; i < node->nInputs(); ++i)
+        if (const OP_Node *in = node->getInput(i);
+            in && (in == target || readsThroughWires(in, target)))
+            return true;
+    return false;
+}
+} // namespace
+
+TEST_F(OP_Network_Test, WiringRefusesEveryLoopAndOnlyLoops)
+{
+    // Long chains wired either way round, then closed.
+    std::vector<OP_Node *> forward, backward;
+    for (int i = 0; i < 400; ++i)
+    {
+        forward.push_back(leaf());
+        backward.push_back(leaf());
+    }
+    for (int i = 1; i < 400; ++i)
+    {
+        ASSERT_TRUE(forward[i]->setInput(0, forward[i - 1]));
+        ASSERT_TRUE(backward[400 - i]->setInput(0, backward[399 - i]));
+    }
+    std::string error;
+    EXPECT_FALSE(forward[0]->setInput(1, forward[399], 0, error));
+    EXPECT_NE(error.find("loop"), std::string::npos);
+    EXPECT_FALSE(backward[0]->setInput(1, backward[399], 0, error));
+    EXPECT_FALSE(forward[200]->setInput(1, forward[201], 0, error));
+    EXPECT_TRUE(forward[201]->setInput(1, forward[0], 0, error)) << error; // a shortcut
+    EXPECT_TRUE(forward[0]->setInput(1, backward[399], 0, error)) << error;
+    EXPECT_FALSE(backward[0]->setInput(1, forward[399], 0, error));
+
+    // Random wiring against the plain definition: refused exactly when the source already
+    // reads the destination.
+    std::vector<OP_Node *> nodes;
+    for (int i = 0; i < 24; ++i)
+        nodes.push_back(leaf());
+    std::mt19937 random(7);
+    for (int step = 0; step < 3000; ++step)
+    {
+        OP_Node *src = nodes[random() % nodes.size()];
+        OP_Node *dst = nodes[random() % nodes.size()];
+        const unsigned input = random() % 2;
+        if (random() % 5 == 0)
+        {
+            ASSERT_TRUE(dst->setInput(input, nullptr));
+            continue;
+        }
+        const bool loops = src == dst || readsThroughWires(src, dst);
+        EXPECT_EQ(dst->setInput(input, src, 0, error), !loops) << step;
+    }
+    for (OP_Node *node : nodes)
+        EXPECT_FALSE(readsThroughWires(node, node));
 }

@@ -3,6 +3,9 @@
 #include <CH/CH_Manager.h>
 #include <OP/OP_Parameters.h>
 
+#include <string>
+#include <vector>
+
 using namespace optest;
 
 using OP_Node_Test = OPTest;
@@ -298,4 +301,82 @@ TEST_F(OP_Node_Test, SubnetworksKnowTheNetworkThatMadeThem)
     EXPECT_TRUE(inner->isSubNetwork(false));
     EXPECT_EQ(inner->getCreator(), mgr);
     EXPECT_EQ(mgr->getCreator(), mgr);
+}
+
+TEST_F(OP_Node_Test, ChangesReachEveryDependantOnceHoweverLongTheChain)
+{
+    // Far longer than calls could nest on the stack.
+    constexpr int theLength = 20000;
+    std::vector<TestNode *> chain{leaf()};
+    for (int i = 1; i < theLength; ++i)
+    {
+        chain.push_back(leaf());
+        ASSERT_TRUE(chain[i]->setInput(0, chain[i - 1]));
+    }
+    // A second route from the head to the middle: still told once.
+    ASSERT_TRUE(chain[theLength / 2]->setInput(1, chain[0]));
+    std::vector<int> told(theLength, 0);
+    for (int i = 0; i < theLength; ++i)
+        chain[i]->addEventHandler([&told, i](OP_Node &, OP_EventType type, void *)
+                                  { told[i] += type == OP_INPUT_CHANGED; });
+    OP_Context context(0);
+    for (TestNode *node : chain) // in order, so that each cook finds its input done
+        node->cook(context);
+    ASSERT_FALSE(chain.back()->isCookNeeded(context));
+
+    chain[0]->getParmPtr("val")->setValue(0, 3);
+    for (int i = 1; i < theLength; ++i)
+    {
+        ASSERT_TRUE(chain[i]->isCookNeeded(context)) << i;
+        ASSERT_EQ(told[i], 1) << i;
+    }
+}
+
+TEST_F(OP_Node_Test, ChangesDeepInsideReachEveryEnclosingNetwork)
+{
+    constexpr int theDepth = 20000;
+    std::vector<OP_Network *> nets{net("d")};
+    for (int i = 1; i < theDepth; ++i)
+        nets.push_back(net("d", nets.back()));
+    TestNode *bottom = leaf("bottom", nets.back());
+    std::string path = mgr->getFullPath();
+    for (int i = 0; i < theDepth; ++i)
+        path += "/d";
+    EXPECT_EQ(bottom->getFullPath(), path + "/bottom");
+    EXPECT_EQ(mgr->findNode((path + "/bottom").c_str()), bottom);
+    std::string up;
+    for (int i = 0; i <= theDepth; ++i)
+        up += "../";
+    EXPECT_EQ(bottom->findNode(up.c_str()), mgr);
+    EXPECT_EQ(bottom->findNode((up + "../../..").c_str()), nullptr);
+
+    OP_Context context(0);
+    auto cookAll = [&]
+    {
+        for (OP_Network *n : nets)
+            n->cook(context);
+    };
+    cookAll();
+    bottom->getParmPtr("val")->setValue(0, 2);
+    for (OP_Network *n : nets)
+        ASSERT_TRUE(n->isCookNeeded(context));
+
+    // Networks told already are not told again while nothing cooks, but any cook in between
+    // means they must be: here the outermost is clean again while those below it are not.
+    nets[0]->cook(context);
+    bottom->getParmPtr("val")->setValue(0, 3);
+    EXPECT_TRUE(nets[0]->isCookNeeded(context));
+    cookAll();
+    nets[theDepth / 2]->getParmPtr("val")->setValue(0, 4);
+    bottom->getParmPtr("val")->setValue(0, 5);
+    for (int i = 0; i <= theDepth / 2; ++i)
+        ASSERT_TRUE(nets[i]->isCookNeeded(context)) << i;
+    for (int i = theDepth / 2 + 1; i < theDepth; ++i)
+        ASSERT_TRUE(nets[i]->isCookNeeded(context)) << i;
+
+    // The whole tree goes at once, deepest first.
+    const int bottomId = bottom->getUniqueId();
+    ASSERT_TRUE(mgr->destroyNode(nets[0]));
+    EXPECT_EQ(OPgetDirector()->lookupNode(bottomId), nullptr);
+    EXPECT_EQ(mgr->getNchildren(), 0);
 }

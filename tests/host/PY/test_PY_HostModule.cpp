@@ -372,6 +372,25 @@ TEST_F(PYHostModule, PythonCommandCapturesOutputAndReportsFailures)
         << text;
 }
 
+TEST_F(PYHostModule, AScriptRunAgainStartsAfreshAndFollowsItsFile)
+{
+    // Run as creation scripts are, once per node: each run has globals of its own, and a
+    // change to the file, even one keeping its length, is what the next run does.
+    const std::string path = script("again.py", "seen = globals().get('seen', 0) + 1\n"
+                                                "print(seen, 'a')\n");
+    for (int i = 0; i < 3; ++i)
+    {
+        CommandRun run = command("python " + path);
+        ASSERT_TRUE(run.ok) << run.error;
+        EXPECT_EQ(run.out, "1 a\n");
+    }
+    script("again.py", "seen = globals().get('seen', 0) + 1\n"
+                       "print(seen, 'b')\n");
+    EXPECT_EQ(command("python " + path).out, "1 b\n");
+    script("again.py", "1 / 0\n");
+    EXPECT_EQ(command("python " + path).error, "ZeroDivisionError: division by zero");
+}
+
 TEST_F(PYHostModule, SearchPathGivesFilesAndPythonFolders)
 {
     const char *saved = std::getenv("SHOP_HOST_PATH");

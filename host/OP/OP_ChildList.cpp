@@ -1,0 +1,144 @@
+#include <OP/OP_ChildList.h>
+
+#include <OP/OP_Node.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace
+{
+// The name without its trailing digits.
+std::string_view op_stem(std::string_view name)
+{
+    size_t end = name.size();
+    while (end > 0 && std::isdigit(static_cast<unsigned char>(name[end - 1])))
+        --end;
+    return name.substr(0, end);
+}
+
+// The number a generated name carries (as uniqueName writes it: no leading zero), or 0.
+long op_number(std::string_view name, std::string_view stem)
+{
+    std::string_view digits = name.substr(stem.size());
+    long number = 0;
+    if (digits.empty() || digits[0] == '0' ||
+        std::from_chars(digits.data(), digits.data() + digits.size(), number).ec != std::errc())
+        return 0;
+    return number;
+}
+} // namespace
+
+size_t OP_ChildList::op_Hash::operator()(std::string_view name) const
+{
+    return std::hash<std::string_view>{}(name);
+}
+
+size_t OP_ChildList::op_Hash::operator()(const OP_Node *node) const
+{
+    return (*this)(std::string_view(node->getName()));
+}
+
+bool OP_ChildList::op_Equal::operator()(const OP_Node *a, const OP_Node *b) const noexcept
+{
+    return a->getName() == b->getName();
+}
+
+bool OP_ChildList::op_Equal::operator()(std::string_view a, const OP_Node *b) const noexcept
+{
+    return a == b->getName();
+}
+
+bool OP_ChildList::op_Equal::operator()(const OP_Node *a, std::string_view b) const noexcept
+{
+    return a->getName() == b;
+}
+
+OP_ChildList::OP_ChildList() = default;
+
+OP_ChildList::~OP_ChildList() = default;
+
+OP_Node *OP_ChildList::at(int index) const
+{
+    return index >= 0 && index < size() ? myOrder[static_cast<size_t>(index)].get() : nullptr;
+}
+
+OP_Node *OP_ChildList::find(std::string_view name) const
+{
+    if (!myLookup)
+        return nullptr;
+    auto it = myLookup->byName.find(name);
+    return it == myLookup->byName.end() ? nullptr : *it;
+}
+
+// Every change of a network's children counts as a change of the scene, before anything is
+// told of it: what was worked out from the scene before no longer holds.
+void OP_ChildList::append(std::unique_ptr<OP_Node> child)
+{
+    OP_Node::countChange();
+    if (!myLookup)
+        myLookup = std::make_unique<op_Lookup>();
+    myLookup->byName.insert(child.get());
+    myOrder.push_back(std::move(child));
+}
+
+bool OP_ChildList::contains(const OP_Node *node) const
+{
+    return std::any_of(myOrder.rbegin(), myOrder.rend(),
+                       [node](const auto &c) { return c.get() == node; });
+}
+
+std::unique_ptr<OP_Node> OP_ChildList::remove(OP_Node *child)
+{
+    // From the back: nodes are most often taken out in the reverse of the order they came.
+    auto it = std::find_if(myOrder.rbegin(), myOrder.rend(),
+                           [child](const auto &c) { return c.get() == child; });
+    if (it == myOrder.rend())
+        return nullptr;
+    OP_Node::countChange();
+    std::unique_ptr<OP_Node> taken = std::move(*it);
+    myOrder.erase(std::next(it).base());
+    myLookup->byName.erase(taken.get());
+    released(taken->getName());
+    return taken;
+}
+
+std::unique_ptr<OP_Node> OP_ChildList::removeLast()
+{
+    return myOrder.empty() ? nullptr : remove(myOrder.back().get());
+}
+
+void OP_ChildList::rename(OP_Node *child, const std::string &name)
+{
+    OP_Node::countChange();
+    // Out of the index while the name, which places it there, changes.
+    myLookup->byName.erase(child);
+    const std::string old = child->getName();
+    child->setNameInternal(name);
+    myLookup->byName.insert(child);
+    released(old);
+}
+
+void OP_ChildList::released(const std::string &name)
+{
+    const std::string_view stem = op_stem(name);
+    const long number = op_number(name, stem);
+    auto it = myLookup->firstFree.find(std::string(stem));
+    if (number > 0 && it != myLookup->firstFree.end() && number < it->second)
+        it->second = number;
+}
+
+std::string OP_ChildList::uniqueName(const char *name) const
+{
+    if (!find(name))
+        return name;
+    const std::string stem(op_stem(name));
+    long &first = myLookup->firstFree.try_emplace(stem, 1).first->second;
+    std::string candidate;
+    for (;; ++first)
+    {
+        candidate = stem + std::to_string(first);
+        if (!find(candidate))
+            return candidate;
+    }
+}
