@@ -892,9 +892,11 @@ namespace
 // A new reference, or null with the Python error set.
 PyObject *py_compiled(const std::string &path, const std::string &source)
 {
-    // Under the interpreter lock, kept until exit as the interpreter is; a few entries, since
-    // scripts that run again and again are few.
-    static std::unordered_map<std::string, std::pair<std::string, PyObject *>> theCompiled;
+    // Under the interpreter lock, kept until exit as the interpreter is (never destroyed: the
+    // interpreter is never finalized, and its objects must stay reachable while threads end);
+    // a few entries, since scripts that run again and again are few.
+    static auto &theCompiled =
+        *new std::unordered_map<std::string, std::pair<std::string, PyObject *>>;
     constexpr size_t theMaxCompiled = 64;
     auto it = theCompiled.find(path);
     if (it != theCompiled.end() && it->second.first == source)
