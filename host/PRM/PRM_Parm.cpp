@@ -6,10 +6,49 @@
 #include <UT/UT_String.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
+#include <vector>
+
+namespace
+{
+// Evaluations under way on any thread, and the expressions replaced meanwhile, deleted when
+// the last evaluation ends.
+std::atomic<int> theEvaluations{0};
+std::mutex theRetiredLock;
+std::vector<std::unique_ptr<EV_Expression>> theRetired;
+
+class prm_Evaluating
+{
+public:
+    prm_Evaluating() { theEvaluations.fetch_add(1, std::memory_order_acquire); }
+    ~prm_Evaluating()
+    {
+        if (theEvaluations.fetch_sub(1, std::memory_order_acq_rel) != 1)
+            return;
+        std::vector<std::unique_ptr<EV_Expression>> done;
+        std::lock_guard<std::mutex> lock(theRetiredLock);
+        // Another evaluation may have begun since; what it may read stays.
+        if (theEvaluations.load(std::memory_order_acquire) == 0)
+            done.swap(theRetired);
+    }
+    prm_Evaluating(const prm_Evaluating &) = delete;
+    prm_Evaluating &operator=(const prm_Evaluating &) = delete;
+};
+} // namespace
+
+void PRM_Parm::prm_RetireExpression::operator()(EV_Expression *expr) const
+{
+    std::unique_ptr<EV_Expression> owned(expr);
+    if (!owned || theEvaluations.load(std::memory_order_acquire) == 0)
+        return;
+    std::lock_guard<std::mutex> lock(theRetiredLock);
+    theRetired.push_back(std::move(owned));
+}
 
 namespace
 {
@@ -111,7 +150,7 @@ void PRM_Parm::setDefault(int component)
     if (prm_defaultIsExpression(myTemplate->getBasicType(), *def))
     {
         std::string error;
-        c.expr = EV_Expression::parse(def->getString(), error);
+        c.expr.reset(EV_Expression::parse(def->getString(), error).release());
         if (c.expr)
             return;
         // A broken default expression is kept as its text so that nothing is lost.
@@ -211,7 +250,7 @@ bool PRM_Parm::setExpression(int component, const char *text, std::string &error
     std::unique_ptr<EV_Expression> expr = EV_Expression::parse(text ? text : "", error);
     if (!expr)
         return false;
-    myComponents[component].expr = std::move(expr);
+    myComponents[component].expr.reset(expr.release());
     if (myOwner)
         myOwner->parmExpressionSet(*this, component, *myComponents[component].expr);
     changed(component);
@@ -250,7 +289,8 @@ std::string PRM_Parm::getValueText(int component) const
 bool PRM_Parm::evalExpression(int component, float time, int thread, EV_Value &value) const
 {
     bool timeDependent = false;
-    const std::shared_ptr<EV_Expression> expr = myComponents[component].expr;
+    const prm_Evaluating evaluating;
+    const EV_Expression *expr = myComponents[component].expr.get();
     bool ok = myOwner &&
               myOwner->evaluateParmExpression(*this, *expr, time, thread, value, timeDependent);
     myTimeDependent = timeDependent;

@@ -97,13 +97,19 @@ private:
         static inline const std::string theEmpty;
         std::unique_ptr<std::string> myText;
     };
+    // Deletes an expression once no evaluation is under way anywhere: replacing one from
+    // inside an evaluation (a script it runs may) leaves it whole until they end. No bigger
+    // than a plain pointer, as every component of every node holds one.
+    struct prm_RetireExpression
+    {
+        void operator()(EV_Expression *expr) const;
+    };
+    using prm_ExpressionPtr = std::unique_ptr<EV_Expression, prm_RetireExpression>;
     struct prm_Component
     {
         double num = 0;
         prm_Text str;
-        // Shared with the evaluations under way, so that replacing the expression from
-        // inside one (a script it runs may) leaves it whole until they end.
-        std::shared_ptr<EV_Expression> expr;
+        prm_ExpressionPtr expr;
     };
 
     bool validComponent(int component) const;

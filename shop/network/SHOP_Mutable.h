@@ -2,6 +2,8 @@
 
 #include <shop/network/SHOP_VariableInput.h>
 
+#include <cstdint>
+
 /// The base of the choosing nodes (switch, select): every shader request is passed to the
 /// chosen inputs in the order `iterateNext` yields them, and the first that answers wins.
 ///
@@ -61,6 +63,17 @@ private:
     template <typename Ask>
     bool askChosenOnce(float now, const UT_Options *overrides, Ask ask);
 
+    SHOP_TYPE findAgreedInputType(int count, bool decidedOnly) const;
+
     // Guarded requests also come through const operations (the type queries).
     mutable bool myBusy = false;
+    // The agreed type found last, and the scene's change count then.
+    struct shop_TypeMemo
+    {
+        uint64_t changes = UINT64_MAX;
+        int count = 0;
+        bool decidedOnly = false;
+        SHOP_TYPE type = SHOP_UNDEFINED;
+    };
+    mutable shop_TypeMemo myTypeMemo;
 };
