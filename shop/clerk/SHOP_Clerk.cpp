@@ -56,6 +56,19 @@ bool shop_usable(SHOP_Node *node)
 {
     return node->error() < UT_ERROR_ABORT;
 }
+
+// Folder switchers, separators and labels shape the dialog and hold no shader value.
+bool shop_isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now, const UT_Options *overrides)
+{
+    const PRM_Type &type = tmpl.getType();
+    if (type.isOrdinalType() && type.hasFlag(PRM_TYPE_SWITCHERLIST))
+        return false;
+    if (type.isStringType() && (type.hasFlag(PRM_TYPE_SEPARATOR) || type.hasFlag(PRM_TYPE_LABEL)))
+        return false;
+    return UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0 ||
+           !SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides);
+}
+
 } // namespace
 
 SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision)
@@ -65,27 +78,20 @@ SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision
     UT_String start;
     buildShaderStart(start, shaderName, node);
 
-    PRM_Template *templates =
-        node->getVopCodeGenerator() ? node->getSpareParmTemplates() : node->getParmTemplates();
-    const int first = node->getFirstParameter();
-    const int last = node->getLastParameter();
-    for (int i = 0; i < first; ++i)
-        if (templates[i].isTerminator())
-            return nullptr; // the list is shorter than the node's range promises
-
     UT_WorkBuffer parms;
     UT_WorkBuffer one;
-    for (int i = first; i < last && !templates[i].isTerminator(); ++i)
+    auto write = [&](PRM_Template &tmpl)
     {
-        PRM_Template &tmpl = templates[i];
-        if (!isWrittenParm(node, tmpl, now, nullptr))
-            continue;
         one.clear();
         if (!buildParmCommand(one, node, &tmpl, now, precision))
-            return nullptr;
+            return false;
         parms.append(' ');
         parms.append(one.toStdString());
-    }
+        return true;
+    };
+    // The generic translator writes the node's own values: overrides list no parameter.
+    if (!forEachWrittenParm(node, now, nullptr, write))
+        return nullptr;
     start.str() += parms.toStdString();
 
     UT_String end;
@@ -99,16 +105,24 @@ SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision
     return data.release();
 }
 
-bool SHOP_Clerk::isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now,
-                               const UT_Options *overrides)
+bool SHOP_Clerk::forEachWrittenParm(SHOP_Node *node, float now, const UT_Options *overrides,
+                                    const std::function<bool(PRM_Template &)> &visit)
 {
-    const PRM_Type &type = tmpl.getType();
-    if (type.isOrdinalType() && type.hasFlag(PRM_TYPE_SWITCHERLIST))
+    PRM_Template *templates =
+        node->getVopCodeGenerator() ? node->getSpareParmTemplates() : node->getParmTemplates();
+    const int first = node->getFirstParameter();
+    const int last = node->getLastParameter();
+    // A range that promises more than the list holds is the node's mistake: no string, rather
+    // than templates read from past the list's end.
+    if (first < 0 || (first > 0 && !templates))
         return false;
-    if (type.isStringType() && (type.hasFlag(PRM_TYPE_SEPARATOR) || type.hasFlag(PRM_TYPE_LABEL)))
-        return false;
-    return UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0 ||
-           !SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides);
+    for (int i = 0; i < first; ++i)
+        if (templates[i].isTerminator())
+            return false;
+    for (int i = first; templates && i < last && !templates[i].isTerminator(); ++i)
+        if (shop_isWrittenParm(node, templates[i], now, overrides) && !visit(templates[i]))
+            return false;
+    return true;
 }
 
 SHOP_Data *SHOP_Clerk::buildGeometryData(SHOP_Node *node, float now, int precision)

@@ -2,6 +2,8 @@
 
 #include <shop/types/SHOP_Type.h>
 
+#include <functional>
+
 class OP_Context;
 class PRM_Template;
 class SHOP_Data;
@@ -65,10 +67,13 @@ protected:
     virtual int buildParmCommand(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_Template *tmpl,
                                  float now, int precision);
 
-    /// Whether a parameter goes into a shader string: not a folder switcher, separator or
-    /// label, and not at its default (unless the host asks for all parameters).
-    static bool isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now,
-                              const UT_Options *overrides);
+    /// Calls `visit` with every parameter of the node that goes into a shader string, in
+    /// order: within the node's parameter range, not a folder switcher, separator or label,
+    /// and not at its default under `overrides` (unless the host asks for all parameters).
+    /// False, with nothing visited, when the range starts outside the node's parameter list;
+    /// false as soon as `visit` answers false.
+    static bool forEachWrittenParm(SHOP_Node *node, float now, const UT_Options *overrides,
+                                   const std::function<bool(PRM_Template &)> &visit);
 
     /// A RenderMan-style declaration: "type name" [ values ].
     int buildRenderManParm(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_Template *tmpl, float now,

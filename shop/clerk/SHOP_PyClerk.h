@@ -4,7 +4,8 @@
 
 #include <UT/UT_String.h>
 
-#include <memory>
+#include <array>
+#include <optional>
 #include <vector>
 
 /// A clerk described by a Python module of the package "shopclerks". The module is asked its
@@ -66,18 +67,28 @@ protected:
     static SHOP_TYPE typeOfSlot(int slot);
 
 private:
+    /// What the module answered about one shader type.
+    struct shop_Slot
+    {
+        bool supported = false;
+        bool autoAdd = false;
+        int dialogScript = -1;
+        // UT_String cannot be null, yet a failed creationScript() means "no script", not "".
+        std::optional<UT_String> creationScript;
+        UT_String geometryAttribute;
+        UT_String indirectAttribute;
+    };
+
+    /// Asks the module its questions about a type it supports.
+    void askSlot(shop_Slot &slot, SHOP_TYPE type);
+    /// The answers about a type the module supports; null for any other type.
+    const shop_Slot *servedSlot(SHOP_TYPE type) const;
     bool startCall(UT_WorkBuffer &call, const char *name, SHOP_Node *node, float now) const;
+
     UT_String myModule;
     UT_String myRenderName;
     UT_String myLabel;
     UT_String myKeywords;
-    std::unique_ptr<UT_String[]> myGeometryAttribute;
-    std::unique_ptr<UT_String[]> myIndirectAttribute;
-    std::unique_ptr<UT_String[]> myCreationScript;
-    // UT_String cannot be null, yet a failed creationScript() means "no script", not "".
-    std::unique_ptr<bool[]> myHasCreationScript;
-    std::unique_ptr<int[]> myDialogScript;
-    std::unique_ptr<bool[]> myAutoAdd;
-    std::unique_ptr<bool[]> mySupported;
+    std::array<shop_Slot, theSlotCount> mySlots;
     bool myVex = false;
 };

@@ -311,9 +311,14 @@ TEST_F(Translator, TheNodeChoosesItsRangeOfShaderParameters)
     EXPECT_EQ(build(node), "plastic Ks 0.25");
     node->myLast = 50; // the terminator ends the walk
     EXPECT_EQ(build(node), "plastic Ks 0.25");
-    node->myFirst = 6; // past the terminator: there is no string at all
-    EXPECT_EQ(build(node), "<failed:<untouched>>");
-    EXPECT_EQ(clerks().vkorvit.buildRenderData(node, 0, 12), nullptr);
+    // A range starting outside the list gives no string at all, never templates read from
+    // outside it.
+    for (int first : {6, 1000, -1})
+    {
+        node->myFirst = first;
+        EXPECT_EQ(build(node), "<failed:<untouched>>") << first;
+        EXPECT_EQ(clerks().vkorvit.buildRenderData(node, 0, 12), nullptr) << first;
+    }
 }
 
 TEST_F(Translator, DeclarationStyleParameters)

@@ -499,3 +499,41 @@ TEST_F(PyClerkTest, ParameterNamesReachTheModuleAsData)
     EXPECT_EQ(pyText("'|'.join(eval(__import__('shopclerks.tc_full').tc_full.last)[3])"),
               name + "|" + odd);
 }
+namespace
+{
+// A node whose parameter range starts past the end of its list.
+class FarFirstNode : public SneakyNode
+{
+public:
+    using SneakyNode::SneakyNode;
+    static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
+    {
+        return new FarFirstNode(parent, name, op);
+    }
+    int getFirstParameter() const override { return 5; }
+};
+} // namespace
+
+TEST_F(PyClerkTest, ARangeOutsideTheParameterListCallsNoModule)
+{
+    const PRM_Template templates[] = {
+        PRM_Template(PRM_FLT, 1, PRM_Name("only"), {PRM_Default(0)}),
+        PRM_Template(),
+    };
+    auto *op = new SHOP_Operator("tc_farfirst", "Far First", FarFirstNode::myConstructor, templates,
+                                 0, 0, SHOP_Node::getVariables(), 0, 0);
+    op->getShopInfo().setShaderType(SHOP_SURFACE);
+    OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName)->addOperator(op);
+    SHOP_Node *node = myNet->createNode("tc_farfirst", "far")->castToSHOPNode();
+    ASSERT_NE(node, nullptr);
+    SHOP_PyClerk *clerk = findClerk(SHOP_SURFACE, "TcFull");
+    ASSERT_NE(clerk, nullptr);
+
+    UT_String result("kept");
+    PY_InterpreterAutoLock lock;
+    PYrunPythonExpression("setattr(__import__('shopclerks.tc_full').tc_full, 'last', 'unasked')",
+                          PY_Result::NONE);
+    EXPECT_FALSE(clerk->buildShaderString(node, result, 0, nullptr));
+    EXPECT_STREQ(result.c_str(), "kept");
+    EXPECT_EQ(pyText("__import__('shopclerks.tc_full').tc_full.last"), "unasked");
+}
