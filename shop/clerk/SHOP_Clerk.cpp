@@ -1,5 +1,6 @@
 #include <shop/clerk/SHOP_Clerk.h>
 
+#include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/clerk/SHOP_StringData.h>
 #include <shop/node/SHOP_BuildCheck.h>
 #include <shop/node/SHOP_Node.h>
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -69,6 +71,13 @@ bool shop_isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now, const UT
            !SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides);
 }
 
+bool shop_registered(const SHOP_Clerk &clerk, SHOP_TYPE type)
+{
+    for (const SHOP_Clerk *listed : SHOP_ClerkRegistry::getClerkList(type))
+        if (listed == &clerk)
+            return true;
+    return false;
+}
 } // namespace
 
 SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision)
@@ -125,6 +134,12 @@ bool SHOP_Clerk::forEachWrittenParm(SHOP_Node *node, float now, const UT_Options
     return true;
 }
 
+bool SHOP_Clerk::serves(SHOP_Node &node) const
+{
+    return shop_registered(*this, node.getShaderType()) ||
+           shop_registered(*this, node.SHOP_Node::getShaderType());
+}
+
 SHOP_Data *SHOP_Clerk::buildGeometryData(SHOP_Node *node, float now, int precision)
 {
     return buildRenderData(node, now, precision);
@@ -138,7 +153,7 @@ bool SHOP_Clerk::buildShaderData(SHOP_Node *, SHOP_ReData &, float, const UT_Opt
 bool SHOP_Clerk::buildShaderString(SHOP_Node *node, UT_String &result, float now,
                                    const UT_Options *overrides)
 {
-    if (!generatesString())
+    if (!generatesString() || !serves(*node))
         return false;
     const int precision = shop_precision(overrides);
     std::unique_ptr<SHOP_Data> data(buildRenderData(node, now, precision));
@@ -152,6 +167,8 @@ bool SHOP_Clerk::buildShaderString(SHOP_Node *node, UT_String &result, float now
 bool SHOP_Clerk::buildShaderBounds(SHOP_Node *node, UT_BoundingBox &box, float now,
                                    const UT_Options *)
 {
+    if (!serves(*node))
+        return false;
     OP_Context context(now);
     return getBoundingBox(box, *node, context);
 }
@@ -258,6 +275,20 @@ int SHOP_Clerk::buildRenderManParm(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_T
     }
     buffer.append("]");
     return shop_usable(node) ? 1 : 0;
+}
+
+bool SHOP_Clerk::setBounds(UT_BoundingBox &box, SHOP_Node &node, std::span<const float> corners)
+{
+    static const char *const theCorners[] = {"xmin", "ymin", "zmin", "xmax", "ymax", "zmax"};
+    // Values that failed to evaluate read as 0: no bounds rather than a box around nothing.
+    if (corners.size() != 6 || !shop_usable(&node))
+        return false;
+    for (size_t i = 0; i < 6; ++i)
+        if (!SHOP_BuildCheck::finite(node, (std::string("bounds ") + theCorners[i]).c_str(),
+                                     corners[i]))
+            return false;
+    box.setBounds(corners[0], corners[1], corners[2], corners[3], corners[4], corners[5]);
+    return true;
 }
 
 bool SHOP_Clerk::evalSopBoundingBox(UT_BoundingBox &box, SHOP_Node &node, const char *parm,

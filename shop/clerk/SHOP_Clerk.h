@@ -3,6 +3,7 @@
 #include <shop/types/SHOP_Type.h>
 
 #include <functional>
+#include <span>
 
 class OP_Context;
 class PRM_Template;
@@ -44,10 +45,12 @@ public:
     /// Fills a viewport material holder.
     virtual bool buildShaderData(SHOP_Node *node, SHOP_ReData &data, float now,
                                  const UT_Options *overrides);
-    /// The node's shader string; true when a non-empty string was written.
+    /// The node's shader string; true when a non-empty string was written. False, the result
+    /// untouched, for a node of a type the clerk is not registered for.
     virtual bool buildShaderString(SHOP_Node *node, UT_String &result, float now,
                                    const UT_Options *overrides);
-    /// Bounds of a procedural geometry shader; true when the box was set.
+    /// Bounds of a procedural geometry shader; true when the box was set (never for a node of
+    /// a type the clerk is not registered for).
     virtual bool buildShaderBounds(SHOP_Node *node, UT_BoundingBox &box, float now,
                                    const UT_Options *overrides);
     virtual bool differentGeometryData() const { return true; }
@@ -74,10 +77,17 @@ protected:
     /// false as soon as `visit` answers false.
     static bool forEachWrittenParm(SHOP_Node *node, float now, const UT_Options *overrides,
                                    const std::function<bool(PRM_Template &)> &visit);
+    /// Whether the clerk is registered for the node's shader type, as reported or as the
+    /// node's own type field (the two lists a build looks a clerk up in).
+    bool serves(SHOP_Node &node) const;
 
     /// A RenderMan-style declaration: "type name" [ values ].
     int buildRenderManParm(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_Template *tmpl, float now,
                            int precision);
+    /// Sets the box from six numbers, the minimum corner then the maximum; false, with the box
+    /// untouched, unless there are exactly six, all finite (an error on the node names a
+    /// corner that is not), and evaluating them left the node usable.
+    static bool setBounds(UT_BoundingBox &box, SHOP_Node &node, std::span<const float> corners);
     /// Bounds of the geometry node named by a parameter of the node.
     bool evalSopBoundingBox(UT_BoundingBox &box, SHOP_Node &node, const char *parm, float now);
 };

@@ -21,12 +21,13 @@
 namespace
 {
 // Filled before the first clerk exists so that slot lookups never race the table's own set-up;
-// a type without a slot of its own answers from the surface slot.
+// a type without a slot of its own (material, properties) is served by no script clerk.
 struct shop_SlotTable
 {
-    int slotOfType[SHOP_MAX_TYPES] = {};
+    int slotOfType[SHOP_MAX_TYPES];
     shop_SlotTable()
     {
+        std::fill(std::begin(slotOfType), std::end(slotOfType), -1);
         for (int slot = 0; slot < SHOP_PyClerk::theSlotCount; ++slot)
             slotOfType[SHOP_SURFACE + slot] = slot;
     }
@@ -91,7 +92,7 @@ SHOP_PyClerk::~SHOP_PyClerk() = default;
 int SHOP_PyClerk::slotOf(SHOP_TYPE type)
 {
     const int value = static_cast<int>(type);
-    return value >= 0 && value < SHOP_MAX_TYPES ? shop_slots().slotOfType[value] : 0;
+    return value >= 0 && value < SHOP_MAX_TYPES ? shop_slots().slotOfType[value] : -1;
 }
 
 SHOP_TYPE SHOP_PyClerk::typeOfSlot(int slot)
@@ -364,10 +365,7 @@ bool SHOP_PyClerk::buildShaderBounds(SHOP_Node *node, UT_BoundingBox &box, float
     shop_appendOverrides(call, overrides);
     call.append(')');
     std::vector<float> numbers;
-    if (!runPy(numbers, call.toStdString().c_str(), true) || numbers.size() != 6)
-        return false;
-    box.setBounds(numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], numbers[5]);
-    return true;
+    return runPy(numbers, call.toStdString().c_str(), true) && setBounds(box, *node, numbers);
 }
 
 void SHOP_PyClerk::dump() const

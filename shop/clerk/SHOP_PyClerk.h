@@ -62,7 +62,7 @@ protected:
     /// Writes the cached answers on the standard error stream.
     void dump() const;
 
-    /// The slot of a type; types without a slot of their own share slot 0.
+    /// The slot of a type; -1 for a type without a slot of its own.
     static int slotOf(SHOP_TYPE type);
     static SHOP_TYPE typeOfSlot(int slot);
 
