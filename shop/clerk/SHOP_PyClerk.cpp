@@ -39,6 +39,9 @@ const shop_SlotTable &shop_slots()
     return theTable;
 }
 
+// What the host answers for an integer it cannot hold in 64 bits.
+constexpr const char *theBeyond64Bits = "integer out of range";
+
 std::string shop_expression(const UT_String &module, const char *call)
 {
     const std::string name = module.c_str();
@@ -255,14 +258,27 @@ bool SHOP_PyClerk::runPy(int &result, const char *call, bool report)
     PY_InterpreterAutoLock lock;
     const PY_Result value =
         PYrunPythonExpression(shop_expression(myModule, call).c_str(), PY_Result::INT);
+    // The module's integers are yes-or-no answers and counts: one that does not fit 32 bits is
+    // the module's mistake, said even for an optional question and never cut to another value
+    // (2**32 would read as 0, "no").
+    if (value.isError() && value.myErrValue == theBeyond64Bits)
+    {
+        pyError((shop_function(call) + "() returned an integer beyond 64 bits").c_str());
+        return false;
+    }
     if (value.myResultType != PY_Result::INT)
     {
         shop_report(*this, value, report);
         return false;
     }
-    // Clamped rather than truncated, so a huge answer stays non-zero.
-    const int64_t number = value.myIntValue;
-    result = number > INT_MAX ? INT_MAX : number < INT_MIN ? INT_MIN : static_cast<int>(number);
+    if (value.myIntValue > INT_MAX || value.myIntValue < INT_MIN)
+    {
+        pyError((shop_function(call) + "() returned " + std::to_string(value.myIntValue) +
+                 ", an integer beyond 32 bits")
+                    .c_str());
+        return false;
+    }
+    result = static_cast<int>(value.myIntValue);
     return true;
 }
 

@@ -54,7 +54,8 @@ public:
 
 protected:
     /// Evaluate `call` on the module; the result is stored only when it has the asked kind.
-    /// With `report`, a script error is written through pyError.
+    /// With `report`, a script error is written through pyError. An integer answer that does
+    /// not fit 32 bits is refused and always written through pyError.
     bool runPy(UT_String &result, const char *call, bool report);
     bool runPy(int &result, const char *call, bool report);
     bool runPy(std::vector<float> &result, const char *call, bool report);
