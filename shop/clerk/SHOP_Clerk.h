@@ -15,10 +15,41 @@ class UT_Options;
 class UT_String;
 class UT_WorkBuffer;
 
-/// A translator of shader nodes for one renderer. The base class is a working generic
-/// translator to shader strings ("name parm value ..."); a renderer's clerk changes the start,
-/// the end or the text of one parameter, or answers other products (materials, bounds).
-/// Clerks are registered per shader type and live for the whole process.
+/// A translator of shader nodes for one renderer: it turns the node that supplies a shader into
+/// a shader string, procedural bounds or a viewport material. The base class is a working
+/// generic translator to shader strings ("name parm value ...").
+///
+/// Writing a clerk:
+/// - Override getRenderName(), the renderer's name that render masks match; it is the clerk's
+///   identity within a type's list. Answer generatesString() true to write shader strings.
+/// - For a string in another grammar, override buildShaderStart() and buildShaderEnd() (the
+///   text before and after the parameters) and buildParmCommand() (the text of one parameter;
+///   buildRenderManParm() writes a typed declaration). Which parameters are written is the
+///   same for every clerk (forEachWrittenParm()). For bounds, override getBoundingBox() and
+///   hand the six numbers to setBounds(). Override buildShaderString(), buildShaderBounds() or
+///   buildShaderData() only for a product the generic translator cannot make.
+/// - Every clerk keeps one contract, which a shared test suite (tests/shop/contract, one row
+///   per clerk) checks: a node of a type the clerk is not registered for gets false and an
+///   untouched result; only parameters away from their defaults are written (every one when
+///   SHOP_ALL_PARMS is set); numbers honour the "qelo_precision" override; bounds are six
+///   finite numbers or nothing; the same request gives the same text; no parameter value,
+///   however extreme, crashes it or is cut short.
+///
+/// Registering: a compiled clerk lives in a plug-in, a shared library in the dso/ folder of a
+/// search-path folder (shop_add_plugin in plugins/ builds one there). When the shader table is
+/// built, every plug-in is loaded once, for good, and its `extern "C" void newShopClerk(void *)`
+/// is called: it makes the clerk (a function-local static) and calls SHOP_Node::addShaderClerk
+/// for each shader type the clerk serves; a later clerk of the same render name takes an
+/// earlier one's place. A script clerk needs no code here: any module in python/shopclerks/ of
+/// a search-path folder (the package's clerkloader lists them) defining getName() and
+/// shaderSupported(type) becomes a SHOP_PyClerk, which asks its descriptive answers once at
+/// start-up and calls buildShaderString() or buildShaderBounds() of the module for every build.
+///
+/// Lifetimes: a clerk lives for the whole process; the registry never deletes it, and its
+/// descriptive answers never change. Whatever it keeps per node goes into the node's clerk
+/// cache (SHOP_Node::addClerkData), which owns the entries and deletes them when the node
+/// cooks or is deleted. A build keeps nothing else: the node it is given is held for that call
+/// only, and the render data it returns belongs to the caller.
 class SHOP_Clerk
 {
 public:
