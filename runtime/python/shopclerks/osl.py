@@ -94,8 +94,8 @@ def _precision(overrides):
         digits = int(float(overrides["qelo_precision"]))
     except (KeyError, TypeError, ValueError, OverflowError):
         return None
-    # As the compiled clerks read it: no count means 6, and no float has more than 800 digits.
-    return 6 if digits < 0 else min(digits, 800)
+    # As the compiled clerks read it, a negative count is no count: 6 digits.
+    return 6 if digits < 0 else digits
 
 
 def _number(value, precision):
