@@ -98,21 +98,6 @@ TEST(RenderData, StringDataOwnsItsText)
     // The copy may be freed by the destructor, with no one else holding it.
 }
 
-TEST(RenderData, MatchKeyComparesClerkObjectAndGeometry)
-{
-    TestClerk clerk("KeyClerk", true);
-    TestClerk otherClerk("KeyClerk2", true);
-    SHOP_StringData data(&clerk);
-    EXPECT_EQ(data.getClerk(), &clerk);
-    EXPECT_EQ(data.matchKey(&clerk, -1, -1), 1);
-    EXPECT_EQ(data.matchKey(&clerk, 0, -1), 0);
-    EXPECT_EQ(data.matchKey(&otherClerk, -1, -1), 0);
-    data.setObjectSop(3, 4);
-    EXPECT_EQ(data.matchKey(&clerk, 3, 4), 1);
-    EXPECT_EQ(data.matchKey(&clerk, 3, -1), 0);
-    EXPECT_EQ(data.matchKey(&clerk, 4, 3), 0);
-}
-
 // Answers bounds from nothing but the context it is given, so that its time shows.
 class BoundsClerk : public SHOP_Clerk
 {
@@ -284,6 +269,9 @@ TEST_F(Translator, TheNodeChoosesItsRangeOfShaderParameters)
         EXPECT_EQ(build(node), "<failed:<untouched>>") << first;
         EXPECT_EQ(clerks().vkorvit.buildRenderData(node, 0, 12), nullptr) << first;
     }
+    TestShopNode *bare = make("t_surface"); // no parameters at all
+    bare->myFirst = 1;
+    EXPECT_EQ(build(bare), "<failed:<untouched>>");
 }
 
 TEST_F(Translator, DeclarationStyleParameters)

@@ -20,8 +20,8 @@
 #include <cctype>
 #include <cfloat>
 #include <climits>
-#include <ostream>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -64,7 +64,7 @@ public:
     bool generatesString() const override { return true; }
 };
 
-/// A shader whose shader parameters are all its operator's templates.
+/// A shader whose shader parameters are its operator's templates from myFirst on.
 class contract_Node : public SHOP_Node
 {
 public:
@@ -77,7 +77,9 @@ public:
     {
         return new contract_Node(parent, name, op);
     }
+    int getFirstParameter() const override { return myFirst; }
     int getLastParameter() const override { return getOperator()->getNumParmTemplates(); }
+    int myFirst = 0;
 };
 
 // One parameter of each kind every string clerk writes, and the kinds none may write.
@@ -342,7 +344,7 @@ TEST_P(ClerkContract, NumbersHonourThePrecisionAsked)
     }
 }
 
-TEST_P(ClerkContract, BoundsAreSixFiniteNumbersOrNothing)
+TEST_P(ClerkContract, BoundsAreSixFiniteNumbersOfAProceduralOrNothing)
 {
     UT_Options asked;
     asked.setOptionS("rendertype", GetParam().name);
@@ -387,6 +389,24 @@ TEST_P(ClerkContract, BoundsAreSixFiniteNumbersOrNothing)
     ASSERT_NE(flat, nullptr);
     set(flat, "bbox_max", 1);
     EXPECT_FALSE(bounds(flat, box));
+
+    // Only procedural geometry has bounds, whatever parameters another shader holds.
+    SHOP_Node *surface = make(SHOP_SURFACE);
+    ASSERT_NE(surface, nullptr);
+    set(surface, "bbox_max", 1);
+    EXPECT_FALSE(bounds(surface, box));
+}
+
+TEST_P(ClerkContract, ARangeStartingOutsideTheParameterListWritesNothing)
+{
+    SHOP_Node *node = make(SHOP_SURFACE);
+    ASSERT_NE(node, nullptr);
+    set(node, "kfloat", 0.25);
+    for (int first : {1000, -1})
+    {
+        static_cast<contract_Node *>(node)->myFirst = first;
+        EXPECT_EQ(build(node), "<none>") << first;
+    }
 }
 
 TEST_P(ClerkContract, ExtremeValuesNeverCrashAClerkNorGetCut)
