@@ -37,14 +37,13 @@ public:
         PRM_Parm *hi = node.getParmPtr("bbox_max");
         if (lo && hi && lo->getVectorSize() == 3 && hi->getVectorSize() == 3)
         {
-            float v[6];
+            float corners[6];
             for (int i = 0; i < 3; ++i)
             {
-                v[i] = node.evalFloat("bbox_min", i, now);
-                v[3 + i] = node.evalFloat("bbox_max", i, now);
+                corners[i] = node.evalFloat("bbox_min", i, now);
+                corners[3 + i] = node.evalFloat("bbox_max", i, now);
             }
-            box.setBounds(v[0], v[1], v[2], v[3], v[4], v[5]);
-            return true;
+            return setBounds(box, node, corners);
         }
         return node.getParmPtr("geometry") && evalSopBoundingBox(box, node, "geometry", now);
     }

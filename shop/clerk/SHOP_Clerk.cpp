@@ -1,5 +1,6 @@
 #include <shop/clerk/SHOP_Clerk.h>
 
+#include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/clerk/SHOP_StringData.h>
 #include <shop/node/SHOP_BuildCheck.h>
 #include <shop/node/SHOP_Node.h>
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -56,6 +58,26 @@ bool shop_usable(SHOP_Node *node)
 {
     return node->error() < UT_ERROR_ABORT;
 }
+
+// Folder switchers, separators and labels shape the dialog and hold no shader value.
+bool shop_isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now, const UT_Options *overrides)
+{
+    const PRM_Type &type = tmpl.getType();
+    if (type.isOrdinalType() && type.hasFlag(PRM_TYPE_SWITCHERLIST))
+        return false;
+    if (type.isStringType() && (type.hasFlag(PRM_TYPE_SEPARATOR) || type.hasFlag(PRM_TYPE_LABEL)))
+        return false;
+    return UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0 ||
+           !SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides);
+}
+
+bool shop_registered(const SHOP_Clerk &clerk, SHOP_TYPE type)
+{
+    for (const SHOP_Clerk *listed : SHOP_ClerkRegistry::getClerkList(type))
+        if (listed == &clerk)
+            return true;
+    return false;
+}
 } // namespace
 
 SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision)
@@ -65,27 +87,20 @@ SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision
     UT_String start;
     buildShaderStart(start, shaderName, node);
 
-    PRM_Template *templates =
-        node->getVopCodeGenerator() ? node->getSpareParmTemplates() : node->getParmTemplates();
-    const int first = node->getFirstParameter();
-    const int last = node->getLastParameter();
-    for (int i = 0; i < first; ++i)
-        if (templates[i].isTerminator())
-            return nullptr; // the list is shorter than the node's range promises
-
     UT_WorkBuffer parms;
     UT_WorkBuffer one;
-    for (int i = first; i < last && !templates[i].isTerminator(); ++i)
+    auto write = [&](PRM_Template &tmpl)
     {
-        PRM_Template &tmpl = templates[i];
-        if (!isWrittenParm(node, tmpl, now, nullptr))
-            continue;
         one.clear();
         if (!buildParmCommand(one, node, &tmpl, now, precision))
-            return nullptr;
+            return false;
         parms.append(' ');
         parms.append(one.toStdString());
-    }
+        return true;
+    };
+    // The generic translator writes the node's own values: overrides list no parameter.
+    if (!forEachWrittenParm(node, now, nullptr, write))
+        return nullptr;
     start.str() += parms.toStdString();
 
     UT_String end;
@@ -99,16 +114,30 @@ SHOP_Data *SHOP_Clerk::buildRenderData(SHOP_Node *node, float now, int precision
     return data.release();
 }
 
-bool SHOP_Clerk::isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now,
-                               const UT_Options *overrides)
+bool SHOP_Clerk::forEachWrittenParm(SHOP_Node *node, float now, const UT_Options *overrides,
+                                    const std::function<bool(PRM_Template &)> &visit)
 {
-    const PRM_Type &type = tmpl.getType();
-    if (type.isOrdinalType() && type.hasFlag(PRM_TYPE_SWITCHERLIST))
+    PRM_Template *templates =
+        node->getVopCodeGenerator() ? node->getSpareParmTemplates() : node->getParmTemplates();
+    const int first = node->getFirstParameter();
+    const int last = node->getLastParameter();
+    // A range that promises more than the list holds is the node's mistake: no string, rather
+    // than templates read from past the list's end.
+    if (first < 0 || (first > 0 && !templates))
         return false;
-    if (type.isStringType() && (type.hasFlag(PRM_TYPE_SEPARATOR) || type.hasFlag(PRM_TYPE_LABEL)))
-        return false;
-    return UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0 ||
-           !SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides);
+    for (int i = 0; i < first; ++i)
+        if (templates[i].isTerminator())
+            return false;
+    for (int i = first; templates && i < last && !templates[i].isTerminator(); ++i)
+        if (shop_isWrittenParm(node, templates[i], now, overrides) && !visit(templates[i]))
+            return false;
+    return true;
+}
+
+bool SHOP_Clerk::serves(SHOP_Node &node) const
+{
+    return shop_registered(*this, node.getShaderType()) ||
+           shop_registered(*this, node.SHOP_Node::getShaderType());
 }
 
 SHOP_Data *SHOP_Clerk::buildGeometryData(SHOP_Node *node, float now, int precision)
@@ -124,7 +153,7 @@ bool SHOP_Clerk::buildShaderData(SHOP_Node *, SHOP_ReData &, float, const UT_Opt
 bool SHOP_Clerk::buildShaderString(SHOP_Node *node, UT_String &result, float now,
                                    const UT_Options *overrides)
 {
-    if (!generatesString())
+    if (!generatesString() || !serves(*node))
         return false;
     const int precision = shop_precision(overrides);
     std::unique_ptr<SHOP_Data> data(buildRenderData(node, now, precision));
@@ -138,6 +167,8 @@ bool SHOP_Clerk::buildShaderString(SHOP_Node *node, UT_String &result, float now
 bool SHOP_Clerk::buildShaderBounds(SHOP_Node *node, UT_BoundingBox &box, float now,
                                    const UT_Options *)
 {
+    if (!serves(*node))
+        return false;
     OP_Context context(now);
     return getBoundingBox(box, *node, context);
 }
@@ -244,6 +275,20 @@ int SHOP_Clerk::buildRenderManParm(UT_WorkBuffer &buffer, SHOP_Node *node, PRM_T
     }
     buffer.append("]");
     return shop_usable(node) ? 1 : 0;
+}
+
+bool SHOP_Clerk::setBounds(UT_BoundingBox &box, SHOP_Node &node, std::span<const float> corners)
+{
+    static const char *const theCorners[] = {"xmin", "ymin", "zmin", "xmax", "ymax", "zmax"};
+    // Values that failed to evaluate read as 0: no bounds rather than a box around nothing.
+    if (corners.size() != 6 || !shop_usable(&node))
+        return false;
+    for (size_t i = 0; i < 6; ++i)
+        if (!SHOP_BuildCheck::finite(node, (std::string("bounds ") + theCorners[i]).c_str(),
+                                     corners[i]))
+            return false;
+    box.setBounds(corners[0], corners[1], corners[2], corners[3], corners[4], corners[5]);
+    return true;
 }
 
 bool SHOP_Clerk::evalSopBoundingBox(UT_BoundingBox &box, SHOP_Node &node, const char *parm,

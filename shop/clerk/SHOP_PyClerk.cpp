@@ -1,5 +1,6 @@
 #include <shop/clerk/SHOP_PyClerk.h>
 
+#include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/node/SHOP_Node.h>
 
 #include <PRM/PRM_DialogScripts.h>
@@ -11,6 +12,7 @@
 #include <UT/UT_Options.h>
 #include <UT/UT_WorkBuffer.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -19,12 +21,13 @@
 namespace
 {
 // Filled before the first clerk exists so that slot lookups never race the table's own set-up;
-// a type without a slot of its own answers from the surface slot.
+// a type without a slot of its own (material, properties) is served by no script clerk.
 struct shop_SlotTable
 {
-    int slotOfType[SHOP_MAX_TYPES] = {};
+    int slotOfType[SHOP_MAX_TYPES];
     shop_SlotTable()
     {
+        std::fill(std::begin(slotOfType), std::end(slotOfType), -1);
         for (int slot = 0; slot < SHOP_PyClerk::theSlotCount; ++slot)
             slotOfType[SHOP_SURFACE + slot] = slot;
     }
@@ -36,6 +39,9 @@ const shop_SlotTable &shop_slots()
     return theTable;
 }
 
+// What the host answers for an integer it cannot hold in 64 bits.
+constexpr const char *theBeyond64Bits = "integer out of range";
+
 std::string shop_expression(const UT_String &module, const char *call)
 {
     const std::string name = module.c_str();
@@ -46,6 +52,12 @@ void shop_report(const SHOP_PyClerk &clerk, const PY_Result &result, bool report
 {
     if (report && result.isError() && !result.myErrValue.empty())
         clerk.pyError(result.myErrValue.c_str());
+}
+
+// The function a call text calls, for messages: "getName()" gives "getName".
+std::string shop_function(const char *call)
+{
+    return std::string(call, std::strcspn(call, "("));
 }
 
 std::string shop_call(const char *function, SHOP_TYPE type)
@@ -70,18 +82,11 @@ void shop_appendOverrides(UT_WorkBuffer &call, const UT_Options *overrides)
 }
 } // namespace
 
-SHOP_PyClerk::SHOP_PyClerk(const char *module)
-    : myModule(module), myGeometryAttribute(new UT_String[theSlotCount]),
-      myIndirectAttribute(new UT_String[theSlotCount]),
-      myCreationScript(new UT_String[theSlotCount]), myHasCreationScript(new bool[theSlotCount]()),
-      myDialogScript(new int[theSlotCount]), myAutoAdd(new bool[theSlotCount]()),
-      mySupported(new bool[theSlotCount]())
+SHOP_PyClerk::SHOP_PyClerk(const char *module) : myModule(module)
 {
     std::string &name = myModule.str();
     if (name.size() >= 3 && name.compare(name.size() - 3, 3, ".py") == 0)
         name.resize(name.size() - 3);
-    for (int slot = 0; slot < theSlotCount; ++slot)
-        myDialogScript[slot] = -1;
     (void)shop_slots();
 }
 
@@ -90,7 +95,7 @@ SHOP_PyClerk::~SHOP_PyClerk() = default;
 int SHOP_PyClerk::slotOf(SHOP_TYPE type)
 {
     const int value = static_cast<int>(type);
-    return value >= 0 && value < SHOP_MAX_TYPES ? shop_slots().slotOfType[value] : 0;
+    return value >= 0 && value < SHOP_MAX_TYPES ? shop_slots().slotOfType[value] : -1;
 }
 
 SHOP_TYPE SHOP_PyClerk::typeOfSlot(int slot)
@@ -139,39 +144,12 @@ bool SHOP_PyClerk::initialize()
     for (int slot = 0; slot < theSlotCount; ++slot)
     {
         const SHOP_TYPE type = typeOfSlot(slot);
-        mySupported[slot] = false;
+        mySlots[slot] = shop_Slot();
         int answer = 0;
         if (!runPy(answer, shop_call("shaderSupported", type).c_str(), true) || answer == 0)
             continue;
-        mySupported[slot] = true;
         ++supported;
-
-        myHasCreationScript[slot] =
-            runPy(myCreationScript[slot], shop_call("creationScript", type).c_str(), false);
-        int autoAdd = 0;
-        runPy(autoAdd, shop_call("addToRenderMask", type).c_str(), false);
-        myAutoAdd[slot] = autoAdd != 0;
-
-        myDialogScript[slot] = -1;
-        UT_String script;
-        if (runPy(script, shop_call("getDialogScript", type).c_str(), false))
-        {
-            std::string &text = script.str();
-            if (text.size() >= 3 && text.compare(text.size() - 3, 3, ".ds") == 0)
-                text.resize(text.size() - 3);
-            if (!text.empty() && text != "None")
-            {
-                myDialogScript[slot] = PRMfindDialogScript(text.c_str());
-                if (myDialogScript[slot] < 0)
-                    pyError(("Invalid dialog script string '" + text + "'").c_str());
-            }
-        }
-        if (!runPy(myGeometryAttribute[slot], shop_call("getGeometryAttribute", type).c_str(),
-                   false))
-            myGeometryAttribute[slot].clear();
-        if (!runPy(myIndirectAttribute[slot], shop_call("getIndirectAttribute", type).c_str(),
-                   false))
-            myIndirectAttribute[slot].clear();
+        askSlot(mySlots[slot], type);
     }
     if (supported == 0)
     {
@@ -179,43 +157,77 @@ bool SHOP_PyClerk::initialize()
         return false;
     }
     for (int slot = 0; slot < theSlotCount; ++slot)
-        if (mySupported[slot])
-            SHOP_Node::addShaderClerk(typeOfSlot(slot), this);
+        if (mySlots[slot].supported)
+            SHOP_ClerkRegistry::addShaderClerk(typeOfSlot(slot), this);
     return true;
+}
+
+void SHOP_PyClerk::askSlot(shop_Slot &slot, SHOP_TYPE type)
+{
+    slot.supported = true;
+    UT_String script;
+    if (runPy(script, shop_call("creationScript", type).c_str(), false))
+        slot.creationScript = script;
+    int autoAdd = 0;
+    runPy(autoAdd, shop_call("addToRenderMask", type).c_str(), false);
+    slot.autoAdd = autoAdd != 0;
+
+    UT_String dialog;
+    if (runPy(dialog, shop_call("getDialogScript", type).c_str(), false))
+    {
+        std::string &text = dialog.str();
+        if (text.size() >= 3 && text.compare(text.size() - 3, 3, ".ds") == 0)
+            text.resize(text.size() - 3);
+        if (!text.empty() && text != "None")
+        {
+            slot.dialogScript = PRMfindDialogScript(text.c_str());
+            if (slot.dialogScript < 0)
+                pyError(("Invalid dialog script string '" + text + "'").c_str());
+        }
+    }
+    if (!runPy(slot.geometryAttribute, shop_call("getGeometryAttribute", type).c_str(), false))
+        slot.geometryAttribute.clear();
+    if (!runPy(slot.indirectAttribute, shop_call("getIndirectAttribute", type).c_str(), false))
+        slot.indirectAttribute.clear();
+}
+
+const SHOP_PyClerk::shop_Slot *SHOP_PyClerk::servedSlot(SHOP_TYPE type) const
+{
+    const int slot = slotOf(type);
+    return slot >= 0 && mySlots[slot].supported ? &mySlots[slot] : nullptr;
 }
 
 int SHOP_PyClerk::getDialogScriptEnum(SHOP_TYPE type) const
 {
-    const int slot = slotOf(type);
-    return mySupported[slot] ? myDialogScript[slot] : -1;
+    const shop_Slot *slot = servedSlot(type);
+    return slot ? slot->dialogScript : -1;
 }
 
 bool SHOP_PyClerk::requireAutoAdd(SHOP_TYPE type) const
 {
-    const int slot = slotOf(type);
-    return mySupported[slot] && myAutoAdd[slot];
+    const shop_Slot *slot = servedSlot(type);
+    return slot && slot->autoAdd;
 }
 
 const char *SHOP_PyClerk::getGeometryAttribute(SHOP_TYPE type) const
 {
-    const int slot = slotOf(type);
-    return mySupported[slot] ? myGeometryAttribute[slot].c_str() : "";
+    const shop_Slot *slot = servedSlot(type);
+    return slot ? slot->geometryAttribute.c_str() : "";
 }
 
 const char *SHOP_PyClerk::getGeometryIndirect(SHOP_TYPE type) const
 {
-    const int slot = slotOf(type);
-    return mySupported[slot] ? myIndirectAttribute[slot].c_str() : "";
+    const shop_Slot *slot = servedSlot(type);
+    return slot ? slot->indirectAttribute.c_str() : "";
 }
 
 const char *SHOP_PyClerk::getCreationScript(SHOP_TYPE type) const
 {
-    const int slot = slotOf(type);
-    if (!mySupported[slot])
+    const shop_Slot *slot = servedSlot(type);
+    if (!slot)
         return "";
-    return myHasCreationScript[slot] ? myCreationScript[slot].c_str() : nullptr;
+    return slot->creationScript ? slot->creationScript->c_str() : nullptr;
 }
-
 void SHOP_PyClerk::pyError(const char *message) const
 {
     std::fprintf(stderr, "PyClerk[%s]: %s\n", myModule.c_str(), message);
@@ -234,8 +246,7 @@ bool SHOP_PyClerk::runPy(UT_String &result, const char *call, bool report)
     // The text goes on as a C string: a NUL would cut it short without a word.
     if (value.myStringValue.find('\0') != std::string::npos)
     {
-        const std::string function(call, std::strcspn(call, "("));
-        pyError((function + "() returned a text holding a NUL byte").c_str());
+        pyError((shop_function(call) + "() returned a text holding a NUL byte").c_str());
         return false;
     }
     result.harden(value.myStringValue.c_str());
@@ -247,14 +258,27 @@ bool SHOP_PyClerk::runPy(int &result, const char *call, bool report)
     PY_InterpreterAutoLock lock;
     const PY_Result value =
         PYrunPythonExpression(shop_expression(myModule, call).c_str(), PY_Result::INT);
+    // The module's integers are yes-or-no answers and counts: one that does not fit 32 bits is
+    // the module's mistake, said even for an optional question and never cut to another value
+    // (2**32 would read as 0, "no").
+    if (value.isError() && value.myErrValue == theBeyond64Bits)
+    {
+        pyError((shop_function(call) + "() returned an integer beyond 64 bits").c_str());
+        return false;
+    }
     if (value.myResultType != PY_Result::INT)
     {
         shop_report(*this, value, report);
         return false;
     }
-    // Clamped rather than truncated, so a huge answer stays non-zero.
-    const int64_t number = value.myIntValue;
-    result = number > INT_MAX ? INT_MAX : number < INT_MIN ? INT_MIN : static_cast<int>(number);
+    if (value.myIntValue > INT_MAX || value.myIntValue < INT_MIN)
+    {
+        pyError((shop_function(call) + "() returned " + std::to_string(value.myIntValue) +
+                 ", an integer beyond 32 bits")
+                    .c_str());
+        return false;
+    }
+    result = static_cast<int>(value.myIntValue);
     return true;
 }
 
@@ -299,7 +323,7 @@ bool SHOP_PyClerk::startCall(UT_WorkBuffer &call, const char *name, SHOP_Node *n
     if (!node)
         return false;
     const SHOP_TYPE type = node->getShaderType();
-    if (!mySupported[slotOf(type)])
+    if (!servedSlot(type))
         return false;
     // Every text is written as a Python literal: whatever a name holds stays data.
     call.append(name);
@@ -321,21 +345,17 @@ bool SHOP_PyClerk::buildShaderString(SHOP_Node *node, UT_String &result, float n
         return false;
     node->markBundleRefsAsUnused();
     call.append(" [");
-    PRM_Template *templates =
-        node->getVopCodeGenerator() ? node->getSpareParmTemplates() : node->getParmTemplates();
     bool listed = false;
-    const int last = node->getLastParameter();
-    for (int i = node->getFirstParameter(); templates && i < last && !templates[i].isTerminator();
-         ++i)
+    auto list = [&](PRM_Template &tmpl)
     {
-        PRM_Template &tmpl = templates[i];
-        if (!isWrittenParm(node, tmpl, now, overrides))
-            continue;
         if (listed)
             call.append(',');
         listed = true;
         UT_Options::appendPyString(call, tmpl.getToken());
-    }
+        return true;
+    };
+    if (!forEachWrittenParm(node, now, overrides, list))
+        return false;
     call.append("],");
     shop_appendOverrides(call, overrides);
     call.append(')');
@@ -361,10 +381,7 @@ bool SHOP_PyClerk::buildShaderBounds(SHOP_Node *node, UT_BoundingBox &box, float
     shop_appendOverrides(call, overrides);
     call.append(')');
     std::vector<float> numbers;
-    if (!runPy(numbers, call.toStdString().c_str(), true) || numbers.size() != 6)
-        return false;
-    box.setBounds(numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], numbers[5]);
-    return true;
+    return runPy(numbers, call.toStdString().c_str(), true) && setBounds(box, *node, numbers);
 }
 
 void SHOP_PyClerk::dump() const
@@ -375,20 +392,21 @@ void SHOP_PyClerk::dump() const
     std::fprintf(stderr, "Keywords: %s\n", myKeywords.c_str());
     if (myVex)
         std::fprintf(stderr, "  VEX: true\n");
-    for (int slot = 0; slot < theSlotCount; ++slot)
+    for (int index = 0; index < theSlotCount; ++index)
     {
-        if (!mySupported[slot])
+        const shop_Slot &slot = mySlots[index];
+        if (!slot.supported)
             continue;
-        std::fprintf(stderr, "    %s:\n", SHOP_Node::getShaderType(typeOfSlot(slot)));
-        if (myGeometryAttribute[slot].isstring())
-            std::fprintf(stderr, "\tGeometry: %s\n", myGeometryAttribute[slot].c_str());
-        if (myIndirectAttribute[slot].isstring())
-            std::fprintf(stderr, "\tIndirect: %s\n", myIndirectAttribute[slot].c_str());
-        if (myHasCreationScript[slot] && myCreationScript[slot].isstring())
-            std::fprintf(stderr, "\tCreateScript: %s\n", myCreationScript[slot].c_str());
-        if (myDialogScript[slot] >= 0)
-            std::fprintf(stderr, "\tDialogScript: %d\n", myDialogScript[slot]);
-        if (myAutoAdd[slot])
+        std::fprintf(stderr, "    %s:\n", SHOP_Node::getShaderType(typeOfSlot(index)));
+        if (slot.geometryAttribute.isstring())
+            std::fprintf(stderr, "\tGeometry: %s\n", slot.geometryAttribute.c_str());
+        if (slot.indirectAttribute.isstring())
+            std::fprintf(stderr, "\tIndirect: %s\n", slot.indirectAttribute.c_str());
+        if (slot.creationScript && slot.creationScript->isstring())
+            std::fprintf(stderr, "\tCreateScript: %s\n", slot.creationScript->c_str());
+        if (slot.dialogScript >= 0)
+            std::fprintf(stderr, "\tDialogScript: %d\n", slot.dialogScript);
+        if (slot.autoAdd)
             std::fprintf(stderr, "\tAutoAdd: true\n");
     }
 }

@@ -4,7 +4,8 @@
 
 #include <UT/UT_String.h>
 
-#include <memory>
+#include <array>
+#include <optional>
 #include <vector>
 
 /// A clerk described by a Python module of the package "shopclerks". The module is asked its
@@ -53,7 +54,8 @@ public:
 
 protected:
     /// Evaluate `call` on the module; the result is stored only when it has the asked kind.
-    /// With `report`, a script error is written through pyError.
+    /// With `report`, a script error is written through pyError. An integer answer that does
+    /// not fit 32 bits is refused and always written through pyError.
     bool runPy(UT_String &result, const char *call, bool report);
     bool runPy(int &result, const char *call, bool report);
     bool runPy(std::vector<float> &result, const char *call, bool report);
@@ -61,23 +63,33 @@ protected:
     /// Writes the cached answers on the standard error stream.
     void dump() const;
 
-    /// The slot of a type; types without a slot of their own share slot 0.
+    /// The slot of a type; -1 for a type without a slot of its own.
     static int slotOf(SHOP_TYPE type);
     static SHOP_TYPE typeOfSlot(int slot);
 
 private:
+    /// What the module answered about one shader type.
+    struct shop_Slot
+    {
+        bool supported = false;
+        bool autoAdd = false;
+        int dialogScript = -1;
+        // UT_String cannot be null, yet a failed creationScript() means "no script", not "".
+        std::optional<UT_String> creationScript;
+        UT_String geometryAttribute;
+        UT_String indirectAttribute;
+    };
+
+    /// Asks the module its questions about a type it supports.
+    void askSlot(shop_Slot &slot, SHOP_TYPE type);
+    /// The answers about a type the module supports; null for any other type.
+    const shop_Slot *servedSlot(SHOP_TYPE type) const;
     bool startCall(UT_WorkBuffer &call, const char *name, SHOP_Node *node, float now) const;
+
     UT_String myModule;
     UT_String myRenderName;
     UT_String myLabel;
     UT_String myKeywords;
-    std::unique_ptr<UT_String[]> myGeometryAttribute;
-    std::unique_ptr<UT_String[]> myIndirectAttribute;
-    std::unique_ptr<UT_String[]> myCreationScript;
-    // UT_String cannot be null, yet a failed creationScript() means "no script", not "".
-    std::unique_ptr<bool[]> myHasCreationScript;
-    std::unique_ptr<int[]> myDialogScript;
-    std::unique_ptr<bool[]> myAutoAdd;
-    std::unique_ptr<bool[]> mySupported;
+    std::array<shop_Slot, theSlotCount> mySlots;
     bool myVex = false;
 };

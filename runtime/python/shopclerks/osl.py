@@ -80,7 +80,7 @@ def _coerce(kind, values):
     base = kind.split("[")[0]
     try:
         if base == "string":
-            return [v if isinstance(v, str) else _number(v) for v in values]
+            return [v if isinstance(v, str) else _number(v, None) for v in values]
         if base == "int":
             return [int(float(v)) for v in values]
         return [float(v) for v in values]
@@ -88,8 +88,20 @@ def _coerce(kind, values):
         return None
 
 
-def _number(value):
+def _precision(overrides):
+    """The significant digits the caller asked for ("qelo_precision"), or None for all."""
+    try:
+        digits = int(float(overrides["qelo_precision"]))
+    except (KeyError, TypeError, ValueError, OverflowError):
+        return None
+    # As the compiled clerks read it, a negative count is no count: 6 digits.
+    return 6 if digits < 0 else digits
+
+
+def _number(value, precision):
     if isinstance(value, float):
+        if precision is not None:
+            return "%.*g" % (precision, value)
         if value.is_integer() and abs(value) < 1e15:
             return str(int(value))
         return repr(value)
@@ -102,10 +114,10 @@ def _quote(text):
     return '"' + escaped + '"'
 
 
-def _valuesText(kind, values):
+def _valuesText(kind, values, precision):
     if kind.startswith("string"):
         return " ".join(_quote(v) for v in values)
-    return " ".join(_number(v) for v in values)
+    return " ".join(_number(v, precision) for v in values)
 
 
 # An override is matched by the parameter name; a vector overridden per channel is not.
@@ -123,7 +135,7 @@ def _parmLine(node, name, time, overrides):
         values = fitted
     if kind is None:
         return None
-    return "param %s %s %s ;" % (kind, name, _valuesText(kind, values))
+    return "param %s %s %s ;" % (kind, name, _valuesText(kind, values, _precision(overrides)))
 
 
 def buildShaderString(shadertype, path, time, parms, overrides):

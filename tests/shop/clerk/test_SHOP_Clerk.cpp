@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 using namespace shoptest;
@@ -99,30 +98,11 @@ TEST(RenderData, StringDataOwnsItsText)
     // The copy may be freed by the destructor, with no one else holding it.
 }
 
-TEST(RenderData, MatchKeyComparesClerkObjectAndGeometry)
-{
-    TestClerk clerk("KeyClerk", true);
-    TestClerk otherClerk("KeyClerk2", true);
-    SHOP_StringData data(&clerk);
-    EXPECT_EQ(data.getClerk(), &clerk);
-    EXPECT_EQ(data.matchKey(&clerk, -1, -1), 1);
-    EXPECT_EQ(data.matchKey(&clerk, 0, -1), 0);
-    EXPECT_EQ(data.matchKey(&otherClerk, -1, -1), 0);
-    data.setObjectSop(3, 4);
-    EXPECT_EQ(data.matchKey(&clerk, 3, 4), 1);
-    EXPECT_EQ(data.matchKey(&clerk, 3, -1), 0);
-    EXPECT_EQ(data.matchKey(&clerk, 4, 3), 0);
-}
-
-class NameOnlyClerk : public SHOP_Clerk
+// Answers bounds from nothing but the context it is given, so that its time shows.
+class BoundsClerk : public SHOP_Clerk
 {
 public:
-    const char *getRenderName() const override { return "NameOnly"; }
-};
-
-class BoundsClerk : public NameOnlyClerk
-{
-public:
+    const char *getRenderName() const override { return "BoundsOnly"; }
     bool getBoundingBox(UT_BoundingBox &, SHOP_Node &, OP_Context &context) override
     {
         seenTime = context.getTime();
@@ -134,36 +114,16 @@ public:
 
 using ClerkBase = ShopTest;
 
-TEST_F(ClerkBase, OnlyARenderNameGivesTheBaseAnswers)
+TEST_F(ClerkBase, BoundsComeFromGetBoundingBoxAtTheRequestedTime)
 {
-    NameOnlyClerk clerk;
-    EXPECT_STREQ(clerk.getRenderLabel(), "NameOnly");
-    EXPECT_STREQ(clerk.getDefaultKeywords(), "NameOnly");
-    EXPECT_EQ(clerk.getDialogScriptEnum(SHOP_SURFACE), -1);
-    EXPECT_FALSE(clerk.generatesString());
-    EXPECT_FALSE(clerk.requireAutoAdd(SHOP_SURFACE));
-    EXPECT_FALSE(clerk.getIsVexClerk());
-    EXPECT_TRUE(clerk.differentGeometryData());
-    EXPECT_EQ(clerk.getGeometryAttribute(SHOP_SURFACE), nullptr);
-    EXPECT_EQ(clerk.getGeometryIndirect(SHOP_SURFACE), nullptr);
-    EXPECT_EQ(clerk.getCreationScript(SHOP_SURFACE), nullptr);
-
+    static BoundsClerk clerk;
+    SHOP_Node::addShaderClerk(SHOP_SURFACE, &clerk);
     TestShopNode *node = make("t_surface");
     UT_BoundingBox box;
-    OP_Context context(0);
-    EXPECT_FALSE(clerk.getBoundingBox(box, *node, context));
-    // The holder's type is the viewport's; the base must not touch it.
-    alignas(16) unsigned char holder[256] = {};
-    EXPECT_FALSE(clerk.buildShaderData(node, reinterpret_cast<SHOP_ReData &>(holder), 0, nullptr));
-    UT_String result("keep");
-    EXPECT_FALSE(clerk.buildShaderString(node, result, 0, nullptr));
-    EXPECT_EQ(result, "keep");
-
-    BoundsClerk bounds;
-    EXPECT_TRUE(bounds.buildShaderBounds(node, box, 2.5f, nullptr));
-    EXPECT_FLOAT_EQ(bounds.seenTime, 2.5f);
-    bounds.answer = false;
-    EXPECT_FALSE(bounds.buildShaderBounds(node, box, 0, nullptr));
+    EXPECT_TRUE(clerk.buildShaderBounds(node, box, 2.5f, nullptr));
+    EXPECT_FLOAT_EQ(clerk.seenTime, 2.5f);
+    clerk.answer = false;
+    EXPECT_FALSE(clerk.buildShaderBounds(node, box, 0, nullptr));
 }
 
 TEST_F(ClerkBase, CacheKeyComparesAllFourIdentities)
@@ -190,7 +150,6 @@ TEST_F(ClerkBase, CacheKeyComparesAllFourIdentities)
         EXPECT_EQ(key->compare(plain), -1);
         EXPECT_FALSE(plain == *key);
     }
-    EXPECT_EQ(SHOP_ClerkCacheHash::getMemUsage(), 24);
 
     // The documented mix, checked against values worked out by hand: -1 enters as all ones.
     EXPECT_EQ(SHOP_ClerkCacheHash::mix(0xffffffffu), 0xee985707u);
@@ -275,16 +234,6 @@ TEST_F(Translator, KindsTheBaseCannotWriteLeaveOnlyABlank)
     EXPECT_EQ(build(node), "t_parms i -4 tog 1 v2 1 2 0 s \"two words\"");
 }
 
-TEST_F(Translator, AllParametersWhenTheHostAsksForThem)
-{
-    TestShopNode *node = make("plastic");
-    ASSERT_EQ(setenv("SHOP_ALL_PARMS", "1", 1), 0);
-    const std::string all = build(node);
-    unsetenv("SHOP_ALL_PARMS");
-    EXPECT_EQ(all, "plastic Kd 1 Cs 1 1 1 uv 0 0 0 enable 0 Ks 0.5");
-    EXPECT_EQ(build(node), "plastic");
-}
-
 TEST_F(Translator, AFailingParameterFailsTheWholeBuild)
 {
     TestShopNode *node = make("t_parms");
@@ -311,9 +260,17 @@ TEST_F(Translator, TheNodeChoosesItsRangeOfShaderParameters)
     EXPECT_EQ(build(node), "plastic Ks 0.25");
     node->myLast = 50; // the terminator ends the walk
     EXPECT_EQ(build(node), "plastic Ks 0.25");
-    node->myFirst = 6; // past the terminator: there is no string at all
-    EXPECT_EQ(build(node), "<failed:<untouched>>");
-    EXPECT_EQ(clerks().vkorvit.buildRenderData(node, 0, 12), nullptr);
+    // A range starting outside the list gives no string at all, never templates read from
+    // outside it.
+    for (int first : {6, 1000, -1})
+    {
+        node->myFirst = first;
+        EXPECT_EQ(build(node), "<failed:<untouched>>") << first;
+        EXPECT_EQ(clerks().vkorvit.buildRenderData(node, 0, 12), nullptr) << first;
+    }
+    TestShopNode *bare = make("t_surface"); // no parameters at all
+    bare->myFirst = 1;
+    EXPECT_EQ(build(bare), "<failed:<untouched>>");
 }
 
 TEST_F(Translator, DeclarationStyleParameters)

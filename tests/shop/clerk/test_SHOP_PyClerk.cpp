@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -88,6 +89,14 @@ struct ClerkModules : ::testing::Environment
         write("tc_syntax.py", "def getName(:\n");
         write("tc_wrongkind.py", "def getName(): return 42\n");
         write("tc_noname.py", "def getLabel(): return 'x'\n");
+        // Integer answers at and beyond the 32-bit limits.
+        write("tc_numbers.py", "def getName(): return 'TcNumbers'\n"
+                               "def isVexClerk(): return 2**40\n"
+                               "_SUPPORT = {'lens': 2**32, 'contour': 2**31 - 1,\n"
+                               "            'texture': -2**31 - 1, 'image3d': True}\n"
+                               "def shaderSupported(t): return _SUPPORT.get(t, 0)\n"
+                               "def addToRenderMask(t): return 2**70\n"
+                               "def number(text): return True if text == 'True' else int(text)\n");
         write("tc_none.py", "def getName(): return 'TcNone'\n"
                             "def shaderSupported(t):\n"
                             "    if t == 'surface': raise ValueError('nope')\n"
@@ -498,4 +507,61 @@ TEST_F(PyClerkTest, ParameterNamesReachTheModuleAsData)
     PY_InterpreterAutoLock lock;
     EXPECT_EQ(pyText("'|'.join(eval(__import__('shopclerks.tc_full').tc_full.last)[3])"),
               name + "|" + odd);
+}
+
+TEST_F(PyClerkTest, IntegerAnswersBeyond32BitsAreRefusedAndSaid)
+{
+    // Cutting 2**32 to 32 bits would read as 0, a silent "no"; clamping would hide the mistake.
+    static OpenClerk clerk("tc_numbers");
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(clerk.initialize());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "PyClerk[tc_numbers]: isVexClerk() returned 1099511627776, an integer beyond 32 "
+              "bits\n"
+              "PyClerk[tc_numbers]: shaderSupported() returned 4294967296, an integer beyond 32 "
+              "bits\n"
+              "PyClerk[tc_numbers]: addToRenderMask() returned an integer beyond 64 bits\n"
+              "PyClerk[tc_numbers]: shaderSupported() returned -2147483649, an integer beyond 32 "
+              "bits\n"
+              "PyClerk[tc_numbers]: addToRenderMask() returned an integer beyond 64 bits\n");
+    EXPECT_FALSE(clerk.getIsVexClerk());
+    EXPECT_EQ(findClerk(SHOP_CONTOUR, "TcNumbers"), &clerk);
+    EXPECT_EQ(findClerk(SHOP_IMAGE3D, "TcNumbers"), &clerk);
+    EXPECT_EQ(findClerk(SHOP_LENS, "TcNumbers"), nullptr);
+    EXPECT_EQ(findClerk(SHOP_TEXTURE, "TcNumbers"), nullptr);
+    EXPECT_FALSE(clerk.requireAutoAdd(SHOP_CONTOUR));
+
+    struct Case
+    {
+        const char *text;
+        bool taken;
+        int value;
+    };
+    const Case cases[] = {
+        {"7", true, 7},
+        {"-7", true, -7},
+        {"True", true, 1},
+        {"2147483647", true, INT_MAX},
+        {"-2147483648", true, INT_MIN},
+        {"2147483648", false, 0},
+        {"-2147483649", false, 0},
+        {"4294967296", false, 0},
+        {"9223372036854775807", false, 0},
+        {"18446744073709551616", false, 0},
+    };
+    for (const Case &c : cases)
+    {
+        int number = 5;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(clerk.runPy(number, ("number('" + std::string(c.text) + "')").c_str(), false),
+                  c.taken)
+            << c.text;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(number, c.taken ? c.value : 5) << c.text;
+        const std::string beyond = std::string(c.text).size() > 19
+                                       ? "an integer beyond 64 bits"
+                                       : std::string(c.text) + ", an integer beyond 32 bits";
+        EXPECT_EQ(said, c.taken ? "" : "PyClerk[tc_numbers]: number() returned " + beyond + "\n")
+            << c.text;
+    }
 }
