@@ -7,12 +7,12 @@
 #include <OP/OP_GalleryEntry.h>
 #include <OP/OP_NodePin.h>
 #include <PRM/PRM_Parm.h>
+#include <UT/UT_FloatText.h>
 #include <UT/UT_String.h>
 #include <UT/UT_WorkBuffer.h>
 
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -32,19 +32,6 @@ bool cmd_needArgs(CMD_Args &args, int count)
         return true;
     args.fail("Usage: " + std::string(CMDgetManager()->getUsage(args.getName().c_str())));
     return false;
-}
-
-/// The shortest text of a single-precision number that reads back as the same number.
-std::string cmd_formatFloat(float value)
-{
-    char text[64];
-    for (int digits = 6; digits <= 9; ++digits)
-    {
-        std::snprintf(text, sizeof(text), "%.*g", digits, static_cast<double>(value));
-        if (std::strtof(text, nullptr) == value)
-            break;
-    }
-    return text;
 }
 
 /// A parameter by name, or by the channel name of one of its components.
@@ -72,7 +59,7 @@ std::string cmd_evalComponent(const PRM_Parm &parm, int component, float time)
     switch (parm.getTemplatePtr()->getBasicType())
     {
     case PRM_BASIC_FLOAT:
-        return cmd_formatFloat(parm.evalFloat(component, time, thread));
+        return UTshortestFloatText(parm.evalFloat(component, time, thread));
     case PRM_BASIC_ORDINAL:
         return std::to_string(parm.evalInt(component, time, thread));
     default:

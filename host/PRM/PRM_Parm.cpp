@@ -3,10 +3,10 @@
 #include <EV/EV_Expression.h>
 #include <PRM/PRM_DialogScripts.h>
 #include <PRM/PRM_ParmOwner.h>
+#include <UT/UT_FloatText.h>
 #include <UT/UT_String.h>
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -41,17 +41,6 @@ double prm_wholePart(double v)
         return 0;
     return std::clamp(std::trunc(v), static_cast<double>(INT32_MIN),
                       static_cast<double>(INT32_MAX));
-}
-
-// The shortest text that reads back as the same single-precision value, so that 0.1 shows as
-// "0.1" and not as the double nearest to 0.1f.
-std::string prm_floatText(float v)
-{
-    if (v == 0)
-        v = 0; // no "-0"
-    char text[32];
-    auto [end, ec] = std::to_chars(text, text + sizeof(text), v);
-    return ec == std::errc() ? std::string(text, end) : std::string();
 }
 
 // The text a string parameter starts with: a default meaning a dialog script stands for that
@@ -243,7 +232,7 @@ std::string PRM_Parm::getValueText(int component) const
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
         return c.str;
     if (myTemplate->getBasicType() == PRM_BASIC_FLOAT)
-        return prm_floatText(static_cast<float>(c.num));
+        return UTshortestFloatText(static_cast<float>(c.num));
     return std::to_string(static_cast<int64_t>(c.num));
 }
 
@@ -282,7 +271,7 @@ void prm_readNumber(PRM_BasicType basic, double number, bool asText, EV_Value &v
     {
         const float f = static_cast<float>(number);
         if (asText)
-            prm_setText(value, prm_floatText(f));
+            prm_setText(value, UTshortestFloatText(f));
         else
             prm_setNumber(value, f);
         return;
