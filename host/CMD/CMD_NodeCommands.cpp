@@ -399,22 +399,6 @@ void cmd_eval(CMD_Args &args)
     args.out() << text << "\n";
 }
 
-const char *cmd_severityName(UT_ErrorSeverity severity)
-{
-    switch (severity)
-    {
-    case UT_ERROR_MESSAGE:
-    case UT_ERROR_PROMPT:
-        return "Message";
-    case UT_ERROR_WARNING:
-        return "Warning";
-    case UT_ERROR_FATAL:
-        return "Fatal";
-    default:
-        return "Error";
-    }
-}
-
 // The node that argument 1 names, cooked at the commands' time; null when there is none.
 OP_Node *cmd_cookedNode(CMD_Args &args, OP_Context &context)
 {
@@ -433,7 +417,7 @@ void cmd_errors(CMD_Args &args)
     if (!node)
         return;
     for (const UT_Error &error : node->getErrorManager().getErrors())
-        args.out() << cmd_severityName(error.getSeverity()) << ": "
+        args.out() << UTseverityName(error.getSeverity()) << ": "
                    << CMD_Manager::printable(error.getText()) << "\n";
 }
 

@@ -610,24 +610,6 @@ bool OP_Node::getParameterOrPropertyByChannel(const char *channel, float, OP_Nod
     return true;
 }
 
-namespace
-{
-const char *op_severityName(UT_ErrorSeverity severity)
-{
-    switch (severity)
-    {
-    case UT_ERROR_FATAL:
-        return "Fatal";
-    case UT_ERROR_ABORT:
-        return "Error";
-    case UT_ERROR_WARNING:
-        return "Warning";
-    default:
-        return "Message";
-    }
-}
-} // namespace
-
 void OP_Node::getNodeSpecificInfoText(OP_Context &, int, UT_WorkBuffer &text)
 {
     text.append("Node: ");
@@ -641,7 +623,7 @@ void OP_Node::getNodeSpecificInfoText(OP_Context &, int, UT_WorkBuffer &text)
     for (const UT_Error &error : myErrors.getErrors())
     {
         text.append('\n');
-        text.append(op_severityName(error.getSeverity()));
+        text.append(UTseverityName(error.getSeverity()));
         text.append(": ");
         text.append(error.getText());
     }
