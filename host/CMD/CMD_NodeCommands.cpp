@@ -37,10 +37,7 @@ bool cmd_needArgs(CMD_Args &args, int count)
 /// A parameter by name, or by the channel name of one of its components.
 PRM_Parm *cmd_findParm(CMD_Args &args, OP_Node &node, const char *name, int &component)
 {
-    component = -1;
-    PRM_Parm *parm = node.getParmPtr(name);
-    if (!parm)
-        parm = node.getParmList()->getParmPtrFromChannel(name, &component);
+    PRM_Parm *parm = node.getParmList()->findParmOrChannel(name, &component);
     if (!parm)
         args.fail("No parameter '" + std::string(name) + "' on " + node.getFullPath());
     return parm;
@@ -212,8 +209,7 @@ void cmd_unwire(CMD_Args &args)
 bool cmd_holdForLoad(CMD_Args &args, OP_Node *node)
 {
     CMD_SceneLoader *loader = CMD_SceneLoader::active();
-    if (!loader || !node || node->getParmPtr(args(2)) ||
-        node->getParmList()->getParmPtrFromChannel(args(2)))
+    if (!loader || !node || node->getParmList()->findParmOrChannel(args(2)))
         return false;
     std::vector<std::string> values;
     for (int i = 3; i < args.argc(); ++i)
@@ -338,10 +334,7 @@ PRM_Parm *cmd_findParmOrProperty(CMD_Args &args, OP_Node *&node, int &component)
     node = cmd_findNode(args, args(1));
     if (!node)
         return nullptr;
-    component = -1;
-    PRM_Parm *parm = node->getParmPtr(args(2));
-    if (!parm)
-        parm = node->getParmList()->getParmPtrFromChannel(args(2), &component);
+    PRM_Parm *parm = node->getParmList()->findParmOrChannel(args(2), &component);
     const float now = CMDgetManager()->getTime();
     OP_Node *holder = nullptr;
     if (!parm && node->getParameterOrProperty(args(2), now, holder, parm, nullptr, false))
