@@ -1,6 +1,6 @@
 #include <PI/PI_ScriptOperator.h>
 
-#include <PI/DS_Stream.h>
+#include <FS/DS_Stream.h>
 #include <PRM/PRM_Template.h>
 #include <UT/UT_Names.h>
 #include <UT/UT_String.h>

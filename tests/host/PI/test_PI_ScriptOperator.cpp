@@ -1,4 +1,4 @@
-#include <PI/DS_Stream.h>
+#include <FS/DS_Stream.h>
 #include <PI/PI_ScriptOperator.h>
 #include <PRM/PRM_DialogScripts.h>
 #include <PRM/PRM_Parm.h>
