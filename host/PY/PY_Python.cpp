@@ -5,6 +5,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include "py_Object.h"
 #include "py_Ref.h"
 
 // Everything below runs with the GIL held.
@@ -16,23 +17,12 @@ std::string py_typeName(PyObject *object)
     return Py_TYPE(object)->tp_name;
 }
 
-// Strings come back as the bytes they were made from: lone surrogates U+DC80..U+DCFF stand for
-// undecodable bytes, the same convention the host uses when it writes Python literals.
-bool py_toBytes(PyObject *text, std::string &out)
-{
-    py_Ref bytes(PyUnicode_AsEncodedString(text, "utf-8", "surrogateescape"));
-    if (!bytes)
-        return false;
-    out.assign(PyBytes_AS_STRING(bytes.get()), static_cast<size_t>(PyBytes_GET_SIZE(bytes.get())));
-    return true;
-}
-
 // Error texts are for people, so anything that cannot be encoded is shown escaped rather
 // than lost.
 std::string py_toText(PyObject *text)
 {
     std::string out;
-    if (py_toBytes(text, out))
+    if (pyToText(text, out))
         return out;
     PyErr_Clear();
     py_Ref bytes(PyUnicode_AsEncodedString(text, "utf-8", "backslashreplace"));
@@ -49,16 +39,11 @@ std::string py_toText(PyObject *text)
 // than printing) is what keeps SystemExit from ending the process.
 std::string py_takeError()
 {
-    PyObject *type = nullptr;
-    PyObject *value = nullptr;
-    PyObject *traceback = nullptr;
-    PyErr_Fetch(&type, &value, &traceback);
+    py_Exception pending(true);
+    PyObject *type = pending.type();
+    PyObject *value = pending.value();
     if (!type)
         return "unknown Python error";
-    PyErr_NormalizeException(&type, &value, &traceback);
-    py_Ref typeRef(type);
-    py_Ref valueRef(value);
-    py_Ref tracebackRef(traceback);
 
     std::string name =
         PyType_Check(type) ? reinterpret_cast<PyTypeObject *>(type)->tp_name : py_typeName(type);
@@ -160,7 +145,7 @@ bool py_toArray(PyObject *sequence, PY_Result::Type desired, PY_Result::Type &ki
         strings.resize(static_cast<size_t>(size));
         for (Py_ssize_t k = 0; k < size; ++k)
         {
-            if (!py_toBytes(items[k], strings[static_cast<size_t>(k)]))
+            if (!pyToText(items[k], strings[static_cast<size_t>(k)]))
             {
                 error = py_takeError();
                 return false;
@@ -218,7 +203,7 @@ bool py_toOption(PyObject *value, const std::string &name, UT_Options &options, 
         // Built directly, not through setOptionS, so that NUL characters survive.
         UT_OptionEntry entry;
         entry.type = UT_OPTION_STRING;
-        if (!py_toBytes(value, entry.s))
+        if (!pyToText(value, entry.s))
         {
             error = py_takeError();
             return false;
@@ -259,7 +244,7 @@ bool py_toOptions(PyObject *dict, UT_Options &options, std::string &error)
             return false;
         }
         std::string name;
-        if (!py_toBytes(key, name))
+        if (!pyToText(key, name))
         {
             error = py_takeError();
             return false;
@@ -307,7 +292,7 @@ PY_Result py_convert(PyObject *value, PY_Result::Type desired)
     else if (PyUnicode_Check(value))
     {
         result.myResultType = PY_Result::STRING;
-        ok = py_toBytes(value, result.myStringValue);
+        ok = pyToText(value, result.myStringValue);
         if (!ok)
             error = py_takeError();
     }
@@ -364,8 +349,7 @@ void PYsetSysPath(const std::vector<std::string> &folders)
         }
         borrowed = fresh.get();
     }
-    Py_INCREF(borrowed);
-    py_Ref path(borrowed);
+    py_Ref path = py_Ref::borrow(borrowed);
     // Inserting the last folder first leaves the folders at the front in their given order.
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
     {

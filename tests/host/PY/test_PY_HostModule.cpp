@@ -6,6 +6,7 @@
 #include <OP/OP_GenericNetwork.h>
 #include <OP/OP_GenericNode.h>
 #include <PRM/PRM_ChoiceList.h>
+#include <PY/PY_HostModule.h>
 #include <PY/PY_Python.h>
 #include <UT/UT_PathSearch.h>
 
@@ -294,6 +295,13 @@ TEST_F(PYHostModule, CmdRunsLinesAndRaisesOnTheFailingOne)
     ASSERT_TRUE(run.ok) << run.error;
     EXPECT_EQ(run.out, "\"inner ['a', 'b c']\\n\"\n['" + leafPath + "']\n");
     EXPECT_EQ(run.err, "careful\n");
+
+    // The lines go to what the command language registered; with nothing there, cmd raises.
+    const PY_HostModule::CommandRunner commands = PY_HostModule::setCommandRunner(nullptr);
+    EXPECT_NE(commands, nullptr);
+    EXPECT_EQ(py(theHost + ".cmd('echo x')").myErrValue,
+              "RuntimeError: Error: no command language to run commands with");
+    PY_HostModule::setCommandRunner(commands);
 }
 
 TEST_F(PYHostModule, PythonCommandCapturesOutputAndReportsFailures)
