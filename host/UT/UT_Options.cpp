@@ -1,5 +1,7 @@
 #include <UT/UT_Options.h>
 
+#include <UT/UT_Utf8.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -109,48 +111,6 @@ bool sameEntry(const UT_OptionEntry &a, const UT_OptionEntry &b)
     return false;
 }
 
-// Length of the well-formed UTF-8 sequence starting at `p`, or 0 when the byte there does not
-// begin one. Surrogates and overlong forms are rejected exactly as Python's decoder does.
-size_t utf8SequenceLength(const unsigned char *p, const unsigned char *end)
-{
-    unsigned char c = p[0];
-    if (c < 0x80)
-        return 1;
-    size_t length;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF)
-        length = 2;
-    else if (c >= 0xE0 && c <= 0xEF)
-    {
-        length = 3;
-        if (c == 0xE0)
-            low = 0xA0;
-        else if (c == 0xED)
-            high = 0x9F;
-    }
-    else if (c >= 0xF0 && c <= 0xF4)
-    {
-        length = 4;
-        if (c == 0xF0)
-            low = 0x90;
-        else if (c == 0xF4)
-            high = 0x8F;
-    }
-    else
-        return 0;
-    if (static_cast<size_t>(end - p) < length)
-        return 0;
-    if (p[1] < low || p[1] > high)
-        return 0;
-    for (size_t k = 2; k < length; ++k)
-    {
-        if (p[k] < 0x80 || p[k] > 0xBF)
-            return 0;
-    }
-    return length;
-}
-
 void ut_appendPyString(UT_WorkBuffer &out, const std::string &text)
 {
     std::string literal = "'";
@@ -160,7 +120,7 @@ void ut_appendPyString(UT_WorkBuffer &out, const std::string &text)
     while (p < end)
     {
         unsigned char c = *p;
-        size_t length = utf8SequenceLength(p, end);
+        size_t length = UTutf8SequenceLength(p, static_cast<size_t>(end - p));
         if (length == 0)
         {
             // A byte that is not valid UTF-8 becomes the lone surrogate U+DC00+byte, which is
