@@ -34,6 +34,24 @@ bool cmd_needArgs(CMD_Args &args, int count)
     return false;
 }
 
+/// The node argument 1 names, once the command has `count` arguments.
+OP_Node *cmd_nodeArg(CMD_Args &args, int count)
+{
+    return cmd_needArgs(args, count) ? cmd_findNode(args, args(1)) : nullptr;
+}
+
+/// The same, refusing the root (with `refusal`), which belongs to no network.
+OP_Node *cmd_memberArg(CMD_Args &args, int count, const char *refusal)
+{
+    OP_Node *node = cmd_nodeArg(args, count);
+    if (node && !node->getParent())
+    {
+        args.fail(refusal);
+        return nullptr;
+    }
+    return node;
+}
+
 /// A parameter by name, or by the channel name of one of its components.
 PRM_Parm *cmd_findParm(CMD_Args &args, OP_Node &node, const char *name, int &component)
 {
@@ -146,16 +164,9 @@ void cmd_rm(CMD_Args &args)
 
 void cmd_rename(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 2))
-        return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Node *node = cmd_memberArg(args, 2, "The root cannot be renamed");
     if (!node)
         return;
-    if (!node->getParent())
-    {
-        args.fail("The root cannot be renamed");
-        return;
-    }
     std::string error;
     if (!node->getParent()->renameNode(node, args(2), error))
         args.fail(error);
@@ -193,9 +204,7 @@ void cmd_wire(CMD_Args &args)
 
 void cmd_unwire(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 2))
-        return;
-    OP_Node *dst = cmd_findNode(args, args(1));
+    OP_Node *dst = cmd_nodeArg(args, 2);
     unsigned input = 0;
     if (!dst || !cmd_index(args, args(2), "input", input))
         return;
@@ -273,17 +282,10 @@ void cmd_set(CMD_Args &args)
 
 void cmd_spare(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 4))
-        return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    // The root is not saved with the scene, so nothing on it could come back from a file.
+    OP_Node *node = cmd_memberArg(args, 4, "The root takes no spare parameters");
     if (!node)
         return;
-    // The root is not saved with the scene, so nothing on it could come back from a file.
-    if (!node->getParent())
-    {
-        args.fail("The root takes no spare parameters");
-        return;
-    }
     const std::string type = args(3);
     static const std::map<std::string, PRM_Type> theTypes = {
         {"int", PRM_INT},       {"float", PRM_FLT}, {"string", PRM_STRING},
@@ -395,9 +397,7 @@ void cmd_eval(CMD_Args &args)
 // The node that argument 1 names, cooked at the commands' time; null when there is none.
 OP_Node *cmd_cookedNode(CMD_Args &args, OP_Context &context)
 {
-    if (!cmd_needArgs(args, 1))
-        return nullptr;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Node *node = cmd_nodeArg(args, 1);
     if (node)
         node->cook(context);
     return node;
@@ -456,9 +456,7 @@ void cmd_types(CMD_Args &args)
 
 void cmd_gallery(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 1))
-        return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Node *node = cmd_nodeArg(args, 1);
     if (!node)
         return;
     OP_GalleryEntry entry;
