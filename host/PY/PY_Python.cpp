@@ -174,6 +174,40 @@ bool py_toArray(PyObject *sequence, PY_Result::Type desired, PY_Result::Type &ki
     return true;
 }
 
+// An int, float, str, or a list or tuple of them; anything else cannot be converted.
+bool py_convertPlain(PyObject *value, PY_Result::Type desired, PY_Result &result,
+                     std::string &error)
+{
+    if (PyLong_Check(value))
+    {
+        if (desired == PY_Result::DOUBLE)
+        {
+            result.myResultType = PY_Result::DOUBLE;
+            return py_toDouble(value, result.myDoubleValue, error);
+        }
+        result.myResultType = PY_Result::INT;
+        return py_toInt(value, result.myIntValue, error);
+    }
+    if (PyFloat_Check(value))
+    {
+        result.myResultType = PY_Result::DOUBLE;
+        return py_toDouble(value, result.myDoubleValue, error);
+    }
+    if (PyUnicode_Check(value))
+    {
+        result.myResultType = PY_Result::STRING;
+        if (pyToText(value, result.myStringValue))
+            return true;
+        error = py_takeError();
+        return false;
+    }
+    if (py_isSequence(value))
+        return py_toArray(value, desired, result.myResultType, result.myIntArray,
+                          result.myDoubleArray, result.myStringArray, error);
+    error = "cannot convert " + py_typeName(value);
+    return false;
+}
+
 bool py_toOption(PyObject *value, const std::string &name, UT_Options &options, std::string &error)
 {
     const char *key = name.c_str();
@@ -182,53 +216,37 @@ bool py_toOption(PyObject *value, const std::string &name, UT_Options &options, 
         options.setOptionB(key, value == Py_True);
         return true;
     }
-    if (PyLong_Check(value))
+    PY_Result plain;
+    if (!py_convertPlain(value, PY_Result::NONE, plain, error))
+        return false;
+    switch (plain.myResultType)
     {
-        int64_t number = 0;
-        if (!py_toInt(value, number, error))
-            return false;
-        options.setOptionI(key, number);
-        return true;
-    }
-    if (PyFloat_Check(value))
-    {
-        double number = 0;
-        if (!py_toDouble(value, number, error))
-            return false;
-        options.setOptionF(key, number);
-        return true;
-    }
-    if (PyUnicode_Check(value))
+    case PY_Result::INT:
+        options.setOptionI(key, plain.myIntValue);
+        break;
+    case PY_Result::DOUBLE:
+        options.setOptionF(key, plain.myDoubleValue);
+        break;
+    case PY_Result::STRING:
     {
         // Built directly, not through setOptionS, so that NUL characters survive.
         UT_OptionEntry entry;
         entry.type = UT_OPTION_STRING;
-        if (!pyToText(value, entry.s))
-        {
-            error = py_takeError();
-            return false;
-        }
+        entry.s = std::move(plain.myStringValue);
         options.setOption(key, std::move(entry));
-        return true;
+        break;
     }
-    if (py_isSequence(value))
-    {
-        PY_Result::Type kind = PY_Result::NONE;
-        std::vector<int64_t> ints;
-        std::vector<double> doubles;
-        std::vector<std::string> strings;
-        if (!py_toArray(value, PY_Result::NONE, kind, ints, doubles, strings, error))
-            return false;
-        if (kind == PY_Result::INT_ARRAY)
-            options.setOptionIArray(key, std::move(ints));
-        else if (kind == PY_Result::DOUBLE_ARRAY)
-            options.setOptionFArray(key, std::move(doubles));
-        else
-            options.setOptionSArray(key, std::move(strings));
-        return true;
+    case PY_Result::INT_ARRAY:
+        options.setOptionIArray(key, std::move(plain.myIntArray));
+        break;
+    case PY_Result::DOUBLE_ARRAY:
+        options.setOptionFArray(key, std::move(plain.myDoubleArray));
+        break;
+    default:
+        options.setOptionSArray(key, std::move(plain.myStringArray));
+        break;
     }
-    error = "cannot convert " + py_typeName(value);
-    return false;
+    return true;
 }
 
 bool py_toOptions(PyObject *dict, UT_Options &options, std::string &error)
@@ -271,44 +289,13 @@ PY_Result py_convert(PyObject *value, PY_Result::Type desired)
     bool ok = true;
     if (value == Py_None)
         result.myResultType = PY_Result::NONE;
-    else if (PyLong_Check(value))
-    {
-        if (desired == PY_Result::DOUBLE)
-        {
-            result.myResultType = PY_Result::DOUBLE;
-            ok = py_toDouble(value, result.myDoubleValue, error);
-        }
-        else
-        {
-            result.myResultType = PY_Result::INT;
-            ok = py_toInt(value, result.myIntValue, error);
-        }
-    }
-    else if (PyFloat_Check(value))
-    {
-        result.myResultType = PY_Result::DOUBLE;
-        ok = py_toDouble(value, result.myDoubleValue, error);
-    }
-    else if (PyUnicode_Check(value))
-    {
-        result.myResultType = PY_Result::STRING;
-        ok = pyToText(value, result.myStringValue);
-        if (!ok)
-            error = py_takeError();
-    }
-    else if (py_isSequence(value))
-        ok = py_toArray(value, desired, result.myResultType, result.myIntArray,
-                        result.myDoubleArray, result.myStringArray, error);
     else if (PyDict_Check(value))
     {
         result.myResultType = PY_Result::OPTIONS;
         ok = py_toOptions(value, result.myOptions, error);
     }
     else
-    {
-        ok = false;
-        error = "cannot convert " + py_typeName(value);
-    }
+        ok = py_convertPlain(value, desired, result, error);
     return ok ? result : PY_Result::error(std::move(error));
 }
 

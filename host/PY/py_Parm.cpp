@@ -101,14 +101,17 @@ bool py_time(PyObject *object, float &time)
     return true;
 }
 
-// The arguments of a method taking only a time, as evalAll(time=None) does.
-bool py_timeArgs(const char *format, PyObject *args, PyObject *kwargs, float &time)
+// The parameter and node of a method whose only argument is a time, as evalAll(time=None).
+PRM_Parm *py_parmAtTime(const char *format, PyObject *self, PyObject *args, PyObject *kwargs,
+                        OP_Node *&node, float &time)
 {
     static const char *theKeywords[] = {"time", nullptr};
     PyObject *timeArg = nullptr;
-    return PyArg_ParseTupleAndKeywords(args, kwargs, format, const_cast<char **>(theKeywords),
-                                       &timeArg) &&
-           py_time(timeArg, time);
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, format, const_cast<char **>(theKeywords),
+                                     &timeArg) ||
+        !py_time(timeArg, time))
+        return nullptr;
+    return py_parm(self, node);
 }
 
 PyObject *py_evalComponent(OP_Node &node, const PRM_Parm &parm, int index, float time)
@@ -163,11 +166,9 @@ PyObject *py_eval(PyObject *self, PyObject *args, PyObject *kwargs)
 
 PyObject *py_evalAll(PyObject *self, PyObject *args, PyObject *kwargs)
 {
-    float time = 0;
-    if (!py_timeArgs("|O:evalAll", args, kwargs, time))
-        return nullptr;
     OP_Node *node = nullptr;
-    PRM_Parm *parm = py_parm(self, node);
+    float time = 0;
+    PRM_Parm *parm = py_parmAtTime("|O:evalAll", self, args, kwargs, node, time);
     if (!parm)
         return nullptr;
     const int size = py_viewSize(self, *parm);
@@ -187,11 +188,9 @@ PyObject *py_evalAll(PyObject *self, PyObject *args, PyObject *kwargs)
 
 PyObject *py_isAtDefault(PyObject *self, PyObject *args, PyObject *kwargs)
 {
-    float time = 0;
-    if (!py_timeArgs("|O:isAtDefault", args, kwargs, time))
-        return nullptr;
     OP_Node *node = nullptr;
-    PRM_Parm *parm = py_parm(self, node);
+    float time = 0;
+    PRM_Parm *parm = py_parmAtTime("|O:isAtDefault", self, args, kwargs, node, time);
     if (!parm)
         return nullptr;
     const int first = py_self(self).myFirst;
