@@ -88,6 +88,15 @@ bool PRM_Parm::validComponent(int component) const
     return component >= 0 && component < getVectorSize();
 }
 
+bool PRM_Parm::validComponent(int component, std::string &error) const
+{
+    if (validComponent(component))
+        return true;
+    error =
+        "Parameter '" + std::string(getToken()) + "' has no component " + std::to_string(component);
+    return false;
+}
+
 void PRM_Parm::setDefault(int component)
 {
     prm_Component &c = myComponents[component];
@@ -158,12 +167,8 @@ bool PRM_Parm::setValue(int component, double value)
 
 bool PRM_Parm::setValueFromText(int component, const char *text, std::string &error)
 {
-    if (!validComponent(component))
-    {
-        error = "Parameter '" + std::string(getToken()) + "' has no component " +
-                std::to_string(component);
+    if (!validComponent(component, error))
         return false;
-    }
     text = text ? text : "";
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
     {
@@ -191,12 +196,8 @@ bool PRM_Parm::setValueFromText(int component, const char *text, std::string &er
 
 bool PRM_Parm::setExpression(int component, const char *text, std::string &error)
 {
-    if (!validComponent(component))
-    {
-        error = "Parameter '" + std::string(getToken()) + "' has no component " +
-                std::to_string(component);
+    if (!validComponent(component, error))
         return false;
-    }
     std::unique_ptr<EV_Expression> expr = EV_Expression::parse(text ? text : "", error);
     if (!expr)
         return false;
