@@ -207,6 +207,16 @@ private:
         }
     }
 
+    // A list of pairs: `odd` is the error for a word left over.
+    bool pairs(const std::string &after, std::vector<std::string> &items, const char *odd)
+    {
+        if (!list(after, items))
+            return false;
+        if (items.size() % 2)
+            return fail(odd);
+        return true;
+    }
+
     // Parameter names are written into renderer text and script-clerk calls.
     bool checkName(const std::string &name)
     {
@@ -310,10 +320,8 @@ private:
     bool readParmMenu(const std::string &keyword, pi_ParmFields &fields)
     {
         std::vector<std::string> items;
-        if (!list(keyword, items))
+        if (!pairs(keyword, items, "Menu needs token/label pairs"))
             return false;
-        if (items.size() % 2)
-            return fail("Menu needs token/label pairs");
         fields.menu = std::make_shared<PRM_ChoiceList>();
         for (size_t i = 0; i < items.size(); i += 2)
             fields.menu->addItem(items[i], items[i + 1]);
@@ -323,10 +331,8 @@ private:
     bool readParmTags(const std::string &keyword, pi_ParmFields &fields)
     {
         std::vector<std::string> items;
-        if (!list(keyword, items))
+        if (!pairs(keyword, items, "Parmtag needs key/value pairs"))
             return false;
-        if (items.size() % 2)
-            return fail("Parmtag needs key/value pairs");
         if (!fields.spare)
             fields.spare = std::make_shared<PRM_SpareData>();
         for (size_t i = 0; i < items.size(); i += 2)
