@@ -164,24 +164,27 @@ void evPow(EV_FunctionCall &call)
     evSetNumber(call, std::pow(evArg(call, 0), evArg(call, 1)));
 }
 
-void evMin(EV_FunctionCall &call)
+// min and max: every argument is weighed, the first against the second, the result against
+// the next, up to the last.
+template <typename F>
+void evPick(EV_FunctionCall &call, F pick)
 {
     if (!evNeedArguments(call))
         return;
     double v = evArg(call, 0);
     for (size_t i = 1; i < call.args.size(); ++i)
-        v = std::min(v, evArg(call, i));
+        v = pick(v, evArg(call, i));
     evSetNumber(call, v);
+}
+
+void evMin(EV_FunctionCall &call)
+{
+    evPick(call, [](double a, double b) { return std::min(a, b); });
 }
 
 void evMax(EV_FunctionCall &call)
 {
-    if (!evNeedArguments(call))
-        return;
-    double v = evArg(call, 0);
-    for (size_t i = 1; i < call.args.size(); ++i)
-        v = std::max(v, evArg(call, i));
-    evSetNumber(call, v);
+    evPick(call, [](double a, double b) { return std::max(a, b); });
 }
 
 void evClamp(EV_FunctionCall &call)
