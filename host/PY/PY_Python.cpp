@@ -100,6 +100,25 @@ bool py_toDouble(PyObject *number, double &out, std::string &error)
     return true;
 }
 
+bool py_toString(PyObject *text, std::string &out, std::string &error)
+{
+    if (pyToText(text, out))
+        return true;
+    error = py_takeError();
+    return false;
+}
+
+// Every item converted by `convert`, which says in `error` why one cannot be.
+template <typename T, typename F>
+bool py_items(PyObject **items, Py_ssize_t size, std::vector<T> &out, std::string &error, F convert)
+{
+    out.resize(static_cast<size_t>(size));
+    for (Py_ssize_t k = 0; k < size; ++k)
+        if (!convert(items[k], out[static_cast<size_t>(k)], error))
+            return false;
+    return true;
+}
+
 bool py_isSequence(PyObject *object)
 {
     return PyList_Check(object) || PyTuple_Check(object);
@@ -142,36 +161,15 @@ bool py_toArray(PyObject *sequence, PY_Result::Type desired, PY_Result::Type &ki
     if (allText)
     {
         kind = PY_Result::STRING_ARRAY;
-        strings.resize(static_cast<size_t>(size));
-        for (Py_ssize_t k = 0; k < size; ++k)
-        {
-            if (!pyToText(items[k], strings[static_cast<size_t>(k)]))
-            {
-                error = py_takeError();
-                return false;
-            }
-        }
-        return true;
+        return py_items(items, size, strings, error, py_toString);
     }
     if (anyFloat || desired == PY_Result::DOUBLE_ARRAY)
     {
         kind = PY_Result::DOUBLE_ARRAY;
-        doubles.resize(static_cast<size_t>(size));
-        for (Py_ssize_t k = 0; k < size; ++k)
-        {
-            if (!py_toDouble(items[k], doubles[static_cast<size_t>(k)], error))
-                return false;
-        }
-        return true;
+        return py_items(items, size, doubles, error, py_toDouble);
     }
     kind = PY_Result::INT_ARRAY;
-    ints.resize(static_cast<size_t>(size));
-    for (Py_ssize_t k = 0; k < size; ++k)
-    {
-        if (!py_toInt(items[k], ints[static_cast<size_t>(k)], error))
-            return false;
-    }
-    return true;
+    return py_items(items, size, ints, error, py_toInt);
 }
 
 // An int, float, str, or a list or tuple of them; anything else cannot be converted.
@@ -196,10 +194,7 @@ bool py_convertPlain(PyObject *value, PY_Result::Type desired, PY_Result &result
     if (PyUnicode_Check(value))
     {
         result.myResultType = PY_Result::STRING;
-        if (pyToText(value, result.myStringValue))
-            return true;
-        error = py_takeError();
-        return false;
+        return py_toString(value, result.myStringValue, error);
     }
     if (py_isSequence(value))
         return py_toArray(value, desired, result.myResultType, result.myIntArray,

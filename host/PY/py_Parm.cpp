@@ -73,17 +73,21 @@ std::string py_viewName(PyObject *object, const PRM_Parm &parm)
     return self.myCount < 0 ? self.myName : parm.getChannelToken(self.myFirst);
 }
 
-// Maps a component of the view to one of the parameter; the message is the host's own.
-bool py_component(PyObject *object, const PRM_Parm &parm, int component, int &index)
+// The parameter, its node, and the parameter's component that the view's `component` is; null
+// with the Python error set (the message is the host's own for a component it lacks).
+PRM_Parm *py_component(PyObject *object, int component, OP_Node *&node, int &index)
 {
-    if (component < 0 || component >= py_viewSize(object, parm))
+    PRM_Parm *parm = py_parm(object, node);
+    if (!parm)
+        return nullptr;
+    if (component < 0 || component >= py_viewSize(object, *parm))
     {
-        pyRaise(PyExc_ValueError, "Parameter '" + py_viewName(object, parm) +
+        pyRaise(PyExc_ValueError, "Parameter '" + py_viewName(object, *parm) +
                                       "' has no component " + std::to_string(component));
-        return false;
+        return nullptr;
     }
     index = py_self(object).myFirst + component;
-    return true;
+    return parm;
 }
 
 // The time argument of the evaluation methods: None is the current time.
@@ -101,17 +105,32 @@ bool py_time(PyObject *object, float &time)
     return true;
 }
 
-// The parameter and node of a method whose only argument is a time, as evalAll(time=None).
-PRM_Parm *py_parmAtTime(const char *format, PyObject *self, PyObject *args, PyObject *kwargs,
-                        OP_Node *&node, float &time)
+// What a method whose only argument is a time works on, as evalAll(time=None) does: the
+// node, the parameter, the components of the view and the time.
+struct py_View
+{
+    OP_Node *node = nullptr;
+    PRM_Parm *parm = nullptr;
+    int first = 0;
+    int size = 0;
+    float time = 0;
+};
+
+bool py_viewAtTime(const char *format, PyObject *self, PyObject *args, PyObject *kwargs,
+                   py_View &view)
 {
     static const char *theKeywords[] = {"time", nullptr};
     PyObject *timeArg = nullptr;
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, format, const_cast<char **>(theKeywords),
                                      &timeArg) ||
-        !py_time(timeArg, time))
-        return nullptr;
-    return py_parm(self, node);
+        !py_time(timeArg, view.time))
+        return false;
+    view.parm = py_parm(self, view.node);
+    if (!view.parm)
+        return false;
+    view.first = py_self(self).myFirst;
+    view.size = py_viewSize(self, *view.parm);
+    return true;
 }
 
 PyObject *py_evalComponent(OP_Node &node, const PRM_Parm &parm, int index, float time)
@@ -157,28 +176,22 @@ PyObject *py_eval(PyObject *self, PyObject *args, PyObject *kwargs)
         !py_time(timeArg, time))
         return nullptr;
     OP_Node *node = nullptr;
-    PRM_Parm *parm = py_parm(self, node);
     int index = 0;
-    if (!parm || !py_component(self, *parm, component, index))
-        return nullptr;
-    return py_evalComponent(*node, *parm, index, time);
+    PRM_Parm *parm = py_component(self, component, node, index);
+    return parm ? py_evalComponent(*node, *parm, index, time) : nullptr;
 }
 
 PyObject *py_evalAll(PyObject *self, PyObject *args, PyObject *kwargs)
 {
-    OP_Node *node = nullptr;
-    float time = 0;
-    PRM_Parm *parm = py_parmAtTime("|O:evalAll", self, args, kwargs, node, time);
-    if (!parm)
+    py_View view;
+    if (!py_viewAtTime("|O:evalAll", self, args, kwargs, view))
         return nullptr;
-    const int size = py_viewSize(self, *parm);
-    const int first = py_self(self).myFirst;
-    py_Ref list(PyList_New(size));
+    py_Ref list(PyList_New(view.size));
     if (!list)
         return nullptr;
-    for (int c = 0; c < size; ++c)
+    for (int c = 0; c < view.size; ++c)
     {
-        PyObject *item = py_evalComponent(*node, *parm, first + c, time);
+        PyObject *item = py_evalComponent(*view.node, *view.parm, view.first + c, view.time);
         if (!item)
             return nullptr;
         PyList_SET_ITEM(list.get(), c, item);
@@ -188,21 +201,18 @@ PyObject *py_evalAll(PyObject *self, PyObject *args, PyObject *kwargs)
 
 PyObject *py_isAtDefault(PyObject *self, PyObject *args, PyObject *kwargs)
 {
-    OP_Node *node = nullptr;
-    float time = 0;
-    PRM_Parm *parm = py_parmAtTime("|O:isAtDefault", self, args, kwargs, node, time);
-    if (!parm)
+    py_View view;
+    if (!py_viewAtTime("|O:isAtDefault", self, args, kwargs, view))
         return nullptr;
-    const int first = py_self(self).myFirst;
-    const int size = py_viewSize(self, *parm);
     bool atDefault = true;
-    for (int c = first; c < first + size; ++c)
+    for (int c = view.first; c < view.first + view.size; ++c)
     {
         // Evaluated first, as a reader of the value would; whether it is still the default is
         // a question about what the component holds, so a failing expression does not raise.
         EV_Value value;
-        parm->evalValue(c, time, UT_Thread::getMySequentialThreadIndex(), EV_TYPE_FLOAT, value);
-        atDefault = atDefault && parm->isFactoryDefault(c);
+        view.parm->evalValue(c, view.time, UT_Thread::getMySequentialThreadIndex(), EV_TYPE_FLOAT,
+                             value);
+        atDefault = atDefault && view.parm->isFactoryDefault(c);
     }
     return PyBool_FromLong(atDefault);
 }
@@ -248,9 +258,9 @@ PyObject *py_set(PyObject *self, PyObject *args, PyObject *kwargs)
                                      &value, &component))
         return nullptr;
     OP_Node *node = nullptr;
-    PRM_Parm *parm = py_parm(self, node);
     int index = 0;
-    if (!parm || !py_component(self, *parm, component, index))
+    PRM_Parm *parm = py_component(self, component, node, index);
+    if (!parm)
         return nullptr;
     if (PyUnicode_Check(value))
         return py_setText(*parm, index, value);
