@@ -228,22 +228,24 @@ void evSubstr(EV_FunctionCall &call)
     evSetString(call, s.substr(start, len));
 }
 
-void evUpper(EV_FunctionCall &call)
+// upper and lower: the ASCII letters from `first` to `last` moved by `shift`, other bytes kept.
+void evShiftLetters(EV_FunctionCall &call, char first, char last, int shift)
 {
     std::string s = call.args[0].str;
     for (char &c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= first && c <= last)
+            c = static_cast<char>(c + shift);
     evSetString(call, std::move(s));
+}
+
+void evUpper(EV_FunctionCall &call)
+{
+    evShiftLetters(call, 'a', 'z', 'A' - 'a');
 }
 
 void evLower(EV_FunctionCall &call)
 {
-    std::string s = call.args[0].str;
-    for (char &c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    evSetString(call, std::move(s));
+    evShiftLetters(call, 'A', 'Z', 'a' - 'A');
 }
 
 const EV_Type theFloats[] = {EV_TYPE_FLOAT, EV_TYPE_FLOAT, EV_TYPE_FLOAT, EV_TYPE_FLOAT,
