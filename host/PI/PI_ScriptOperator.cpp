@@ -187,14 +187,23 @@ private:
         return true;
     }
 
-    // "{ word ... }": the words of a list; braces inside need quotes.
-    bool list(const std::string &after, std::vector<std::string> &items)
+    // The '{' that opens what `after` introduces.
+    bool expectOpen(const std::string &after)
     {
         std::string token;
         if (!next(token))
             return false;
         if (!isOpen(token))
             return fail("Expected '{' after " + pi_quote(after));
+        return true;
+    }
+
+    // "{ word ... }": the words of a list; braces inside need quotes.
+    bool list(const std::string &after, std::vector<std::string> &items)
+    {
+        if (!expectOpen(after))
+            return false;
+        std::string token;
         for (;;)
         {
             if (!next(token))
@@ -360,11 +369,9 @@ private:
             {"menu", "menu", &pi_Parser::readParmMenu},
             {"parmtag", nullptr, &pi_Parser::readParmTags},
         };
-        std::string token;
-        if (!next(token))
+        if (!expectOpen("parm"))
             return false;
-        if (!isOpen(token))
-            return fail("Expected '{' after 'parm'");
+        std::string token;
         pi_ParmFields fields;
         std::set<std::string> seen;
         for (;;)
@@ -437,11 +444,9 @@ private:
     {
         if (depth > theMaxGroupDepth)
             return fail("Groups nested too deeply");
-        std::string token;
-        if (!next(token))
+        if (!expectOpen("group"))
             return false;
-        if (!isOpen(token))
-            return fail("Expected '{' after 'group'");
+        std::string token;
         pi_Entry group;
         group.isGroup = true;
         bool haveLabel = false;
