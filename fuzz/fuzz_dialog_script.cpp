@@ -1,6 +1,6 @@
 // Reads arbitrary bytes as the dialog script of an operator.
 
-#include <PI/DS_Stream.h>
+#include <FS/DS_Stream.h>
 #include <PI/PI_ScriptOperator.h>
 
 #include <cstddef>

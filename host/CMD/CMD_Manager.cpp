@@ -8,6 +8,7 @@
 #include <EV/EV_Function.h>
 #include <OP/OP_Director.h>
 #include <UT/UT_File.h>
+#include <UT/UT_Utf8.h>
 
 #include <cstring>
 #include <iostream>
@@ -242,37 +243,6 @@ bool CMD_Manager::sendInput(const char *text)
     return ok;
 }
 
-namespace
-{
-// The length of the UTF-8 sequence at `p` (at most `left` bytes), or 0 when it is not one.
-size_t cmd_utf8Length(const unsigned char *p, size_t left)
-{
-    const unsigned char c = p[0];
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
-    if (c >= 0xC2 && c <= 0xDF)
-        length = 2;
-    else if (c >= 0xE0 && c <= 0xEF)
-    {
-        length = 3;
-        low = c == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-        high = c == 0xED ? 0x9F : 0xBF; // no surrogates
-    }
-    else if (c >= 0xF0 && c <= 0xF4)
-    {
-        length = 4;
-        low = c == 0xF0 ? 0x90 : 0x80;
-        high = c == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (length == 0 || length > left || p[1] < low || p[1] > high)
-        return 0;
-    for (size_t i = 2; i < length; ++i)
-        if (p[i] < 0x80 || p[i] > 0xBF)
-            return 0;
-    return length;
-}
-} // namespace
-
 std::string CMD_Manager::printable(const std::string &text)
 {
     std::string shown;
@@ -281,7 +251,7 @@ std::string CMD_Manager::printable(const std::string &text)
     for (size_t i = 0; i < text.size();)
     {
         const unsigned char c = bytes[i];
-        const size_t length = c < 0x80 ? 1 : cmd_utf8Length(bytes + i, text.size() - i);
+        const size_t length = UTutf8SequenceLength(bytes + i, text.size() - i);
         // U+0080 to U+009F, written C2 80 to C2 9F, are the C1 controls.
         const bool control =
             c < 0x20 || c == 0x7F || (c == 0xC2 && length == 2 && bytes[i + 1] < 0xA0);

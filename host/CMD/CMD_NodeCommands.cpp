@@ -7,12 +7,12 @@
 #include <OP/OP_GalleryEntry.h>
 #include <OP/OP_NodePin.h>
 #include <PRM/PRM_Parm.h>
+#include <UT/UT_FloatText.h>
 #include <UT/UT_String.h>
 #include <UT/UT_WorkBuffer.h>
 
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -34,26 +34,28 @@ bool cmd_needArgs(CMD_Args &args, int count)
     return false;
 }
 
-/// The shortest text of a single-precision number that reads back as the same number.
-std::string cmd_formatFloat(float value)
+/// The node argument 1 names, once the command has `count` arguments.
+OP_Node *cmd_nodeArg(CMD_Args &args, int count)
 {
-    char text[64];
-    for (int digits = 6; digits <= 9; ++digits)
+    return cmd_needArgs(args, count) ? cmd_findNode(args, args(1)) : nullptr;
+}
+
+/// The same, refusing the root (with `refusal`), which belongs to no network.
+OP_Node *cmd_memberArg(CMD_Args &args, int count, const char *refusal)
+{
+    OP_Node *node = cmd_nodeArg(args, count);
+    if (node && !node->getParent())
     {
-        std::snprintf(text, sizeof(text), "%.*g", digits, static_cast<double>(value));
-        if (std::strtof(text, nullptr) == value)
-            break;
+        args.fail(refusal);
+        return nullptr;
     }
-    return text;
+    return node;
 }
 
 /// A parameter by name, or by the channel name of one of its components.
 PRM_Parm *cmd_findParm(CMD_Args &args, OP_Node &node, const char *name, int &component)
 {
-    component = -1;
-    PRM_Parm *parm = node.getParmPtr(name);
-    if (!parm)
-        parm = node.getParmList()->getParmPtrFromChannel(name, &component);
+    PRM_Parm *parm = node.getParmList()->findParmOrChannel(name, &component);
     if (!parm)
         args.fail("No parameter '" + std::string(name) + "' on " + node.getFullPath());
     return parm;
@@ -72,7 +74,7 @@ std::string cmd_evalComponent(const PRM_Parm &parm, int component, float time)
     switch (parm.getTemplatePtr()->getBasicType())
     {
     case PRM_BASIC_FLOAT:
-        return cmd_formatFloat(parm.evalFloat(component, time, thread));
+        return UTshortestFloatText(parm.evalFloat(component, time, thread));
     case PRM_BASIC_ORDINAL:
         return std::to_string(parm.evalInt(component, time, thread));
     default:
@@ -162,16 +164,9 @@ void cmd_rm(CMD_Args &args)
 
 void cmd_rename(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 2))
-        return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Node *node = cmd_memberArg(args, 2, "The root cannot be renamed");
     if (!node)
         return;
-    if (!node->getParent())
-    {
-        args.fail("The root cannot be renamed");
-        return;
-    }
     std::string error;
     if (!node->getParent()->renameNode(node, args(2), error))
         args.fail(error);
@@ -209,9 +204,7 @@ void cmd_wire(CMD_Args &args)
 
 void cmd_unwire(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 2))
-        return;
-    OP_Node *dst = cmd_findNode(args, args(1));
+    OP_Node *dst = cmd_nodeArg(args, 2);
     unsigned input = 0;
     if (!dst || !cmd_index(args, args(2), "input", input))
         return;
@@ -225,8 +218,7 @@ void cmd_unwire(CMD_Args &args)
 bool cmd_holdForLoad(CMD_Args &args, OP_Node *node)
 {
     CMD_SceneLoader *loader = CMD_SceneLoader::active();
-    if (!loader || !node || node->getParmPtr(args(2)) ||
-        node->getParmList()->getParmPtrFromChannel(args(2)))
+    if (!loader || !node || node->getParmList()->findParmOrChannel(args(2)))
         return false;
     std::vector<std::string> values;
     for (int i = 3; i < args.argc(); ++i)
@@ -290,17 +282,10 @@ void cmd_set(CMD_Args &args)
 
 void cmd_spare(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 4))
-        return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    // The root is not saved with the scene, so nothing on it could come back from a file.
+    OP_Node *node = cmd_memberArg(args, 4, "The root takes no spare parameters");
     if (!node)
         return;
-    // The root is not saved with the scene, so nothing on it could come back from a file.
-    if (!node->getParent())
-    {
-        args.fail("The root takes no spare parameters");
-        return;
-    }
     const std::string type = args(3);
     static const std::map<std::string, PRM_Type> theTypes = {
         {"int", PRM_INT},       {"float", PRM_FLT}, {"string", PRM_STRING},
@@ -351,10 +336,7 @@ PRM_Parm *cmd_findParmOrProperty(CMD_Args &args, OP_Node *&node, int &component)
     node = cmd_findNode(args, args(1));
     if (!node)
         return nullptr;
-    component = -1;
-    PRM_Parm *parm = node->getParmPtr(args(2));
-    if (!parm)
-        parm = node->getParmList()->getParmPtrFromChannel(args(2), &component);
+    PRM_Parm *parm = node->getParmList()->findParmOrChannel(args(2), &component);
     const float now = CMDgetManager()->getTime();
     OP_Node *holder = nullptr;
     if (!parm && node->getParameterOrProperty(args(2), now, holder, parm, nullptr, false))
@@ -412,28 +394,10 @@ void cmd_eval(CMD_Args &args)
     args.out() << text << "\n";
 }
 
-const char *cmd_severityName(UT_ErrorSeverity severity)
-{
-    switch (severity)
-    {
-    case UT_ERROR_MESSAGE:
-    case UT_ERROR_PROMPT:
-        return "Message";
-    case UT_ERROR_WARNING:
-        return "Warning";
-    case UT_ERROR_FATAL:
-        return "Fatal";
-    default:
-        return "Error";
-    }
-}
-
 // The node that argument 1 names, cooked at the commands' time; null when there is none.
 OP_Node *cmd_cookedNode(CMD_Args &args, OP_Context &context)
 {
-    if (!cmd_needArgs(args, 1))
-        return nullptr;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Node *node = cmd_nodeArg(args, 1);
     if (node)
         node->cook(context);
     return node;
@@ -446,7 +410,7 @@ void cmd_errors(CMD_Args &args)
     if (!node)
         return;
     for (const UT_Error &error : node->getErrorManager().getErrors())
-        args.out() << cmd_severityName(error.getSeverity()) << ": "
+        args.out() << UTseverityName(error.getSeverity()) << ": "
                    << CMD_Manager::printable(error.getText()) << "\n";
 }
 
@@ -492,9 +456,7 @@ void cmd_types(CMD_Args &args)
 
 void cmd_gallery(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 1))
-        return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Node *node = cmd_nodeArg(args, 1);
     if (!node)
         return;
     OP_GalleryEntry entry;

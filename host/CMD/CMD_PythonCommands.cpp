@@ -22,6 +22,16 @@ void cmd_python(CMD_Args &args)
     if (!PY_HostModule::runFile(args(1), scriptArgs, args.out(), args.err(), error))
         args.fail(error);
 }
+
+bool cmd_runLine(const std::string &line, std::ostream &out, std::ostream &err, std::string &error)
+{
+    return CMDgetManager()->execute(line, out, err, error);
+}
+
+// Python's host.cmd runs lines through the command language, which Python itself knows
+// nothing of: set when the library loads, so that it works however the program started.
+[[maybe_unused]] const PY_HostModule::CommandRunner theOldRunner =
+    PY_HostModule::setCommandRunner(cmd_runLine);
 } // namespace
 
 void CMD_PythonCommands::install(CMD_Manager &m)

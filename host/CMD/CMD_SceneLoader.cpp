@@ -19,11 +19,6 @@ namespace
 // Loading is a main-thread affair, as is the command language that drives it.
 CMD_SceneLoader *theActive = nullptr;
 
-bool cmd_hasParmOrChannel(const OP_Node &node, const std::string &name)
-{
-    return node.getParmPtr(name.c_str()) || node.getParmList()->getParmPtrFromChannel(name.c_str());
-}
-
 // Parameters the operator no longer has but still recognises: their saved values are handed
 // to the node, which may move them into its current parameters.
 bool cmd_isObsolete(const OP_Node &node, const std::string &name)
@@ -173,7 +168,7 @@ void CMD_SceneLoader::resolve(OP_Node &node, std::vector<cmd_HeldSet> &sets, std
     for (cmd_HeldSet &set : sets)
     {
         // A later line of the file (a spare parameter) may have made it meanwhile.
-        if (cmd_hasParmOrChannel(node, set.name))
+        if (node.getParmList()->findParmOrChannel(set.name.c_str()))
             apply(node, set, err);
         else if (cmd_isObsolete(node, set.name))
             obsolete.push_back(&set);
@@ -201,13 +196,11 @@ void CMD_SceneLoader::resolveObsolete(OP_Node &node, const std::vector<cmd_HeldS
     std::vector<std::string> saved;
     for (const cmd_HeldSet *set : held)
     {
-        int component = 0;
-        PRM_Parm *parm = list.getParmPtr(set->name.c_str());
-        if (!parm)
-            parm = list.getParmPtrFromChannel(set->name.c_str(), &component);
+        int component = -1;
+        PRM_Parm *parm = list.findParmOrChannel(set->name.c_str(), &component);
         if (!parm)
             continue;
-        cmd_setSaved(*parm, component, set->values, set->expression);
+        cmd_setSaved(*parm, std::max(component, 0), set->values, set->expression);
         if (std::find(saved.begin(), saved.end(), parm->getToken()) == saved.end())
             saved.push_back(parm->getToken());
     }
@@ -237,7 +230,7 @@ void CMD_SceneLoader::askForParameters(OP_Node &node, std::vector<cmd_HeldSet *>
                                    : "Could not make the parameters of an older file");
     for (const cmd_HeldSet *set : held)
     {
-        if (cmd_hasParmOrChannel(node, set->name))
+        if (node.getParmList()->findParmOrChannel(set->name.c_str()))
             apply(node, *set, err);
         else
             cmd_warn(err, node, "No parameter '" + set->name + "'; its saved value is not loaded");
@@ -261,7 +254,7 @@ void CMD_SceneLoader::askForChannels(OP_Node &node, std::vector<cmd_HeldSet *> &
         cmd_warn(err, node, "Could not make parameters for the channels of an older file");
     for (const cmd_HeldSet *set : held)
     {
-        if (cmd_hasParmOrChannel(node, set->name))
+        if (node.getParmList()->findParmOrChannel(set->name.c_str()))
             apply(node, *set, err);
         else
             cmd_warn(err, node,

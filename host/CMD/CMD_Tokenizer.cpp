@@ -1,6 +1,7 @@
 #include <CMD/CMD_Tokenizer.h>
 
 #include <UT/UT_String.h>
+#include <UT/UT_WorkBuffer.h>
 
 #include <algorithm>
 #include <cctype>
@@ -130,36 +131,6 @@ bool isHarmless(char c)
            (c != '\0' && std::strchr("_./:+,=@%-", c) != nullptr);
 }
 
-std::string doubleQuoted(const std::string &word)
-{
-    std::string text = "\"";
-    for (char c : word)
-    {
-        switch (c)
-        {
-        case '\n':
-            text += "\\n";
-            break;
-        case '\r':
-            text += "\\r";
-            break;
-        case '\t':
-            text += "\\t";
-            break;
-        case '"':
-        case '\\':
-        case '`':
-            text += '\\';
-            text += c;
-            break;
-        default:
-            text += c;
-            break;
-        }
-    }
-    return text + "\"";
-}
-
 } // namespace
 
 std::string CMD_Tokenizer::quote(const std::string &word)
@@ -172,7 +143,7 @@ std::string CMD_Tokenizer::quote(const std::string &word)
         return word;
     if (word.find_first_of("'\n\r") == std::string::npos)
         return "'" + word + "'";
-    return doubleQuoted(word);
+    return UT_WorkBuffer::doubleQuote(word);
 }
 
 bool CMD_Tokenizer::split(const std::string &line, std::vector<std::string> &words,

@@ -2,6 +2,7 @@
 
 #include <EV/ev_Evaluator.h>
 #include <EV/ev_Parser.h>
+#include <UT/UT_WorkBuffer.h>
 
 #include <algorithm>
 #include <utility>
@@ -46,39 +47,6 @@ void evVisit(const ev_Node &node, const Visit &visit)
     visit(node);
     for (const ev_NodePtr &child : node.myArgs)
         evVisit(static_cast<const ev_Node &>(*child), visit);
-}
-
-std::string evQuote(const std::string &text)
-{
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted += '"';
-    for (char c : text)
-    {
-        switch (c)
-        {
-        case '\\':
-            quoted += "\\\\";
-            break;
-        case '"':
-            quoted += "\\\"";
-            break;
-        case '\n':
-            quoted += "\\n";
-            break;
-        case '\t':
-            quoted += "\\t";
-            break;
-        case '\r':
-            quoted += "\\r";
-            break;
-        default:
-            quoted += c;
-            break;
-        }
-    }
-    quoted += '"';
-    return quoted;
 }
 
 struct ev_Edit
@@ -149,35 +117,36 @@ bool EV_Expression::renameReferences(void *owner, const std::string &oldPath,
                                      const std::string &newPath)
 {
     std::vector<ev_Edit> edits;
-    evVisit(*myRoot,
-            [&](ev_Node &node)
+    evVisit(
+        *myRoot,
+        [&](ev_Node &node)
+        {
+            if (node.myKind != ev_Kind::Call)
+                return;
+            const EV_FUNCTION *fn = evResolve(node);
+            if (!fn || !fn->rename)
+                return;
+            EV_CallSite site = evCallSite(node, *fn, owner);
+            for (size_t i = 0; i < node.myArgs.size(); ++i)
             {
-                if (node.myKind != ev_Kind::Call)
-                    return;
-                const EV_FUNCTION *fn = evResolve(node);
-                if (!fn || !fn->rename)
-                    return;
-                EV_CallSite site = evCallSite(node, *fn, owner);
-                for (size_t i = 0; i < node.myArgs.size(); ++i)
-                {
-                    ev_Node &arg = *node.myArgs[i];
-                    if (arg.myKind != ev_Kind::Literal || !arg.myValue.isString())
-                        continue;
-                    std::string replacement;
-                    if (!fn->rename(site, static_cast<int>(i), oldPath, newPath, replacement) ||
-                        replacement == arg.myValue.str)
-                        continue;
-                    edits.push_back({arg.myBegin, arg.myEnd, evQuote(replacement)});
-                    arg.myValue.str = std::move(replacement);
-                    // Later arguments of the same call see the site as it now reads.
-                    site.args[i] = arg.myValue;
-                    EV_Type type;
-                    if (evArgType(*fn, i, type))
-                        evConvert(site.args[i], type);
-                }
-                if (node.myLiteralCall)
-                    evPrepareLiteralCall(node, *fn);
-            });
+                ev_Node &arg = *node.myArgs[i];
+                if (arg.myKind != ev_Kind::Literal || !arg.myValue.isString())
+                    continue;
+                std::string replacement;
+                if (!fn->rename(site, static_cast<int>(i), oldPath, newPath, replacement) ||
+                    replacement == arg.myValue.str)
+                    continue;
+                edits.push_back({arg.myBegin, arg.myEnd, UT_WorkBuffer::doubleQuote(replacement)});
+                arg.myValue.str = std::move(replacement);
+                // Later arguments of the same call see the site as it now reads.
+                site.args[i] = arg.myValue;
+                EV_Type type;
+                if (evArgType(*fn, i, type))
+                    evConvert(site.args[i], type);
+            }
+            if (node.myLiteralCall)
+                evPrepareLiteralCall(node, *fn);
+        });
     if (edits.empty())
         return false;
 

@@ -164,24 +164,27 @@ void evPow(EV_FunctionCall &call)
     evSetNumber(call, std::pow(evArg(call, 0), evArg(call, 1)));
 }
 
-void evMin(EV_FunctionCall &call)
+// min and max: every argument is weighed, the first against the second, the result against
+// the next, up to the last.
+template <typename F>
+void evPick(EV_FunctionCall &call, F pick)
 {
     if (!evNeedArguments(call))
         return;
     double v = evArg(call, 0);
     for (size_t i = 1; i < call.args.size(); ++i)
-        v = std::min(v, evArg(call, i));
+        v = pick(v, evArg(call, i));
     evSetNumber(call, v);
+}
+
+void evMin(EV_FunctionCall &call)
+{
+    evPick(call, [](double a, double b) { return std::min(a, b); });
 }
 
 void evMax(EV_FunctionCall &call)
 {
-    if (!evNeedArguments(call))
-        return;
-    double v = evArg(call, 0);
-    for (size_t i = 1; i < call.args.size(); ++i)
-        v = std::max(v, evArg(call, i));
-    evSetNumber(call, v);
+    evPick(call, [](double a, double b) { return std::max(a, b); });
 }
 
 void evClamp(EV_FunctionCall &call)
@@ -225,22 +228,24 @@ void evSubstr(EV_FunctionCall &call)
     evSetString(call, s.substr(start, len));
 }
 
-void evUpper(EV_FunctionCall &call)
+// upper and lower: the ASCII letters from `first` to `last` moved by `shift`, other bytes kept.
+void evShiftLetters(EV_FunctionCall &call, char first, char last, int shift)
 {
     std::string s = call.args[0].str;
     for (char &c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= first && c <= last)
+            c = static_cast<char>(c + shift);
     evSetString(call, std::move(s));
+}
+
+void evUpper(EV_FunctionCall &call)
+{
+    evShiftLetters(call, 'a', 'z', 'A' - 'a');
 }
 
 void evLower(EV_FunctionCall &call)
 {
-    std::string s = call.args[0].str;
-    for (char &c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    evSetString(call, std::move(s));
+    evShiftLetters(call, 'A', 'Z', 'a' - 'A');
 }
 
 const EV_Type theFloats[] = {EV_TYPE_FLOAT, EV_TYPE_FLOAT, EV_TYPE_FLOAT, EV_TYPE_FLOAT,

@@ -1,10 +1,10 @@
 #include <EV/ev_Parser.h>
 
+#include <EV/ev_Tokenizer.h>
+
 #include <algorithm>
-#include <charconv>
-#include <cstdlib>
 #include <initializer_list>
-#include <system_error>
+#include <iterator>
 #include <utility>
 
 namespace
@@ -14,299 +14,22 @@ namespace
 // tree any taller.
 constexpr int theMaxNesting = 200;
 
-// ---------------------------------------------------------------------------------------------
-// Tokens
-
-enum class ev_Tok
+// The binary operators by precedence, loosest first: each level a run of ev_Kind, whose order
+// keeps the operators of a level together. Comparisons take one operator, not a chain.
+struct ev_Level
 {
-    End,
-    Number,
-    String,
-    Name,
-    Variable,
-    Plus,
-    Minus,
-    Star,
-    Slash,
-    Percent,
-    Caret,
-    Not,
-    And,
-    Or,
-    Equal,
-    NotEqual,
-    Less,
-    Greater,
-    LessEqual,
-    GreaterEqual,
-    LParen,
-    RParen,
-    Comma,
-    Question,
-    Colon,
-    Invalid,
+    ev_Kind first;
+    ev_Kind last;
+    bool chains;
 };
 
-struct ev_Token
-{
-    ev_Tok kind = ev_Tok::End;
-    size_t begin = 0;
-    size_t end = 0;
-    double num = 0;
-    std::string text;
+constexpr ev_Level theLevels[] = {
+    {ev_Kind::Or, ev_Kind::Or, true},
+    {ev_Kind::And, ev_Kind::And, true},
+    {ev_Kind::Equal, ev_Kind::GreaterEqual, false},
+    {ev_Kind::Add, ev_Kind::Subtract, true},
+    {ev_Kind::Multiply, ev_Kind::Modulo, true},
 };
-
-struct ev_ParseError
-{
-    size_t myOffset;
-    std::string myMessage;
-};
-
-bool evIsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool evIsNameStart(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-
-bool evIsNameChar(char c)
-{
-    return evIsNameStart(c) || evIsDigit(c);
-}
-
-class ev_Tokenizer
-{
-public:
-    explicit ev_Tokenizer(const std::string &text) : myText(text) {}
-
-    void next(ev_Token &tok)
-    {
-        const std::string &s = myText;
-        while (myPos < s.size() &&
-               (s[myPos] == ' ' || s[myPos] == '\t' || s[myPos] == '\n' || s[myPos] == '\r'))
-            ++myPos;
-        tok.begin = myPos;
-        tok.text.clear();
-        if (myPos >= s.size())
-        {
-            tok.kind = ev_Tok::End;
-            tok.end = myPos;
-            return;
-        }
-        char c = s[myPos];
-        if (evIsDigit(c) || (c == '.' && myPos + 1 < s.size() && evIsDigit(s[myPos + 1])))
-            readNumber(tok);
-        else if (evIsNameStart(c))
-        {
-            size_t start = myPos;
-            while (myPos < s.size() && evIsNameChar(s[myPos]))
-                ++myPos;
-            tok.kind = ev_Tok::Name;
-            tok.text.assign(s, start, myPos - start);
-        }
-        else if (c == '$')
-            readVariable(tok);
-        else if (c == '"' || c == '\'')
-            readString(tok);
-        else
-            readOperator(tok);
-        tok.end = myPos;
-    }
-
-private:
-    void readNumber(ev_Token &tok)
-    {
-        const std::string &s = myText;
-        size_t start = myPos;
-        while (myPos < s.size() && evIsDigit(s[myPos]))
-            ++myPos;
-        if (myPos < s.size() && s[myPos] == '.')
-        {
-            ++myPos;
-            while (myPos < s.size() && evIsDigit(s[myPos]))
-                ++myPos;
-        }
-        if (myPos < s.size() && (s[myPos] == 'e' || s[myPos] == 'E'))
-        {
-            ++myPos;
-            if (myPos < s.size() && (s[myPos] == '+' || s[myPos] == '-'))
-                ++myPos;
-            if (myPos >= s.size() || !evIsDigit(s[myPos]))
-                throw ev_ParseError{myPos, "expected digits in the exponent"};
-            while (myPos < s.size() && evIsDigit(s[myPos]))
-                ++myPos;
-        }
-        tok.kind = ev_Tok::Number;
-        auto [ptr, ec] = std::from_chars(s.data() + start, s.data() + myPos, tok.num);
-        if (ec == std::errc::result_out_of_range)
-        {
-            // strtod saturates to infinity or zero the way a user would expect.
-            std::string digits(s, start, myPos - start);
-            tok.num = std::strtod(digits.c_str(), nullptr);
-        }
-        (void)ptr;
-    }
-
-    void readVariable(ev_Token &tok)
-    {
-        const std::string &s = myText;
-        ++myPos;
-        bool braced = myPos < s.size() && s[myPos] == '{';
-        if (braced)
-            ++myPos;
-        if (myPos >= s.size() || !evIsNameStart(s[myPos]))
-            throw ev_ParseError{myPos, "expected a variable name"};
-        size_t start = myPos;
-        while (myPos < s.size() && evIsNameChar(s[myPos]))
-            ++myPos;
-        tok.kind = ev_Tok::Variable;
-        tok.text.assign(s, start, myPos - start);
-        if (braced)
-        {
-            if (myPos >= s.size() || s[myPos] != '}')
-                throw ev_ParseError{myPos, "expected '}'"};
-            ++myPos;
-        }
-    }
-
-    void readString(ev_Token &tok)
-    {
-        const std::string &s = myText;
-        char quote = s[myPos];
-        size_t open = myPos++;
-        tok.kind = ev_Tok::String;
-        while (true)
-        {
-            if (myPos >= s.size())
-                throw ev_ParseError{myPos, std::string("expected ") + quote +
-                                               " to close the text started at column " +
-                                               std::to_string(open + 1)};
-            char c = s[myPos++];
-            if (c == quote)
-                return;
-            if (c != '\\')
-            {
-                tok.text += c;
-                continue;
-            }
-            if (myPos >= s.size())
-                continue; // reported as unterminated on the next turn
-            char e = s[myPos++];
-            // Unknown escapes stand for the character itself, as on the command line.
-            switch (e)
-            {
-            case 'n':
-                tok.text += '\n';
-                break;
-            case 't':
-                tok.text += '\t';
-                break;
-            case 'r':
-                tok.text += '\r';
-                break;
-            default:
-                tok.text += e;
-                break;
-            }
-        }
-    }
-
-    void readOperator(ev_Token &tok)
-    {
-        const std::string &s = myText;
-        char c = s[myPos++];
-        char n = myPos < s.size() ? s[myPos] : '\0';
-        auto two = [&](ev_Tok kind)
-        {
-            ++myPos;
-            tok.kind = kind;
-        };
-        switch (c)
-        {
-        case '+':
-            tok.kind = ev_Tok::Plus;
-            break;
-        case '-':
-            tok.kind = ev_Tok::Minus;
-            break;
-        case '*':
-            tok.kind = ev_Tok::Star;
-            break;
-        case '/':
-            tok.kind = ev_Tok::Slash;
-            break;
-        case '%':
-            tok.kind = ev_Tok::Percent;
-            break;
-        case '^':
-            tok.kind = ev_Tok::Caret;
-            break;
-        case '(':
-            tok.kind = ev_Tok::LParen;
-            break;
-        case ')':
-            tok.kind = ev_Tok::RParen;
-            break;
-        case ',':
-            tok.kind = ev_Tok::Comma;
-            break;
-        case '?':
-            tok.kind = ev_Tok::Question;
-            break;
-        case ':':
-            tok.kind = ev_Tok::Colon;
-            break;
-        case '!':
-            if (n == '=')
-                two(ev_Tok::NotEqual);
-            else
-                tok.kind = ev_Tok::Not;
-            break;
-        case '<':
-            if (n == '=')
-                two(ev_Tok::LessEqual);
-            else
-                tok.kind = ev_Tok::Less;
-            break;
-        case '>':
-            if (n == '=')
-                two(ev_Tok::GreaterEqual);
-            else
-                tok.kind = ev_Tok::Greater;
-            break;
-        case '=':
-            if (n == '=')
-                two(ev_Tok::Equal);
-            else
-                tok.kind = ev_Tok::Invalid;
-            break;
-        case '&':
-            if (n == '&')
-                two(ev_Tok::And);
-            else
-                tok.kind = ev_Tok::Invalid;
-            break;
-        case '|':
-            if (n == '|')
-                two(ev_Tok::Or);
-            else
-                tok.kind = ev_Tok::Invalid;
-            break;
-        default:
-            tok.kind = ev_Tok::Invalid;
-            break;
-        }
-    }
-
-    const std::string &myText;
-    size_t myPos = 0;
-};
-
-// ---------------------------------------------------------------------------------------------
-// Parser
 
 class ev_Parser
 {
@@ -376,7 +99,7 @@ private:
     ev_NodePtr parseExpr()
     {
         ev_DepthGuard guard(*this);
-        ev_NodePtr cond = parseOr();
+        ev_NodePtr cond = parseBinary(0);
         if (myTok.kind != ev_Tok::Question)
             return cond;
         advance();
@@ -387,104 +110,34 @@ private:
         return makeNode(ev_Kind::Conditional, begin, end, {&cond, &yes, &no});
     }
 
-    ev_NodePtr parseOr()
+    // The operators of theLevels[level] and tighter ones, left to right.
+    ev_NodePtr parseBinary(size_t level)
     {
-        ev_NodePtr left = parseAnd();
-        while (myTok.kind == ev_Tok::Or)
+        if (level == std::size(theLevels))
+            return parseUnary();
+        ev_NodePtr left = parseBinary(level + 1);
+        const ev_Level &ops = theLevels[level];
+        while (myTok.kind == ev_Tok::Operator && myTok.op >= ops.first && myTok.op <= ops.last)
         {
+            const ev_Kind kind = myTok.op;
             advance();
-            ev_NodePtr right = parseAnd();
-            left = makeBinary(ev_Kind::Or, left, right);
-        }
-        return left;
-    }
-
-    ev_NodePtr parseAnd()
-    {
-        ev_NodePtr left = parseCompare();
-        while (myTok.kind == ev_Tok::And)
-        {
-            advance();
-            ev_NodePtr right = parseCompare();
-            left = makeBinary(ev_Kind::And, left, right);
-        }
-        return left;
-    }
-
-    ev_NodePtr parseCompare()
-    {
-        ev_NodePtr left = parseSum();
-        ev_Kind kind;
-        switch (myTok.kind)
-        {
-        case ev_Tok::Equal:
-            kind = ev_Kind::Equal;
-            break;
-        case ev_Tok::NotEqual:
-            kind = ev_Kind::NotEqual;
-            break;
-        case ev_Tok::Less:
-            kind = ev_Kind::Less;
-            break;
-        case ev_Tok::Greater:
-            kind = ev_Kind::Greater;
-            break;
-        case ev_Tok::LessEqual:
-            kind = ev_Kind::LessEqual;
-            break;
-        case ev_Tok::GreaterEqual:
-            kind = ev_Kind::GreaterEqual;
-            break;
-        default:
-            return left;
-        }
-        advance();
-        ev_NodePtr right = parseSum();
-        return makeBinary(kind, left, right);
-    }
-
-    ev_NodePtr parseSum()
-    {
-        ev_NodePtr left = parseProduct();
-        while (myTok.kind == ev_Tok::Plus || myTok.kind == ev_Tok::Minus)
-        {
-            ev_Kind kind = myTok.kind == ev_Tok::Plus ? ev_Kind::Add : ev_Kind::Subtract;
-            advance();
-            ev_NodePtr right = parseProduct();
+            ev_NodePtr right = parseBinary(level + 1);
             left = makeBinary(kind, left, right);
+            if (!ops.chains)
+                break;
         }
         return left;
-    }
-
-    ev_NodePtr parseProduct()
-    {
-        ev_NodePtr left = parseUnary();
-        while (true)
-        {
-            ev_Kind kind;
-            if (myTok.kind == ev_Tok::Star)
-                kind = ev_Kind::Multiply;
-            else if (myTok.kind == ev_Tok::Slash)
-                kind = ev_Kind::Divide;
-            else if (myTok.kind == ev_Tok::Percent)
-                kind = ev_Kind::Modulo;
-            else
-                return left;
-            advance();
-            ev_NodePtr right = parseUnary();
-            left = makeBinary(kind, left, right);
-        }
     }
 
     ev_NodePtr parseUnary()
     {
         ev_DepthGuard guard(*this);
         ev_Kind kind;
-        if (myTok.kind == ev_Tok::Minus)
+        if (myTok.is(ev_Kind::Subtract))
             kind = ev_Kind::Negate;
-        else if (myTok.kind == ev_Tok::Plus)
+        else if (myTok.is(ev_Kind::Add))
             kind = ev_Kind::ToNumber;
-        else if (myTok.kind == ev_Tok::Not)
+        else if (myTok.is(ev_Kind::Not))
             kind = ev_Kind::Not;
         else
             return parsePower();
@@ -507,11 +160,28 @@ private:
     ev_NodePtr parsePower()
     {
         ev_NodePtr base = parsePrimary();
-        if (myTok.kind != ev_Tok::Caret)
+        if (!myTok.is(ev_Kind::Power))
             return base;
         advance();
         ev_NodePtr exponent = parseUnary();
         return makeBinary(ev_Kind::Power, base, exponent);
+    }
+
+    // A literal or a variable, from the current token.
+    ev_NodePtr takeLeaf(ev_Kind kind)
+    {
+        auto node = std::make_unique<ev_Node>(kind, myTok.begin, myTok.end);
+        if (myTok.kind == ev_Tok::Number)
+            node->myValue.num = myTok.num;
+        else if (myTok.kind == ev_Tok::String)
+        {
+            node->myValue.type = EV_TYPE_STRING;
+            node->myValue.str = std::move(myTok.text);
+        }
+        else
+            node->myName = std::move(myTok.text);
+        advance();
+        return node;
     }
 
     ev_NodePtr parsePrimary()
@@ -519,27 +189,10 @@ private:
         switch (myTok.kind)
         {
         case ev_Tok::Number:
-        {
-            auto node = std::make_unique<ev_Node>(ev_Kind::Literal, myTok.begin, myTok.end);
-            node->myValue.num = myTok.num;
-            advance();
-            return node;
-        }
         case ev_Tok::String:
-        {
-            auto node = std::make_unique<ev_Node>(ev_Kind::Literal, myTok.begin, myTok.end);
-            node->myValue.type = EV_TYPE_STRING;
-            node->myValue.str = std::move(myTok.text);
-            advance();
-            return node;
-        }
+            return takeLeaf(ev_Kind::Literal);
         case ev_Tok::Variable:
-        {
-            auto node = std::make_unique<ev_Node>(ev_Kind::Variable, myTok.begin, myTok.end);
-            node->myName = std::move(myTok.text);
-            advance();
-            return node;
-        }
+            return takeLeaf(ev_Kind::Variable);
         case ev_Tok::Name:
             return parseCall();
         case ev_Tok::LParen:
@@ -577,21 +230,25 @@ private:
         node->myEnd = myTok.end;
         advance();
         setHeight(*node);
-
-        // Unknown names are left for evaluation: the function may be added after parsing.
-        if (const EV_FUNCTION *fn = ev_FindFunction(node->myName.c_str()))
-        {
-            if (fn->nargs >= 0 && node->myArgs.size() != static_cast<size_t>(fn->nargs))
-                throw ev_ParseError{node->myBegin, evArityMessage(*fn, node->myArgs.size())};
-            if (fn->instanceAlloc)
-            {
-                node->myInstanceData = fn->instanceAlloc();
-                node->myInstanceFree = fn->instanceFree;
-            }
-            node->myFunction.store(fn, std::memory_order_relaxed);
-            evPrepareLiteralCall(*node, *fn);
-        }
+        resolve(*node);
         return node;
+    }
+
+    // Unknown names are left for evaluation: the function may be added after parsing.
+    static void resolve(ev_Node &node)
+    {
+        const EV_FUNCTION *fn = ev_FindFunction(node.myName.c_str());
+        if (!fn)
+            return;
+        if (fn->nargs >= 0 && node.myArgs.size() != static_cast<size_t>(fn->nargs))
+            throw ev_ParseError{node.myBegin, evArityMessage(*fn, node.myArgs.size())};
+        if (fn->instanceAlloc)
+        {
+            node.myInstanceData = fn->instanceAlloc();
+            node.myInstanceFree = fn->instanceFree;
+        }
+        node.myFunction.store(fn, std::memory_order_relaxed);
+        evPrepareLiteralCall(node, *fn);
     }
 
     ev_Tokenizer myTokenizer;

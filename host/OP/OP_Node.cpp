@@ -14,7 +14,6 @@
 #include <UT/UT_WorkBuffer.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
@@ -172,204 +171,12 @@ OP_Node *OP_Node::findNode(const char *path) const
     return current;
 }
 
-// Inputs and outputs -------------------------------------------------------------------------
-
-unsigned OP_Node::minInputs() const
-{
-    return getOperator()->minInputs();
-}
-
-unsigned OP_Node::maxInputs() const
-{
-    return getOperator()->maxInputs();
-}
-
-unsigned OP_Node::maxOutputs() const
-{
-    return getOperator()->maxOutputs();
-}
-
-int OP_Node::getInputOutputIndex(unsigned index) const
-{
-    return getInput(index) ? static_cast<int>(myInputs[index].outputIndex) : -1;
-}
-
-bool OP_Node::wouldLoop(OP_Node *src, OP_Node *dst)
-{
-    if (src == dst)
-        return true;
-    // Downstream from `dst` and upstream from `src` at once, one node of each in turn: they
-    // meet when a path joins them, and when either side runs out there is none. The cost is
-    // about twice that of the smaller side, so wiring a long chain in either direction costs
-    // little per wire. Each walk marks nodes with two fresh numbers, one per side.
-    static unsigned theLastMark = 0;
-    if (theLastMark > ~0u - 2)
-    {
-        for (OP_Node *node : OPgetDirector()->myNodes)
-            if (node)
-                node->myWalkMark = 0;
-        theLastMark = 0;
-    }
-    const unsigned down = ++theLastMark;
-    const unsigned up = ++theLastMark;
-    std::vector<OP_Node *> downstream{dst};
-    std::vector<OP_Node *> upstream{src};
-    dst->myWalkMark = down;
-    src->myWalkMark = up;
-    for (size_t d = 0, u = 0; d < downstream.size() && u < upstream.size(); ++d, ++u)
-    {
-        for (OP_Node *reader : downstream[d]->myOutputs)
-        {
-            if (reader->myWalkMark == up)
-                return true;
-            if (reader->myWalkMark != down)
-            {
-                reader->myWalkMark = down;
-                downstream.push_back(reader);
-            }
-        }
-        for (const op_Input &input : upstream[u]->myInputs)
-        {
-            OP_Node *node = input.node;
-            if (!node || node->myWalkMark == up)
-                continue;
-            if (node->myWalkMark == down)
-                return true;
-            node->myWalkMark = up;
-            upstream.push_back(node);
-        }
-    }
-    return false;
-}
-
-bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::string &error)
-{
-    if (index >= maxInputs())
-    {
-        error = getFullPath() + " has no input " + std::to_string(index);
-        return false;
-    }
-    if (src)
-    {
-        if (src->getParent() != myParent || src == this)
-        {
-            error = "Cannot wire " + src->getFullPath() + " to " + getFullPath() +
-                    ": nodes must be different members of one network";
-            return false;
-        }
-        if (outputIndex >= src->maxOutputs())
-        {
-            error = src->getFullPath() + " has no output " + std::to_string(outputIndex);
-            return false;
-        }
-        if (wouldLoop(src, this))
-        {
-            error = "Wiring " + src->getFullPath() + " to " + getFullPath() + " would make a loop";
-            return false;
-        }
-    }
-    if (index >= myInputs.size())
-        myInputs.resize(index + 1);
-    op_Input &input = myInputs[index];
-    if (input.node)
-        input.node->removeOutput(this);
-    input.node = src;
-    input.outputIndex = src ? outputIndex : 0;
-    if (src)
-        src->myOutputs.push_back(this);
-    opChanged(OP_INPUT_REWIRED, reinterpret_cast<void *>(static_cast<intptr_t>(index)));
-    return true;
-}
-
-bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex)
-{
-    std::string error;
-    return setInput(index, src, outputIndex, error);
-}
-
-void OP_Node::removeOutput(OP_Node *node)
-{
-    auto it = std::find(myOutputs.begin(), myOutputs.end(), node);
-    if (it != myOutputs.end())
-        myOutputs.erase(it);
-}
-
-std::vector<OP_Node *> OP_Node::getOutputNodes() const
-{
-    std::vector<OP_Node *> nodes;
-    for (OP_Node *n : myOutputs)
-        if (std::find(nodes.begin(), nodes.end(), n) == nodes.end())
-            nodes.push_back(n);
-    return nodes;
-}
-
+// What few nodes have: extra inputs and dependants, input locks, bundles.
 OP_Node::op_Links &OP_Node::links()
 {
     if (!myLinks)
         myLinks = std::make_unique<op_Links>();
     return *myLinks;
-}
-
-void OP_Node::addExtraInput(OP_Node *src, OP_InterestType)
-{
-    if (!src || src == this)
-        return;
-    links().extraInputs.insert(src->getUniqueId());
-    src->links().extraDependants.insert(myUniqueId);
-}
-
-void OP_Node::removeExtraInputs()
-{
-    if (!myLinks)
-        return;
-    countChange(); // what was found through the dependencies no longer holds
-    OP_Director *director = OPgetDirector();
-    for (int id : myLinks->extraInputs)
-        if (OP_Node *src = director->lookupNode(id); src && src->myLinks)
-            src->myLinks->extraDependants.erase(myUniqueId);
-    myLinks->extraInputs.clear();
-}
-
-void OP_Node::disconnectWires()
-{
-    for (op_Input &input : myInputs)
-        if (input.node)
-            input.node->removeOutput(this);
-    myInputs.clear();
-
-    // Whatever read this node loses the input and must cook again; when the whole network
-    // goes, its members need not hear of each other.
-    std::vector<OP_Node *> readers = getOutputNodes();
-    myOutputs.clear();
-    const bool quiet = myParent && myParent->myBeingDestroyed;
-    for (OP_Node *reader : readers)
-        for (unsigned i = 0; i < reader->myInputs.size(); ++i)
-            if (reader->myInputs[i].node == this)
-            {
-                reader->myInputs[i] = op_Input();
-                if (!quiet)
-                    reader->opChanged(OP_INPUT_REWIRED,
-                                      reinterpret_cast<void *>(static_cast<intptr_t>(i)));
-            }
-}
-
-void OP_Node::disconnectAll()
-{
-    disconnectWires();
-    removeExtraInputs();
-    if (!myLinks)
-        return;
-    OP_Director *director = OPgetDirector();
-    std::set<int> dependants;
-    dependants.swap(myLinks->extraDependants);
-    for (int id : dependants)
-        if (OP_Node *node = director->lookupNode(id))
-        {
-            if (node->myLinks)
-                node->myLinks->extraInputs.erase(myUniqueId);
-            if (!node->myBeingDestroyed)
-                node->opChanged(OP_INPUT_CHANGED, reinterpret_cast<void *>(intptr_t(-1)));
-        }
 }
 
 // Bundles ------------------------------------------------------------------------------------
@@ -588,46 +395,6 @@ bool OP_Node::getVariableString(int index, UT_String &value, int thread)
     return OP_Parameters::getVariableString(index, value, thread);
 }
 
-bool OP_Node::getParameterOrProperty(const char *name, float, OP_Node *&node, PRM_Parm *&parm,
-                                     PRM_ParmList *, bool)
-{
-    PRM_Parm *found = getParmPtr(name);
-    if (!found)
-        return false;
-    node = this;
-    parm = found;
-    return true;
-}
-
-bool OP_Node::getParameterOrPropertyByChannel(const char *channel, float, OP_Node *&node,
-                                              PRM_Parm *&parm, int &component, PRM_ParmList *)
-{
-    PRM_Parm *found = getParmList()->getParmPtrFromChannel(channel, &component);
-    if (!found)
-        return false;
-    node = this;
-    parm = found;
-    return true;
-}
-
-namespace
-{
-const char *op_severityName(UT_ErrorSeverity severity)
-{
-    switch (severity)
-    {
-    case UT_ERROR_FATAL:
-        return "Fatal";
-    case UT_ERROR_ABORT:
-        return "Error";
-    case UT_ERROR_WARNING:
-        return "Warning";
-    default:
-        return "Message";
-    }
-}
-} // namespace
-
 void OP_Node::getNodeSpecificInfoText(OP_Context &, int, UT_WorkBuffer &text)
 {
     text.append("Node: ");
@@ -641,7 +408,7 @@ void OP_Node::getNodeSpecificInfoText(OP_Context &, int, UT_WorkBuffer &text)
     for (const UT_Error &error : myErrors.getErrors())
     {
         text.append('\n');
-        text.append(op_severityName(error.getSeverity()));
+        text.append(UTseverityName(error.getSeverity()));
         text.append(": ");
         text.append(error.getText());
     }

@@ -6,6 +6,28 @@
 #include <PRM/PRM_Parm.h>
 #include <UT/UT_Thread.h>
 
+bool OP_Node::getParameterOrProperty(const char *name, float, OP_Node *&node, PRM_Parm *&parm,
+                                     PRM_ParmList *, bool)
+{
+    PRM_Parm *found = getParmPtr(name);
+    if (!found)
+        return false;
+    node = this;
+    parm = found;
+    return true;
+}
+
+bool OP_Node::getParameterOrPropertyByChannel(const char *channel, float, OP_Node *&node,
+                                              PRM_Parm *&parm, int &component, PRM_ParmList *)
+{
+    PRM_Parm *found = getParmList()->getParmPtrFromChannel(channel, &component);
+    if (!found)
+        return false;
+    node = this;
+    parm = found;
+    return true;
+}
+
 int OP_Node::findParametersOrProperties(float now, OP_PropertyLookupList &list)
 {
     for (int i = 0; i < list.entries(); ++i)

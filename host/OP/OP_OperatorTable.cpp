@@ -1,8 +1,8 @@
 #include <OP/OP_OperatorTable.h>
 
+#include <FS/DS_Stream.h>
 #include <OP/OP_OTLLibrary.h>
 #include <OP/OP_ScriptOperator.h>
-#include <PI/DS_Stream.h>
 #include <PRM/PRM_DialogScripts.h>
 #include <UT/UT_Names.h>
 #include <UT/UT_PathSearch.h>

@@ -1,6 +1,6 @@
 #include <OP/OP_ScriptOperator.h>
 
-#include <PI/DS_Stream.h>
+#include <FS/DS_Stream.h>
 #include <UT/UT_InfoTree.h>
 #include <UT/UT_WorkBuffer.h>
 

@@ -1,6 +1,6 @@
 #include <PI/PI_ScriptOperator.h>
 
-#include <PI/DS_Stream.h>
+#include <FS/DS_Stream.h>
 #include <PRM/PRM_Template.h>
 #include <UT/UT_Names.h>
 #include <UT/UT_String.h>
@@ -187,14 +187,23 @@ private:
         return true;
     }
 
-    // "{ word ... }": the words of a list; braces inside need quotes.
-    bool list(const std::string &after, std::vector<std::string> &items)
+    // The '{' that opens what `after` introduces.
+    bool expectOpen(const std::string &after)
     {
         std::string token;
         if (!next(token))
             return false;
         if (!isOpen(token))
             return fail("Expected '{' after " + pi_quote(after));
+        return true;
+    }
+
+    // "{ word ... }": the words of a list; braces inside need quotes.
+    bool list(const std::string &after, std::vector<std::string> &items)
+    {
+        if (!expectOpen(after))
+            return false;
+        std::string token;
         for (;;)
         {
             if (!next(token))
@@ -205,6 +214,16 @@ private:
                 return fail("Unexpected '{' in " + pi_quote(after));
             items.push_back(token);
         }
+    }
+
+    // A list of pairs: `odd` is the error for a word left over.
+    bool pairs(const std::string &after, std::vector<std::string> &items, const char *odd)
+    {
+        if (!list(after, items))
+            return false;
+        if (items.size() % 2)
+            return fail(odd);
+        return true;
     }
 
     // Parameter names are written into renderer text and script-clerk calls.
@@ -223,15 +242,13 @@ private:
         return true;
     }
 
-    bool parseParm(std::vector<pi_Entry> &entries)
+    // What the entries of one "parm { ... }" gave; they come in any order.
+    struct pi_ParmFields
     {
-        std::string token;
-        if (!next(token))
-            return false;
-        if (!isOpen(token))
-            return fail("Expected '{' after 'parm'");
-
-        std::string name, label, help;
+        std::string name;
+        std::string label;
+        std::string help;
+        bool haveLabel = false;
         const pi_TypeInfo *type = pi_findType("float");
         int size = 0;
         std::vector<std::string> defaults;
@@ -239,6 +256,123 @@ private:
         PRM_Range range;
         std::shared_ptr<PRM_ChoiceList> menu;
         std::shared_ptr<PRM_SpareData> spare;
+    };
+
+    using pi_ParmReader = bool (pi_Parser::*)(const std::string &keyword, pi_ParmFields &fields);
+
+    // An entry of a parameter and what reads it. An entry with a slot comes once at most;
+    // "range" and "range!" share one.
+    struct pi_ParmKeyword
+    {
+        const char *word;
+        const char *slot;
+        pi_ParmReader read;
+    };
+
+    bool readParmText(const std::string &keyword, pi_ParmFields &fields)
+    {
+        std::string text;
+        if (!value(keyword, text))
+            return false;
+        if (keyword == "name" && !checkName(text))
+            return false;
+        (keyword == "name" ? fields.name : keyword == "label" ? fields.label : fields.help) = text;
+        fields.haveLabel = fields.haveLabel || keyword == "label";
+        return true;
+    }
+
+    bool readParmType(const std::string &keyword, pi_ParmFields &fields)
+    {
+        std::string text;
+        if (!value(keyword, text))
+            return false;
+        fields.type = pi_findType(text);
+        if (!fields.type)
+            return fail("Unknown parameter type " + pi_quote(text));
+        return true;
+    }
+
+    bool readParmSize(const std::string &keyword, pi_ParmFields &fields)
+    {
+        std::string text;
+        if (!value(keyword, text))
+            return false;
+        double n = 0;
+        if (!pi_number(text, n) || n != std::floor(n) || n < 1 || n > theMaxSize)
+            return fail("Bad size " + pi_quote(text));
+        fields.size = static_cast<int>(n);
+        return true;
+    }
+
+    bool readParmDefaults(const std::string &keyword, pi_ParmFields &fields)
+    {
+        return list(keyword, fields.defaults);
+    }
+
+    bool readParmRange(const std::string &keyword, pi_ParmFields &fields)
+    {
+        std::vector<std::string> items;
+        if (!list(keyword, items))
+            return false;
+        double lo = 0, hi = 0;
+        if (items.size() != 2 || !pi_number(items[0], lo) || !pi_number(items[1], hi))
+            return fail("Bad range: expected '{ <min> <max> }'");
+        if (lo > hi)
+            return fail("Bad range: minimum " + pi_quote(items[0]) + " is above maximum " +
+                        pi_quote(items[1]));
+        const bool restrict = keyword == "range!";
+        fields.range = PRM_Range(lo, hi, restrict, restrict);
+        fields.haveRange = true;
+        return true;
+    }
+
+    bool readParmMenu(const std::string &keyword, pi_ParmFields &fields)
+    {
+        std::vector<std::string> items;
+        if (!pairs(keyword, items, "Menu needs token/label pairs"))
+            return false;
+        fields.menu = std::make_shared<PRM_ChoiceList>();
+        for (size_t i = 0; i < items.size(); i += 2)
+            fields.menu->addItem(items[i], items[i + 1]);
+        return true;
+    }
+
+    bool readParmTags(const std::string &keyword, pi_ParmFields &fields)
+    {
+        std::vector<std::string> items;
+        if (!pairs(keyword, items, "Parmtag needs key/value pairs"))
+            return false;
+        if (!fields.spare)
+            fields.spare = std::make_shared<PRM_SpareData>();
+        for (size_t i = 0; i < items.size(); i += 2)
+        {
+            // The RenderMan type is written into renderer text with the name.
+            if (items[i] == PRM_SpareData::theRenderManTypeKey && !UTisPlainPhrase(items[i + 1]))
+                return fail("Bad RenderMan type " + pi_quote(items[i + 1]) +
+                            ": no quotes, backslashes or control characters");
+            fields.spare->addTokenValue(items[i].c_str(), items[i + 1].c_str());
+        }
+        return true;
+    }
+
+    bool parseParm(std::vector<pi_Entry> &entries)
+    {
+        static constexpr pi_ParmKeyword theKeywords[] = {
+            {"name", "name", &pi_Parser::readParmText},
+            {"label", "label", &pi_Parser::readParmText},
+            {"help", "help", &pi_Parser::readParmText},
+            {"type", "type", &pi_Parser::readParmType},
+            {"size", "size", &pi_Parser::readParmSize},
+            {"default", "default", &pi_Parser::readParmDefaults},
+            {"range", "range", &pi_Parser::readParmRange},
+            {"range!", "range", &pi_Parser::readParmRange},
+            {"menu", "menu", &pi_Parser::readParmMenu},
+            {"parmtag", nullptr, &pi_Parser::readParmTags},
+        };
+        if (!expectOpen("parm"))
+            return false;
+        std::string token;
+        pi_ParmFields fields;
         std::set<std::string> seen;
         for (;;)
         {
@@ -246,127 +380,62 @@ private:
                 return false;
             if (isClose(token))
                 break;
-            const bool once = token == "name" || token == "label" || token == "type" ||
-                              token == "size" || token == "default" || token == "range" ||
-                              token == "range!" || token == "menu" || token == "help";
-            if (once && !seen.insert(token == "range!" ? "range" : token).second)
-                return fail("Duplicate " + pi_quote(token) + " in parameter");
-            std::string text;
-            std::vector<std::string> items;
-            if (token == "name" || token == "label" || token == "help")
-            {
-                if (!value(token, text))
-                    return false;
-                if (token == "name" && !checkName(text))
-                    return false;
-                (token == "name" ? name : token == "label" ? label : help) = text;
-            }
-            else if (token == "type")
-            {
-                if (!value(token, text))
-                    return false;
-                type = pi_findType(text);
-                if (!type)
-                    return fail("Unknown parameter type " + pi_quote(text));
-            }
-            else if (token == "size")
-            {
-                if (!value(token, text))
-                    return false;
-                double n = 0;
-                if (!pi_number(text, n) || n != std::floor(n) || n < 1 || n > theMaxSize)
-                    return fail("Bad size " + pi_quote(text));
-                size = static_cast<int>(n);
-            }
-            else if (token == "default")
-            {
-                if (!list(token, defaults))
-                    return false;
-            }
-            else if (token == "range" || token == "range!")
-            {
-                if (!list(token, items))
-                    return false;
-                double lo = 0, hi = 0;
-                if (items.size() != 2 || !pi_number(items[0], lo) || !pi_number(items[1], hi))
-                    return fail("Bad range: expected '{ <min> <max> }'");
-                if (lo > hi)
-                    return fail("Bad range: minimum " + pi_quote(items[0]) + " is above maximum " +
-                                pi_quote(items[1]));
-                const bool restrict = token == "range!";
-                range = PRM_Range(lo, hi, restrict, restrict);
-                haveRange = true;
-            }
-            else if (token == "menu")
-            {
-                if (!list(token, items))
-                    return false;
-                if (items.size() % 2)
-                    return fail("Menu needs token/label pairs");
-                menu = std::make_shared<PRM_ChoiceList>();
-                for (size_t i = 0; i < items.size(); i += 2)
-                    menu->addItem(items[i], items[i + 1]);
-            }
-            else if (token == "parmtag")
-            {
-                if (!list(token, items))
-                    return false;
-                if (items.size() % 2)
-                    return fail("Parmtag needs key/value pairs");
-                if (!spare)
-                    spare = std::make_shared<PRM_SpareData>();
-                for (size_t i = 0; i < items.size(); i += 2)
-                {
-                    // The RenderMan type is written into renderer text with the name.
-                    if (items[i] == PRM_SpareData::theRenderManTypeKey &&
-                        !UTisPlainPhrase(items[i + 1]))
-                        return fail("Bad RenderMan type " + pi_quote(items[i + 1]) +
-                                    ": no quotes, backslashes or control characters");
-                    spare->addTokenValue(items[i].c_str(), items[i + 1].c_str());
-                }
-            }
-            else
+            const pi_ParmKeyword *keyword = nullptr;
+            for (const pi_ParmKeyword &k : theKeywords)
+                if (token == k.word)
+                    keyword = &k;
+            if (!keyword)
                 return fail("Unknown token " + pi_quote(token) + " in parameter");
+            if (keyword->slot && !seen.insert(keyword->slot).second)
+                return fail("Duplicate " + pi_quote(token) + " in parameter");
+            if (!(this->*keyword->read)(token, fields))
+                return false;
         }
+        return addParm(fields, entries);
+    }
 
-        // What depends on the type is checked at the end: the entries come in any order.
+    // What depends on the type is checked once every entry is in.
+    bool addParm(pi_ParmFields &fields, std::vector<pi_Entry> &entries)
+    {
+        const std::string &name = fields.name;
+        const pi_TypeInfo &type = *fields.type;
         if (name.empty())
             return fail("Parameter without a name");
         if (!claimName(name))
             return false;
-        if (size == 0)
-            size = type->size;
-        if (static_cast<int>(defaults.size()) > size)
+        const int size = fields.size ? fields.size : type.size;
+        if (static_cast<int>(fields.defaults.size()) > size)
             return fail("Too many defaults for parameter " + pi_quote(name));
-        const bool isString = type->type.isStringType();
-        if (haveRange && isString)
-            return fail("Parameter " + pi_quote(name) + " of type " + pi_quote(type->name) +
+        const bool isString = type.type.isStringType();
+        if (fields.haveRange && isString)
+            return fail("Parameter " + pi_quote(name) + " of type " + pi_quote(type.name) +
                         " cannot have a range");
-        if (menu && !(type->type == PRM_INT || type->type == PRM_ORD || type->type == PRM_STRING))
-            return fail("Parameter " + pi_quote(name) + " of type " + pi_quote(type->name) +
+        std::shared_ptr<PRM_ChoiceList> &menu = fields.menu;
+        if (menu && !(type.type == PRM_INT || type.type == PRM_ORD || type.type == PRM_STRING))
+            return fail("Parameter " + pi_quote(name) + " of type " + pi_quote(type.name) +
                         " cannot have a menu");
-        if (type->type == PRM_ORD && !menu)
+        if (type.type == PRM_ORD && !menu)
             menu = std::make_shared<PRM_ChoiceList>();
 
         std::vector<PRM_Default> values;
-        for (const std::string &text : defaults)
+        for (const std::string &text : fields.defaults)
         {
             double number = 0;
             if (isString)
                 values.emplace_back(0, text.c_str());
             else if (pi_number(text, number))
                 values.emplace_back(number);
-            else if (menu && type->type.isOrdinalType() && menu->findToken(text) >= 0)
+            else if (menu && type.type.isOrdinalType() && menu->findToken(text) >= 0)
                 values.emplace_back(menu->findToken(text));
             else
                 values.emplace_back(0, text.c_str(), PRM_DEFAULT_EXPRESSION);
         }
         pi_Entry entry;
-        entry.tmpl =
-            PRM_Template(type->type, size,
-                         PRM_Name(name.c_str(), seen.count("label") ? label.c_str() : name.c_str()),
-                         std::move(values), std::move(menu), range, std::move(spare));
-        entry.tmpl.setHelpText(help);
+        entry.tmpl = PRM_Template(
+            type.type, size,
+            PRM_Name(name.c_str(), fields.haveLabel ? fields.label.c_str() : name.c_str()),
+            std::move(values), std::move(menu), fields.range, std::move(fields.spare));
+        entry.tmpl.setHelpText(fields.help);
         entries.push_back(std::move(entry));
         return true;
     }
@@ -375,11 +444,9 @@ private:
     {
         if (depth > theMaxGroupDepth)
             return fail("Groups nested too deeply");
-        std::string token;
-        if (!next(token))
+        if (!expectOpen("group"))
             return false;
-        if (!isOpen(token))
-            return fail("Expected '{' after 'group'");
+        std::string token;
         pi_Entry group;
         group.isGroup = true;
         bool haveLabel = false;

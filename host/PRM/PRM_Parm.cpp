@@ -3,11 +3,11 @@
 #include <EV/EV_Expression.h>
 #include <PRM/PRM_DialogScripts.h>
 #include <PRM/PRM_ParmOwner.h>
+#include <UT/UT_FloatText.h>
 #include <UT/UT_String.h>
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -82,17 +82,6 @@ double prm_wholePart(double v)
                       static_cast<double>(INT32_MAX));
 }
 
-// The shortest text that reads back as the same single-precision value, so that 0.1 shows as
-// "0.1" and not as the double nearest to 0.1f.
-std::string prm_floatText(float v)
-{
-    if (v == 0)
-        v = 0; // no "-0"
-    char text[32];
-    auto [end, ec] = std::to_chars(text, text + sizeof(text), v);
-    return ec == std::errc() ? std::string(text, end) : std::string();
-}
-
 // The text a string parameter starts with: a default meaning a dialog script stands for that
 // script's text, looked up by its number.
 std::string prm_defaultText(const PRM_Default *def)
@@ -136,6 +125,15 @@ PRM_Parm::~PRM_Parm() = default;
 bool PRM_Parm::validComponent(int component) const
 {
     return component >= 0 && component < getVectorSize();
+}
+
+bool PRM_Parm::validComponent(int component, std::string &error) const
+{
+    if (validComponent(component))
+        return true;
+    error =
+        "Parameter '" + std::string(getToken()) + "' has no component " + std::to_string(component);
+    return false;
 }
 
 void PRM_Parm::setDefault(int component)
@@ -208,12 +206,8 @@ bool PRM_Parm::setValue(int component, double value)
 
 bool PRM_Parm::setValueFromText(int component, const char *text, std::string &error)
 {
-    if (!validComponent(component))
-    {
-        error = "Parameter '" + std::string(getToken()) + "' has no component " +
-                std::to_string(component);
+    if (!validComponent(component, error))
         return false;
-    }
     text = text ? text : "";
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
     {
@@ -241,12 +235,8 @@ bool PRM_Parm::setValueFromText(int component, const char *text, std::string &er
 
 bool PRM_Parm::setExpression(int component, const char *text, std::string &error)
 {
-    if (!validComponent(component))
-    {
-        error = "Parameter '" + std::string(getToken()) + "' has no component " +
-                std::to_string(component);
+    if (!validComponent(component, error))
         return false;
-    }
     std::unique_ptr<EV_Expression> expr = EV_Expression::parse(text ? text : "", error);
     if (!expr)
         return false;
@@ -282,7 +272,7 @@ std::string PRM_Parm::getValueText(int component) const
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
         return c.str;
     if (myTemplate->getBasicType() == PRM_BASIC_FLOAT)
-        return prm_floatText(static_cast<float>(c.num));
+        return UTshortestFloatText(static_cast<float>(c.num));
     return std::to_string(static_cast<int64_t>(c.num));
 }
 
@@ -322,7 +312,7 @@ void prm_readNumber(PRM_BasicType basic, double number, bool asText, EV_Value &v
     {
         const float f = static_cast<float>(number);
         if (asText)
-            prm_setText(value, prm_floatText(f));
+            prm_setText(value, UTshortestFloatText(f));
         else
             prm_setNumber(value, f);
         return;

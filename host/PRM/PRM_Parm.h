@@ -113,6 +113,8 @@ private:
     };
 
     bool validComponent(int component) const;
+    /// The same, saying in `error` that the parameter has no such component.
+    bool validComponent(int component, std::string &error) const;
     const prm_Component *plainComponent(int component, bool text) const;
     bool evalExpression(int component, float time, int thread, EV_Value &value) const;
     void setDefault(int component);

@@ -67,6 +67,15 @@ PRM_Parm *PRM_ParmList::getParmPtrFromChannel(const char *channel, int *componen
     return myParms[it->second.first].get();
 }
 
+PRM_Parm *PRM_ParmList::findParmOrChannel(const char *name, int *component) const
+{
+    if (component)
+        *component = -1;
+    if (PRM_Parm *parm = getParmPtr(name))
+        return parm;
+    return getParmPtrFromChannel(name, component);
+}
+
 PRM_Parm &PRM_ParmList::appendParm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare)
 {
     // Spare parameters come one at a time, and few: the list grows by one for each rather

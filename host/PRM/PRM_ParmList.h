@@ -17,6 +17,9 @@ public:
     int getParmIndex(const char *name) const;
     /// The parameter one of whose components has that channel name, and the component.
     PRM_Parm *getParmPtrFromChannel(const char *channel, int *component = nullptr) const;
+    /// The parameter of that name; else the one with a component of that channel name, and
+    /// the component (-1 otherwise: the whole parameter, or none found).
+    PRM_Parm *findParmOrChannel(const char *name, int *component = nullptr) const;
 
     /// Makes room for `count` parameters in all.
     void reserve(int count) { myParms.reserve(static_cast<size_t>(count)); }

@@ -30,6 +30,14 @@
 class PY_HostModule
 {
 public:
+    /// What host.cmd runs each line with: true when the line succeeded, else false with
+    /// `error` saying why (empty when the reason went to `err` already).
+    using CommandRunner = bool (*)(const std::string &line, std::ostream &out, std::ostream &err,
+                                   std::string &error);
+    /// Sets what host.cmd runs lines with, returning what it was; the command language sets
+    /// itself when it loads. With none set, host.cmd raises RuntimeError.
+    static CommandRunner setCommandRunner(CommandRunner runner);
+
     /// Makes `import host` work; must run before the interpreter initialises.
     static void registerModule();
     /// Runs once, GIL held, right after the interpreter started: puts the python/ folder of

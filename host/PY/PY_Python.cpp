@@ -5,6 +5,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include "py_Object.h"
 #include "py_Ref.h"
 
 // Everything below runs with the GIL held.
@@ -16,23 +17,12 @@ std::string py_typeName(PyObject *object)
     return Py_TYPE(object)->tp_name;
 }
 
-// Strings come back as the bytes they were made from: lone surrogates U+DC80..U+DCFF stand for
-// undecodable bytes, the same convention the host uses when it writes Python literals.
-bool py_toBytes(PyObject *text, std::string &out)
-{
-    py_Ref bytes(PyUnicode_AsEncodedString(text, "utf-8", "surrogateescape"));
-    if (!bytes)
-        return false;
-    out.assign(PyBytes_AS_STRING(bytes.get()), static_cast<size_t>(PyBytes_GET_SIZE(bytes.get())));
-    return true;
-}
-
 // Error texts are for people, so anything that cannot be encoded is shown escaped rather
 // than lost.
 std::string py_toText(PyObject *text)
 {
     std::string out;
-    if (py_toBytes(text, out))
+    if (pyToText(text, out))
         return out;
     PyErr_Clear();
     py_Ref bytes(PyUnicode_AsEncodedString(text, "utf-8", "backslashreplace"));
@@ -49,16 +39,11 @@ std::string py_toText(PyObject *text)
 // than printing) is what keeps SystemExit from ending the process.
 std::string py_takeError()
 {
-    PyObject *type = nullptr;
-    PyObject *value = nullptr;
-    PyObject *traceback = nullptr;
-    PyErr_Fetch(&type, &value, &traceback);
+    py_Exception pending(true);
+    PyObject *type = pending.type();
+    PyObject *value = pending.value();
     if (!type)
         return "unknown Python error";
-    PyErr_NormalizeException(&type, &value, &traceback);
-    py_Ref typeRef(type);
-    py_Ref valueRef(value);
-    py_Ref tracebackRef(traceback);
 
     std::string name =
         PyType_Check(type) ? reinterpret_cast<PyTypeObject *>(type)->tp_name : py_typeName(type);
@@ -115,6 +100,25 @@ bool py_toDouble(PyObject *number, double &out, std::string &error)
     return true;
 }
 
+bool py_toString(PyObject *text, std::string &out, std::string &error)
+{
+    if (pyToText(text, out))
+        return true;
+    error = py_takeError();
+    return false;
+}
+
+// Every item converted by `convert`, which says in `error` why one cannot be.
+template <typename T, typename F>
+bool py_items(PyObject **items, Py_ssize_t size, std::vector<T> &out, std::string &error, F convert)
+{
+    out.resize(static_cast<size_t>(size));
+    for (Py_ssize_t k = 0; k < size; ++k)
+        if (!convert(items[k], out[static_cast<size_t>(k)], error))
+            return false;
+    return true;
+}
+
 bool py_isSequence(PyObject *object)
 {
     return PyList_Check(object) || PyTuple_Check(object);
@@ -157,36 +161,46 @@ bool py_toArray(PyObject *sequence, PY_Result::Type desired, PY_Result::Type &ki
     if (allText)
     {
         kind = PY_Result::STRING_ARRAY;
-        strings.resize(static_cast<size_t>(size));
-        for (Py_ssize_t k = 0; k < size; ++k)
-        {
-            if (!py_toBytes(items[k], strings[static_cast<size_t>(k)]))
-            {
-                error = py_takeError();
-                return false;
-            }
-        }
-        return true;
+        return py_items(items, size, strings, error, py_toString);
     }
     if (anyFloat || desired == PY_Result::DOUBLE_ARRAY)
     {
         kind = PY_Result::DOUBLE_ARRAY;
-        doubles.resize(static_cast<size_t>(size));
-        for (Py_ssize_t k = 0; k < size; ++k)
-        {
-            if (!py_toDouble(items[k], doubles[static_cast<size_t>(k)], error))
-                return false;
-        }
-        return true;
+        return py_items(items, size, doubles, error, py_toDouble);
     }
     kind = PY_Result::INT_ARRAY;
-    ints.resize(static_cast<size_t>(size));
-    for (Py_ssize_t k = 0; k < size; ++k)
+    return py_items(items, size, ints, error, py_toInt);
+}
+
+// An int, float, str, or a list or tuple of them; anything else cannot be converted.
+bool py_convertPlain(PyObject *value, PY_Result::Type desired, PY_Result &result,
+                     std::string &error)
+{
+    if (PyLong_Check(value))
     {
-        if (!py_toInt(items[k], ints[static_cast<size_t>(k)], error))
-            return false;
+        if (desired == PY_Result::DOUBLE)
+        {
+            result.myResultType = PY_Result::DOUBLE;
+            return py_toDouble(value, result.myDoubleValue, error);
+        }
+        result.myResultType = PY_Result::INT;
+        return py_toInt(value, result.myIntValue, error);
     }
-    return true;
+    if (PyFloat_Check(value))
+    {
+        result.myResultType = PY_Result::DOUBLE;
+        return py_toDouble(value, result.myDoubleValue, error);
+    }
+    if (PyUnicode_Check(value))
+    {
+        result.myResultType = PY_Result::STRING;
+        return py_toString(value, result.myStringValue, error);
+    }
+    if (py_isSequence(value))
+        return py_toArray(value, desired, result.myResultType, result.myIntArray,
+                          result.myDoubleArray, result.myStringArray, error);
+    error = "cannot convert " + py_typeName(value);
+    return false;
 }
 
 bool py_toOption(PyObject *value, const std::string &name, UT_Options &options, std::string &error)
@@ -197,53 +211,37 @@ bool py_toOption(PyObject *value, const std::string &name, UT_Options &options, 
         options.setOptionB(key, value == Py_True);
         return true;
     }
-    if (PyLong_Check(value))
+    PY_Result plain;
+    if (!py_convertPlain(value, PY_Result::NONE, plain, error))
+        return false;
+    switch (plain.myResultType)
     {
-        int64_t number = 0;
-        if (!py_toInt(value, number, error))
-            return false;
-        options.setOptionI(key, number);
-        return true;
-    }
-    if (PyFloat_Check(value))
-    {
-        double number = 0;
-        if (!py_toDouble(value, number, error))
-            return false;
-        options.setOptionF(key, number);
-        return true;
-    }
-    if (PyUnicode_Check(value))
+    case PY_Result::INT:
+        options.setOptionI(key, plain.myIntValue);
+        break;
+    case PY_Result::DOUBLE:
+        options.setOptionF(key, plain.myDoubleValue);
+        break;
+    case PY_Result::STRING:
     {
         // Built directly, not through setOptionS, so that NUL characters survive.
         UT_OptionEntry entry;
         entry.type = UT_OPTION_STRING;
-        if (!py_toBytes(value, entry.s))
-        {
-            error = py_takeError();
-            return false;
-        }
+        entry.s = std::move(plain.myStringValue);
         options.setOption(key, std::move(entry));
-        return true;
+        break;
     }
-    if (py_isSequence(value))
-    {
-        PY_Result::Type kind = PY_Result::NONE;
-        std::vector<int64_t> ints;
-        std::vector<double> doubles;
-        std::vector<std::string> strings;
-        if (!py_toArray(value, PY_Result::NONE, kind, ints, doubles, strings, error))
-            return false;
-        if (kind == PY_Result::INT_ARRAY)
-            options.setOptionIArray(key, std::move(ints));
-        else if (kind == PY_Result::DOUBLE_ARRAY)
-            options.setOptionFArray(key, std::move(doubles));
-        else
-            options.setOptionSArray(key, std::move(strings));
-        return true;
+    case PY_Result::INT_ARRAY:
+        options.setOptionIArray(key, std::move(plain.myIntArray));
+        break;
+    case PY_Result::DOUBLE_ARRAY:
+        options.setOptionFArray(key, std::move(plain.myDoubleArray));
+        break;
+    default:
+        options.setOptionSArray(key, std::move(plain.myStringArray));
+        break;
     }
-    error = "cannot convert " + py_typeName(value);
-    return false;
+    return true;
 }
 
 bool py_toOptions(PyObject *dict, UT_Options &options, std::string &error)
@@ -259,7 +257,7 @@ bool py_toOptions(PyObject *dict, UT_Options &options, std::string &error)
             return false;
         }
         std::string name;
-        if (!py_toBytes(key, name))
+        if (!pyToText(key, name))
         {
             error = py_takeError();
             return false;
@@ -286,44 +284,13 @@ PY_Result py_convert(PyObject *value, PY_Result::Type desired)
     bool ok = true;
     if (value == Py_None)
         result.myResultType = PY_Result::NONE;
-    else if (PyLong_Check(value))
-    {
-        if (desired == PY_Result::DOUBLE)
-        {
-            result.myResultType = PY_Result::DOUBLE;
-            ok = py_toDouble(value, result.myDoubleValue, error);
-        }
-        else
-        {
-            result.myResultType = PY_Result::INT;
-            ok = py_toInt(value, result.myIntValue, error);
-        }
-    }
-    else if (PyFloat_Check(value))
-    {
-        result.myResultType = PY_Result::DOUBLE;
-        ok = py_toDouble(value, result.myDoubleValue, error);
-    }
-    else if (PyUnicode_Check(value))
-    {
-        result.myResultType = PY_Result::STRING;
-        ok = py_toBytes(value, result.myStringValue);
-        if (!ok)
-            error = py_takeError();
-    }
-    else if (py_isSequence(value))
-        ok = py_toArray(value, desired, result.myResultType, result.myIntArray,
-                        result.myDoubleArray, result.myStringArray, error);
     else if (PyDict_Check(value))
     {
         result.myResultType = PY_Result::OPTIONS;
         ok = py_toOptions(value, result.myOptions, error);
     }
     else
-    {
-        ok = false;
-        error = "cannot convert " + py_typeName(value);
-    }
+        ok = py_convertPlain(value, desired, result, error);
     return ok ? result : PY_Result::error(std::move(error));
 }
 
@@ -364,8 +331,7 @@ void PYsetSysPath(const std::vector<std::string> &folders)
         }
         borrowed = fresh.get();
     }
-    Py_INCREF(borrowed);
-    py_Ref path(borrowed);
+    py_Ref path = py_Ref::borrow(borrowed);
     // Inserting the last folder first leaves the folders at the front in their given order.
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
     {

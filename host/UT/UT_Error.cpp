@@ -25,6 +25,21 @@ ErrorTextTable &errorTextTable()
 
 } // namespace
 
+const char *UTseverityName(UT_ErrorSeverity severity)
+{
+    switch (severity)
+    {
+    case UT_ERROR_FATAL:
+        return "Fatal";
+    case UT_ERROR_ABORT:
+        return "Error";
+    case UT_ERROR_WARNING:
+        return "Warning";
+    default:
+        return "Message";
+    }
+}
+
 void UTsetErrorText(const char *type, int code, const char *text)
 {
     ErrorTextTable &table = errorTextTable();

@@ -14,6 +14,10 @@ enum UT_ErrorSeverity
     UT_ERROR_FATAL = 5,
 };
 
+/// The word a severity is shown with: "Message" (prompts and no severity too), "Warning",
+/// "Error" or "Fatal".
+const char *UTseverityName(UT_ErrorSeverity severity);
+
 /// Codes of the "Common" error type, shared by every part of the host.
 enum UT_CommonErrorCode
 {

@@ -1,8 +1,8 @@
 #include <UT/UT_Options.h>
 
-#include <charconv>
+#include <UT/UT_PyLiteral.h>
+
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace
@@ -107,184 +107,6 @@ bool sameEntry(const UT_OptionEntry &a, const UT_OptionEntry &b)
         return true;
     }
     return false;
-}
-
-// Length of the well-formed UTF-8 sequence starting at `p`, or 0 when the byte there does not
-// begin one. Surrogates and overlong forms are rejected exactly as Python's decoder does.
-size_t utf8SequenceLength(const unsigned char *p, const unsigned char *end)
-{
-    unsigned char c = p[0];
-    if (c < 0x80)
-        return 1;
-    size_t length;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF)
-        length = 2;
-    else if (c >= 0xE0 && c <= 0xEF)
-    {
-        length = 3;
-        if (c == 0xE0)
-            low = 0xA0;
-        else if (c == 0xED)
-            high = 0x9F;
-    }
-    else if (c >= 0xF0 && c <= 0xF4)
-    {
-        length = 4;
-        if (c == 0xF0)
-            low = 0x90;
-        else if (c == 0xF4)
-            high = 0x8F;
-    }
-    else
-        return 0;
-    if (static_cast<size_t>(end - p) < length)
-        return 0;
-    if (p[1] < low || p[1] > high)
-        return 0;
-    for (size_t k = 2; k < length; ++k)
-    {
-        if (p[k] < 0x80 || p[k] > 0xBF)
-            return 0;
-    }
-    return length;
-}
-
-void ut_appendPyString(UT_WorkBuffer &out, const std::string &text)
-{
-    std::string literal = "'";
-    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
-    const auto *end = p + text.size();
-    char hex[16];
-    while (p < end)
-    {
-        unsigned char c = *p;
-        size_t length = utf8SequenceLength(p, end);
-        if (length == 0)
-        {
-            // A byte that is not valid UTF-8 becomes the lone surrogate U+DC00+byte, which is
-            // how Python itself represents undecodable bytes (the "surrogateescape" handler);
-            // encoding the string back with that handler yields the original bytes.
-            std::snprintf(hex, sizeof(hex), "\\udc%02x", c);
-            literal += hex;
-            ++p;
-            continue;
-        }
-        if (length > 1)
-        {
-            literal.append(reinterpret_cast<const char *>(p), length);
-            p += length;
-            continue;
-        }
-        switch (c)
-        {
-        case '\\':
-            literal += "\\\\";
-            break;
-        case '\'':
-            literal += "\\'";
-            break;
-        case '\n':
-            literal += "\\n";
-            break;
-        case '\r':
-            literal += "\\r";
-            break;
-        case '\t':
-            literal += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7F)
-            {
-                std::snprintf(hex, sizeof(hex), "\\x%02x", c);
-                literal += hex;
-            }
-            else
-                literal += static_cast<char>(c);
-            break;
-        }
-        ++p;
-    }
-    literal += '\'';
-    out.append(literal);
-}
-
-void appendPyFloat(UT_WorkBuffer &out, double value)
-{
-    if (std::isnan(value))
-    {
-        out.append("float('nan')");
-        return;
-    }
-    if (std::isinf(value))
-    {
-        out.append(value < 0 ? "-float('inf')" : "float('inf')");
-        return;
-    }
-    // Seventeen significant digits always read back to the same double; to_chars gives the
-    // "%.17g" text without depending on the C locale's decimal point.
-    char text[64];
-    auto result = std::to_chars(text, text + sizeof(text), value, std::chars_format::general, 17);
-    std::string digits(text, result.ptr);
-    // "%g" drops the point from whole numbers, which Python would read as an int.
-    if (digits.find_first_of(".e") == std::string::npos)
-        digits += ".0";
-    out.append(digits);
-}
-
-void appendPyInt(UT_WorkBuffer &out, int64_t value)
-{
-    char text[32];
-    auto result = std::to_chars(text, text + sizeof(text), value);
-    out.append(std::string(text, result.ptr));
-}
-
-template <typename T, typename F>
-void appendPyList(UT_WorkBuffer &out, const std::vector<T> &values, F appendOne)
-{
-    out.append('[');
-    for (size_t k = 0; k < values.size(); ++k)
-    {
-        if (k)
-            out.append(", ");
-        appendOne(out, values[k]);
-    }
-    out.append(']');
-}
-
-void appendPyValue(UT_WorkBuffer &out, const UT_OptionEntry &entry)
-{
-    switch (entry.type)
-    {
-    case UT_OPTION_INT:
-        appendPyInt(out, entry.i);
-        break;
-    case UT_OPTION_BOOL:
-        out.append(entry.i ? "True" : "False");
-        break;
-    case UT_OPTION_FLOAT:
-        appendPyFloat(out, entry.f);
-        break;
-    case UT_OPTION_STRING:
-        ut_appendPyString(out, entry.s);
-        break;
-    case UT_OPTION_VECTOR2:
-    case UT_OPTION_VECTOR3:
-    case UT_OPTION_VECTOR4:
-    case UT_OPTION_FLOATARRAY:
-        appendPyList(out, entry.v, appendPyFloat);
-        break;
-    case UT_OPTION_INTARRAY:
-        appendPyList(out, entry.ia, appendPyInt);
-        break;
-    case UT_OPTION_STRINGARRAY:
-        appendPyList(out, entry.sa, ut_appendPyString);
-        break;
-    case UT_OPTION_INVALID:
-        out.append("None");
-        break;
-    }
 }
 
 } // namespace
@@ -427,10 +249,10 @@ bool UT_Options::importOption(const char *name, double &value) const
 
 bool UT_Options::importOption(const char *name, UT_String &value) const
 {
-    const UT_OptionEntry *entry = getOptionEntry(name);
-    if (!entry || entry->type != UT_OPTION_STRING)
+    std::string text;
+    if (!importOption(name, text))
         return false;
-    value = UT_String(entry->s);
+    value = UT_String(std::move(text));
     return true;
 }
 
@@ -466,23 +288,12 @@ bool UT_Options::importOption(const char *name, std::vector<double> &value) cons
 
 void UT_Options::appendPyDictionary(UT_WorkBuffer &out) const
 {
-    out.append('{');
-    bool first = true;
-    for (const auto &[name, entry] : myOptions)
-    {
-        if (!first)
-            out.append(", ");
-        first = false;
-        ut_appendPyString(out, name);
-        out.append(": ");
-        appendPyValue(out, entry);
-    }
-    out.append('}');
+    UT_PyLiteral::appendDictionary(out, *this);
 }
 
 void UT_Options::appendPyString(UT_WorkBuffer &out, const std::string &text)
 {
-    ut_appendPyString(out, text);
+    UT_PyLiteral::appendString(out, text);
 }
 
 bool UT_Options::operator==(const UT_Options &other) const

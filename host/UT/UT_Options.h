@@ -73,11 +73,9 @@ public:
     bool importOption(const char *name, std::vector<double> &value) const;
 
     /// Appends a Python dictionary literal that Python evaluates back to the same names and
-    /// values: integers, True/False, floats (exact, including inf and nan), strings (any bytes),
-    /// vectors and arrays as lists.
+    /// values (UT_PyLiteral::appendDictionary).
     void appendPyDictionary(UT_WorkBuffer &out) const;
-    /// Appends a Python string literal that evaluates back to exactly `text`, whatever bytes it
-    /// holds (undecodable ones as the lone surrogates Python's "surrogateescape" makes of them).
+    /// Appends a Python string literal of exactly `text` (UT_PyLiteral::appendString).
     static void appendPyString(UT_WorkBuffer &out, const std::string &text);
 
     bool operator==(const UT_Options &other) const;

@@ -77,18 +77,22 @@ std::string UT_WorkBuffer::protect(const char *text)
 {
     if (!text)
         text = "";
-    if (canStayBare(text))
-        return text;
+    return canStayBare(text) ? std::string(text) : doubleQuote(text);
+}
+
+std::string UT_WorkBuffer::doubleQuote(const std::string &text)
+{
     std::string out = "\"";
-    for (const char *p = text; *p; ++p)
+    out.reserve(text.size() + 2);
+    for (char c : text)
     {
-        switch (*p)
+        switch (c)
         {
         case '"':
         case '\\':
         case '`':
             out += '\\';
-            out += *p;
+            out += c;
             break;
         // Scripts are read a line at a time, so line breaks must never appear raw.
         case '\n':
@@ -101,7 +105,7 @@ std::string UT_WorkBuffer::protect(const char *text)
             out += "\\t";
             break;
         default:
-            out += *p;
+            out += c;
             break;
         }
     }

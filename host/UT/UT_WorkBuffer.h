@@ -38,6 +38,10 @@ public:
 
     /// The protected form of `text` on its own.
     static std::string protect(const char *text);
+    /// `text` between double quotes, with '"', '\\' and '`' escaped by a backslash and line
+    /// breaks and tabs written \n, \r and \t: one line that the command language and the
+    /// expression language both read back as `text`.
+    static std::string doubleQuote(const std::string &text);
 
 private:
     std::string myData;

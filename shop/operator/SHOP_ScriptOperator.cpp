@@ -4,8 +4,8 @@
 #include <shop/operator/SHOP_Operator.h>
 #include <shop/operator/SHOP_ScriptNode.h>
 
+#include <FS/DS_Stream.h>
 #include <OP/OP_OTLDefinition.h>
-#include <PI/DS_Stream.h>
 #include <UT/UT_InfoTree.h>
 #include <UT/UT_WorkBuffer.h>
 

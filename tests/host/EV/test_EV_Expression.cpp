@@ -118,7 +118,7 @@ TEST(EV_Expression, TextAndNumberRules)
     EXPECT_EQ(str("'frame' + 1 + 2"), "frame12");
     EXPECT_EQ(str("1 + 2 + 'x'"), "3x");
     EXPECT_EQ(str("0.5 + 'x' + 1e20"), "0.5x1e+20");
-    EXPECT_EQ(str("'a\\tb\\n\\\\\\'\\\"\\q'"), "a\tb\n\\'\"q");
+    EXPECT_EQ(str("'a\\tb\\n\\r\\\\\\'\\\"\\q'"), "a\tb\n\r\\'\"q");
     EXPECT_EQ(str("0 ? 'yes' : 'no'"), "no");
 
     // Arithmetic other than + reads text as a number.

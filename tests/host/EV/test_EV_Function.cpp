@@ -200,6 +200,50 @@ TEST(EV_Function, BuiltIns)
     EXPECT_STREQ(ev_FindFunction("fit")->name, "fit");
 }
 
+TEST(EV_Function, EveryArgumentOfABuiltInCounts)
+{
+    // A call, and for each argument in turn another value that must change the result: a
+    // function that drops an argument (the last of a variable count, say) gives itself away.
+    struct Call
+    {
+        const char *name;
+        std::vector<const char *> args;
+        std::vector<const char *> others;
+    };
+    const Call calls[] = {
+        {"min", {"3", "2", "1"}, {"0", "0", "5"}},
+        {"min", {"4", "-7"}, {"-9", "9"}},
+        {"max", {"1", "2", "3", "4"}, {"5", "6", "7", "0"}},
+        {"max", {"-1", "'7'"}, {"8", "-2"}},
+        {"clamp", {"0.5", "0", "1"}, {"0.25", "0.75", "0.25"}},
+        {"fit", {"5", "0", "10", "0", "100"}, {"2.5", "5", "20", "10", "200"}},
+        {"atan2", {"1", "1"}, {"2", "2"}},
+        {"pow", {"2", "3"}, {"3", "4"}},
+        {"substr", {"'hello'", "1", "3"}, {"'world'", "2", "2"}},
+        {"strcmp", {"'a'", "'b'"}, {"'c'", "'a'"}},
+    };
+    auto text = [](const char *name, const std::vector<const char *> &args)
+    {
+        std::string call = std::string(name) + "(";
+        for (size_t i = 0; i < args.size(); ++i)
+            call += (i ? ", " : "") + std::string(args[i]);
+        return call + ")";
+    };
+    for (const Call &call : calls)
+    {
+        ASSERT_EQ(call.args.size(), call.others.size()) << call.name;
+        const std::string base = text(call.name, call.args);
+        const std::string result = evalOk(base).asString();
+        for (size_t i = 0; i < call.args.size(); ++i)
+        {
+            std::vector<const char *> changed = call.args;
+            changed[i] = call.others[i];
+            EXPECT_NE(evalOk(text(call.name, changed)).asString(), result)
+                << base << ": argument " << i + 1 << " makes no difference";
+        }
+    }
+}
+
 TEST(EV_Function, ArgumentsAreConvertedAndResultsReported)
 {
     ev_AddFunction(&theJoin);

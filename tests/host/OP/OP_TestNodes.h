@@ -46,8 +46,14 @@ public:
         return true;
     }
 
+    unsigned maxInputs() const override
+    {
+        return inputLimit >= 0 ? inputLimit : OP_Node::maxInputs();
+    }
+
     int cookMeCount = 0;
     float lastValue = 0;
+    int inputLimit = -1; // the operator's, unless set
 
 protected:
     // Cooks its inputs, then reads "val": enough to see dirtiness, time and errors travel.

@@ -132,6 +132,30 @@ TEST_F(OP_Network_Test, InputsRefuseBadWiringAndTrackOutputs)
     EXPECT_TRUE(c->isCookNeeded(context));
 }
 
+TEST_F(OP_Network_Test, InputsBeyondALowerLimitAreCutOnBothEnds)
+{
+    TestNode *a = leaf("a");
+    TestNode *b = leaf("b");
+    TestNode *c = leaf("c");
+    ASSERT_TRUE(c->setInput(0, a));
+    ASSERT_TRUE(c->setInput(1, b));
+    int events = 0;
+    c->addEventHandler([&](OP_Node &, OP_EventType, void *) { ++events; });
+
+    // Cut directly, inside what may be a change notification itself: no event of its own.
+    c->inputLimit = 1;
+    c->ensureInputsAndOutputsAreValid();
+    EXPECT_EQ(events, 0);
+    EXPECT_EQ(c->nInputs(), 1u);
+    EXPECT_EQ(c->getInput(0), a);
+    EXPECT_EQ(a->getOutputNodes(), std::vector<OP_Node *>{c});
+    EXPECT_TRUE(b->getOutputNodes().empty());
+    // Nothing is left to reach a deleted node through.
+    ASSERT_TRUE(mgr->destroyNode(c));
+    EXPECT_TRUE(a->getOutputNodes().empty());
+    ASSERT_TRUE(mgr->destroyNode(b));
+}
+
 TEST_F(OP_Network_Test, RenameRewritesReferencesToTheNodeAndBelow)
 {
     OP_Network *geo = net("geo");

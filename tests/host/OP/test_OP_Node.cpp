@@ -292,17 +292,6 @@ TEST_F(OP_Node_Test, InputsGiveTimeDependenceAndLockWhileInUse)
     EXPECT_FALSE(reader->isInputLocked(1));
 }
 
-TEST_F(OP_Node_Test, SubnetworksKnowTheNetworkThatMadeThem)
-{
-    OP_Network *outer = net("outer");
-    OP_Network *inner = net("inner", outer);
-    EXPECT_FALSE(mgr->isSubNetwork(false));
-    EXPECT_TRUE(mgr->isSubNetwork(true));
-    EXPECT_TRUE(inner->isSubNetwork(false));
-    EXPECT_EQ(inner->getCreator(), mgr);
-    EXPECT_EQ(mgr->getCreator(), mgr);
-}
-
 TEST_F(OP_Node_Test, ChangesReachEveryDependantOnceHoweverLongTheChain)
 {
     // Far longer than calls could nest on the stack.

@@ -4,7 +4,6 @@
 #include <OP/OP_OperatorTable.h>
 #include <PI/PI_ScriptOperator.h>
 #include <PRM/PRM_DialogScripts.h>
-#include <UT/UT_InfoTree.h>
 #include <UT/UT_PathSearch.h>
 #include <UT/UT_WorkBuffer.h>
 
@@ -145,7 +144,8 @@ TEST(OP_ScriptOperators, LoadsTakenDefinitionsAndReportsTheRest)
     EXPECT_EQ(linesAbout(err.str(), path.root().string()),
               "Error: " + b + ":2: unknown keyword 'bogus'\n" + "Error: " + a +
                   ": it's \"two\": line 2: Bad definition name 'it's \"two\"': "
-                  "no blanks, quotes, backslashes or control characters\n" + "Warning: " + a +
+                  "no blanks, quotes, backslashes or control characters\n" +
+                  "Warning: " + a +
                   ": othertype: makes no node type: ScriptTest makes none of type "
                   "'optest_other'\n" +
                   "Warning: " + a +
@@ -180,41 +180,6 @@ TEST(OP_ScriptOperators, LoadsTakenDefinitionsAndReportsTheRest)
     EXPECT_STREQ(PRMlookupDialogScript(PRMfindDialogScript("good")),
                  "{ name good script good_s parm { name k default { 0.5 } } }");
     EXPECT_STREQ(table.getOperator("exists")->getLabel().c_str(), "Exists");
-}
-
-TEST(OP_ScriptOperators, OperatorDescriptions)
-{
-    PI_ScriptOperator op("good", "Good", nullptr, nullptr, 1, 3, nullptr, 0);
-    op.setDefinition("x.asset?good");
-    op.setScriptName("good_s");
-    op.setIconName("SHOP_surface");
-
-    UT_WorkBuffer text;
-    op.getOperatorSpecificInfoText(0, text);
-    EXPECT_EQ(text.toStdString(),
-              "Operator: good (Good)\nDefined in: x.asset?good\nScript: good_s");
-
-    UT_InfoTree tree("Operator");
-    op.fillInfoTree(tree);
-    op.fillInfoTreeOperatorSpecific(tree);
-    UT_InfoTree *branch = tree.addChildBranch("More");
-    branch->addColumnHeading("Property");
-    branch->addRow({"one", "two", "three"});
-    EXPECT_EQ(tree.findChild("More"), branch);
-    EXPECT_EQ(tree.findChild("Less"), nullptr);
-    EXPECT_EQ(branch->getHeadings(), std::vector<std::string>{"Property"});
-    std::ostringstream out;
-    tree.print(out);
-    EXPECT_EQ(out.str(), "Operator\n"
-                         "  Name: good\n"
-                         "  Label: Good\n"
-                         "  Inputs: 1-3\n"
-                         "  Outputs: 1\n"
-                         "  Icon: SHOP_surface\n"
-                         "  Definition: x.asset?good\n"
-                         "  Script Name: good_s\n"
-                         "  More\n"
-                         "    one: two, three\n");
 }
 
 using OP_NodeInfo_Test = optest::OPTest;

@@ -18,6 +18,12 @@ TEST(PRM_ParmList, LookupsFollowAppendsAndRemovals)
     EXPECT_EQ(list.getParmPtrFromChannel("scale", &component), list.getParmPtr(1));
     EXPECT_EQ(component, 0);
     EXPECT_EQ(list.getParmPtrFromChannel("t"), nullptr); // a vector's name is no channel
+    EXPECT_EQ(list.findParmOrChannel("t", &component), list.getParmPtr(0));
+    EXPECT_EQ(component, -1);
+    EXPECT_EQ(list.findParmOrChannel("tz", &component), list.getParmPtr(0));
+    EXPECT_EQ(component, 2);
+    EXPECT_EQ(list.findParmOrChannel("tw", &component), nullptr);
+    EXPECT_EQ(component, -1);
 
     // Lookups made before a change must not answer from what the list used to be.
     list.appendParm(&colour, nullptr, true);
@@ -38,4 +44,11 @@ TEST(PRM_ParmList, LookupsFollowAppendsAndRemovals)
     EXPECT_EQ(list.getParmPtr(-1), nullptr);
     EXPECT_EQ(list.getParmPtr(static_cast<const char *>(nullptr)), nullptr);
     EXPECT_EQ(list.getParmPtrFromChannel(nullptr), nullptr);
+    EXPECT_EQ(list.findParmOrChannel(nullptr), nullptr);
+
+    // A parameter's own name comes before another's channel of that name.
+    PRM_Template tx(PRM_FLT, 1, PRM_Name("tx"));
+    list.appendParm(&tx, nullptr, true);
+    EXPECT_EQ(list.findParmOrChannel("tx", &component), list.getParmPtr(3));
+    EXPECT_EQ(component, -1);
 }

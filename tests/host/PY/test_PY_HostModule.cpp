@@ -6,6 +6,7 @@
 #include <OP/OP_GenericNetwork.h>
 #include <OP/OP_GenericNode.h>
 #include <PRM/PRM_ChoiceList.h>
+#include <PY/PY_HostModule.h>
 #include <PY/PY_Python.h>
 #include <UT/UT_PathSearch.h>
 
@@ -230,11 +231,13 @@ TEST_F(PYHostModule, SettingReachesTheNodeAndDefaultsAreTracked)
     EXPECT_EQ(py(parm + "('posz').isAtDefault()").myIntValue, 0);
     EXPECT_EQ(set("('posz').set(3)"), "");
     EXPECT_EQ(py(parm + "('posz').isAtDefault()").myIntValue, 1);
+    EXPECT_EQ(py(parm + "('pos').isAtDefault()").myIntValue, 0); // posy still differs
 
     // Refusals carry the host's message and change nothing.
     EXPECT_EQ(set("('count').set('abc')"), "ValueError: Bad value 'abc' for parameter 'count'");
     EXPECT_EQ(set("('amount').set(float('nan'))"),
               "ValueError: Bad value 'nan' for parameter 'amount'");
+    EXPECT_EQ(set("('unit').set(1e309)"), "ValueError: Bad value 'inf' for parameter 'unit'");
     EXPECT_EQ(set("('pos').set(1, 3)"), "ValueError: Parameter 'pos' has no component 3");
     EXPECT_EQ(set("('label').set('a\\x00b')").rfind("ValueError: ", 0), 0u);
     EXPECT_EQ(set("('count').set([1])"), "TypeError: set() takes a number or a str, not list");
@@ -253,6 +256,7 @@ TEST_F(PYHostModule, ObjectsOutlivingTheirNodeRaise)
     ASSERT_TRUE(run.ok) << run.error;
     EXPECT_EQ(py(theHost + ".kept[1].eval()").myDoubleValue, 0);
     EXPECT_EQ(py(theHost + ".kept[0] == " + node()).myIntValue, 1);
+    EXPECT_EQ(py(node() + " != " + theHost + ".node('" + mgr->getFullPath() + "')").myIntValue, 1);
 
     ASSERT_TRUE(leaf->removeSpareParm("extra"));
     EXPECT_EQ(py(theHost + ".kept[1].eval()").myErrValue,
@@ -294,6 +298,13 @@ TEST_F(PYHostModule, CmdRunsLinesAndRaisesOnTheFailingOne)
     ASSERT_TRUE(run.ok) << run.error;
     EXPECT_EQ(run.out, "\"inner ['a', 'b c']\\n\"\n['" + leafPath + "']\n");
     EXPECT_EQ(run.err, "careful\n");
+
+    // The lines go to what the command language registered; with nothing there, cmd raises.
+    const PY_HostModule::CommandRunner commands = PY_HostModule::setCommandRunner(nullptr);
+    EXPECT_NE(commands, nullptr);
+    EXPECT_EQ(py(theHost + ".cmd('echo x')").myErrValue,
+              "RuntimeError: Error: no command language to run commands with");
+    PY_HostModule::setCommandRunner(commands);
 }
 
 TEST_F(PYHostModule, PythonCommandCapturesOutputAndReportsFailures)

@@ -7,9 +7,12 @@
 
 #include <csignal>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
+#include <random>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -191,8 +194,32 @@ TEST(PY_Python, OptionsSurviveTheTripThroughPython)
     options.setOptionFArray("floats", {1.0, 1e-300, -0.0});
     options.setOptionIArray("ints", {0, std::numeric_limits<int64_t>::max()});
 
+    options.setOptionF("tiny", 5e-324);
+    options.setOptionF("large", 1e300);
+    options.setOptionF("whole", 1e16);
+
+    // Random bytes, well-formed sequences among them, and random doubles.
+    std::mt19937_64 random(777);
+    const std::string pieces[] = {"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "'", "\\", "\n"};
+    for (int k = 0; k < 300; ++k)
+    {
+        std::string text;
+        for (int j = static_cast<int>(random() % 10); j > 0; --j)
+            text += random() % 3 ? std::string(1, static_cast<char>(random() % 256))
+                                 : pieces[random() % std::size(pieces)];
+        UT_OptionEntry entry;
+        entry.type = UT_OPTION_STRING;
+        entry.s = text;
+        options.setOption(("r" + std::to_string(k) + text.substr(0, 3)).c_str(), entry);
+        const uint64_t bits = random();
+        double value;
+        std::memcpy(&value, &bits, sizeof(value));
+        options.setOptionF(("f" + std::to_string(k)).c_str(), value);
+    }
+
     UT_WorkBuffer literal;
     options.appendPyDictionary(literal);
+    EXPECT_EQ(std::string(literal.buffer()).find('\n'), std::string::npos);
     PY_Result r = run(literal.buffer(), PY_Result::OPTIONS);
     ASSERT_EQ(r.myResultType, PY_Result::OPTIONS) << r.myErrValue << "\n" << literal.buffer();
     EXPECT_EQ(r.myOptions.getNumOptions(), options.getNumOptions());

@@ -87,49 +87,6 @@ TEST(UT_WorkBuffer, PlainWordsStayBare)
     EXPECT_EQ(buf.toStdString(), "cmd \"two words\"");
 }
 
-TEST(UT_WorkBuffer, ProtectedTextSplitsBackToOneWord)
-{
-    const std::vector<std::string> samples = {
-        "",
-        " ",
-        "\t",
-        "  lead and trail  ",
-        "'",
-        "\"",
-        "''",
-        "\"\"",
-        "\\",
-        "\\\\",
-        "a\\",
-        "\\n",
-        "`",
-        "`echo hi`",
-        "a`b",
-        "#",
-        "#comment",
-        "a#b",
-        "$HOME",
-        "${x}",
-        "\n",
-        "\r\n",
-        "line1\nline2",
-        "tab\there",
-        "mixed ' \" ` \\ # $ \n \r \t end",
-        "caf\xc3\xa9",
-        "\xe6\x97\xa5\xe6\x9c\xac",
-        "\xff\xfe",
-        "\x01\x7f",
-        ";",
-        "a;b",
-        "|",
-        "&",
-        "()",
-        "{}",
-    };
-    for (const std::string &text : samples)
-        expectRoundTrip(text);
-}
-
 TEST(UT_WorkBuffer, EveryByteRoundTrips)
 {
     for (int c = 1; c < 256; ++c)

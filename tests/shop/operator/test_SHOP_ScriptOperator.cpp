@@ -7,9 +7,9 @@
 #include <shop/operator/SHOP_ScriptNode.h>
 #include <shop/operator/SHOP_ScriptOperator.h>
 
+#include <FS/DS_Stream.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_OTLDefinition.h>
-#include <PI/DS_Stream.h>
 #include <UT/UT_InfoTree.h>
 #include <UT/UT_WorkBuffer.h>
 

@@ -1,4 +1,4 @@
-#include <PI/DS_Stream.h>
+#include <FS/DS_Stream.h>
 
 void DS_Stream::error(const std::string &what)
 {
