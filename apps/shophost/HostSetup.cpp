@@ -1,6 +1,7 @@
 #include "HostSetup.h"
 
 #include <shop/node/SHOP_Node.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <OBJ/OBJ_Node.h>
 #include <OP/OP_Director.h>
@@ -18,9 +19,9 @@ void HostSetup::install()
     // Shaders defined as assets, from the assets/ folders of the search path: read before the
     // library installs its clerks, which may name the dialog scripts of assets.
     shaders->readScriptDefinitions(std::cerr);
-    SHOP_Node::buildShaderTable(*shaders);
+    SHOP_TableBuilder::buildShaderTable(*shaders);
     shaders->loadScriptOperators(std::cerr);
-    root->addOperator(SHOP_Node::getManagementOperator());
+    root->addOperator(SHOP_TableBuilder::getManagementOperator());
 
     director->getRoot()->createNode("objnet", "obj");
     director->getRoot()->createNode("shopnet", "shop");

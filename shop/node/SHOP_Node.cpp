@@ -5,9 +5,8 @@
 #include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/node/SHOP_AutoBuilder.h>
 #include <shop/node/SHOP_BuildCheck.h>
+#include <shop/node/SHOP_OperatorInfo.h>
 #include <shop/node/SHOP_Trace.h>
-#include <shop/operator/SHOP_OperatorInfo.h>
-#include <shop/operator/SHOP_TableBuilder.h>
 #include <shop/types/SHOP_TypeTable.h>
 
 #include <OP/OP_NodePin.h>
@@ -152,16 +151,6 @@ SHOP_TYPE SHOP_Node::getTypeFromParm(const char *parm)
 SHOP_TYPE SHOP_Node::getTypeFromSpaceParm(const char *parm)
 {
     return SHOP_TypeTable::getTypeFromSpaceParm(parm);
-}
-
-void SHOP_Node::buildShaderTable(OP_OperatorTable &table)
-{
-    SHOP_TableBuilder::buildShaderTable(table);
-}
-
-OP_Operator *SHOP_Node::getManagementOperator()
-{
-    return SHOP_TableBuilder::getManagementOperator();
 }
 
 bool SHOP_Node::addShaderClerk(SHOP_TYPE type, SHOP_Clerk *clerk)

@@ -11,7 +11,6 @@
 #include <memory>
 #include <unordered_map>
 
-class OP_OperatorTable;
 class SHOP_Clerk;
 class SHOP_ClerkCacheEntry;
 class SHOP_ReData;
@@ -57,12 +56,6 @@ public:
     static SHOP_TYPE getShaderType(const char *name);
     static SHOP_TYPE getTypeFromParm(const char *parm);
     static SHOP_TYPE getTypeFromSpaceParm(const char *parm);
-
-    // Registration ------------------------------------------------------------------------------
-    /// Fills the operator table of the shader context (the host calls it once).
-    static void buildShaderTable(OP_OperatorTable &table);
-    /// A new operator for shader-network containers ("shopnet"); the caller owns it.
-    static OP_Operator *getManagementOperator();
 
     // The clerk registry ----------------------------------------------------------------------
     static bool addShaderClerk(SHOP_TYPE type, SHOP_Clerk *clerk);

@@ -5,6 +5,7 @@
 #include <shop/node/SHOP_Node.h>
 #include <shop/operator/SHOP_Generic.h>
 #include <shop/operator/SHOP_Operator.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <CMD/CMD_Manager.h>
 #include <OP/OP_BundleFilter.h>
@@ -65,9 +66,10 @@ protected:
             SHOP_Node::addShaderClerk(SHOP_LENS, &theSecond);
             SHOP_Node::addShaderClerk(SHOP_IMAGE3D, &theI3D);
             OP_Director *director = OPgetDirector();
-            SHOP_Node::buildShaderTable(*director->getOperatorTable(SHOP_Node::theOpTypeName));
+            SHOP_TableBuilder::buildShaderTable(
+                *director->getOperatorTable(SHOP_Node::theOpTypeName));
             director->getOperatorTable(OP_Director::theRootTableName)
-                ->addOperator(SHOP_Node::getManagementOperator());
+                ->addOperator(SHOP_TableBuilder::getManagementOperator());
             return true;
         }();
         (void)theTable;
@@ -199,8 +201,8 @@ TEST_F(GenericTest, TableDefaultFiltersAndManagementOperator)
     EXPECT_FALSE(surfaces->isNodeValid(nullptr, lens));
     EXPECT_FALSE(surfaces->isNodeValid(nullptr, myNet->getParent()));
 
-    std::unique_ptr<OP_Operator> a(SHOP_Node::getManagementOperator());
-    std::unique_ptr<OP_Operator> b(SHOP_Node::getManagementOperator());
+    std::unique_ptr<OP_Operator> a(SHOP_TableBuilder::getManagementOperator());
+    std::unique_ptr<OP_Operator> b(SHOP_TableBuilder::getManagementOperator());
     EXPECT_NE(a.get(), b.get());
     EXPECT_EQ(a->getName(), "shopnet");
     EXPECT_EQ(a->getIconName(), "NETWORKS_shop");

@@ -6,6 +6,7 @@
 #include <shop/operator/SHOP_Operator.h>
 #include <shop/operator/SHOP_ScriptNode.h>
 #include <shop/operator/SHOP_ScriptOperator.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <OP/OP_Director.h>
 #include <OP/OP_OTLDefinition.h>
@@ -81,7 +82,7 @@ protected:
             SHOP_Node::addShaderClerk(SHOP_SURFACE, &theViewport);
             OP_Director *director = OPgetDirector();
             director->getOperatorTable(OP_Director::theRootTableName)
-                ->addOperator(SHOP_Node::getManagementOperator());
+                ->addOperator(SHOP_TableBuilder::getManagementOperator());
             return true;
         }();
         (void)theSetup;

@@ -1,4 +1,4 @@
-#include <shop/operator/SHOP_OperatorInfo.h>
+#include <shop/node/SHOP_OperatorInfo.h>
 
 #include <shop/clerk/SHOP_Clerk.h>
 #include <shop/clerk/SHOP_ClerkRegistry.h>
