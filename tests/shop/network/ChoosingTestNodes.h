@@ -6,13 +6,14 @@
 #include <shop/network/SHOP_Properties.h>
 #include <shop/network/SHOP_Select.h>
 #include <shop/network/SHOP_Switch.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
-// Choosing and combining nodes over probe shaders that count what is asked of them. Operators
-// are installed once per test program under names of their own.
+// Choosing and combining nodes, made by the operators users get, over probe shaders that count
+// what is asked of them. Operators are installed once per test program.
 namespace choosetest
 {
 using namespace shoptest;
@@ -95,35 +96,21 @@ protected:
         ShopTest::SetUp();
         static bool once = []
         {
-            auto add = [](const char *name, OP_Constructor ctor, const PRM_Template *templates,
-                          unsigned minInputs, unsigned maxInputs, SHOP_TYPE type, const char *mask)
-            {
-                auto *op = new SHOP_Operator(name, name, ctor, templates, minInputs, maxInputs,
-                                             SHOP_Node::getVariables(), 0, 0);
-                op->getShopInfo().setShaderType(type);
-                op->getShopInfo().setRenderMask(mask);
-                OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName)->addOperator(op);
-            };
-            add("t_switch", SHOP_Switch::myConstructor, SHOP_Switch::getTemplates(), 1, 9999,
-                SHOP_ANY, "*");
-            add("t_select", SHOP_Select::myConstructor, SHOP_Select::getTemplates(), 1, 4, SHOP_ANY,
-                "*");
-            add("t_properties", SHOP_Properties::myConstructor, nullptr, 0, 9999, SHOP_PROPERTIES,
-                "*");
-            add("t_mergecoshader", SHOP_CoShader::myConstructor, nullptr, 0, 9999, SHOP_COSHADER,
-                "RIB");
+            OP_OperatorTable *table = OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName);
+            SHOP_TableBuilder::addNetworkOperators(*table);
             static PRM_Template probeTemplates[] = {
                 PRM_Template(PRM_FLT, 3, PRM_Name("val"), {PRM_Default(0)}), PRM_Template()};
-            add("t_probe_surface", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_SURFACE,
-                "*");
-            add("t_probe_displace", ProbeNode::myConstructor, probeTemplates, 0, 0,
-                SHOP_DISPLACEMENT, "*");
-            add("t_probe_props", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_PROPERTIES,
-                "*");
-            add("t_probe_coshader", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_COSHADER,
-                "*");
-            add("t_probe_undef", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_UNDEFINED,
-                "*");
+            for (auto [name, type] : {std::pair{"t_probe_surface", SHOP_SURFACE},
+                                      {"t_probe_displace", SHOP_DISPLACEMENT},
+                                      {"t_probe_props", SHOP_PROPERTIES},
+                                      {"t_probe_coshader", SHOP_COSHADER},
+                                      {"t_probe_undef", SHOP_UNDEFINED}})
+            {
+                auto *op = new SHOP_Operator(name, name, ProbeNode::myConstructor, probeTemplates,
+                                             0, 0, SHOP_Node::getVariables(), 0, 0);
+                op->getShopInfo().setShaderType(type);
+                table->addOperator(op);
+            }
             return true;
         }();
         (void)once;

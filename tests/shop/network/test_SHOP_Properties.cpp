@@ -11,7 +11,7 @@ using ShopProperties = ChoosingTest;
 
 TEST_F(ShopProperties, OwnPropertiesComeFirstThenThePropertiesInputsInOrder)
 {
-    auto *p = add<SHOP_Properties>("t_properties", "p");
+    auto *p = add<SHOP_Properties>("properties", "p");
     ProbeNode *q0 = add("t_probe_props", "q0");
     ProbeNode *q1 = add("t_probe_props", "q1");
     addSpare(p, "ka", 1);
@@ -44,10 +44,37 @@ TEST_F(ShopProperties, OwnPropertiesComeFirstThenThePropertiesInputsInOrder)
     EXPECT_EQ(component, 1);
 }
 
+TEST_F(ShopProperties, OwnValuesWinOverInnerPropertiesNodesWhenSeveralNamesAreLookedUpAtOnce)
+{
+    auto *outer = add<SHOP_Properties>("properties", "outer");
+    auto *middle = add<SHOP_Properties>("properties", "middle");
+    auto *inner = add<SHOP_Properties>("properties", "inner");
+    addSpare(outer, "ka", 1);
+    for (const char *name : {"ka", "kb"})
+        addSpare(middle, name, 2);
+    for (const char *name : {"ka", "kb", "kc"})
+        addSpare(inner, name, 3);
+    wire(outer, 0, middle);
+    wire(middle, 0, inner);
+
+    OP_PropertyLookupList list;
+    for (const char *name : {"ka", "kb", "kc", "kd"})
+        list.addName(name);
+    EXPECT_EQ(outer->findParametersOrProperties(0, list), 3);
+    EXPECT_EQ(list.getNode(0), outer);
+    EXPECT_EQ(list.getNode(1), middle);
+    EXPECT_EQ(list.getNode(2), inner);
+    EXPECT_FALSE(list.isFound(3));
+    // One name at a time finds the same.
+    EXPECT_EQ(lookup(outer, "ka"), outer);
+    EXPECT_EQ(lookup(outer, "kb"), middle);
+    EXPECT_EQ(lookup(outer, "kc"), inner);
+}
+
 TEST_F(ShopProperties, AnInputOfAnotherTypeIsErrorOneAndIsNeverAsked)
 {
-    auto *p = add<SHOP_Properties>("t_properties", "p");
-    auto *q = add<SHOP_Properties>("t_properties", "q");
+    auto *p = add<SHOP_Properties>("properties", "p");
+    auto *q = add<SHOP_Properties>("properties", "q");
     ProbeNode *surface = add("t_probe_surface", "surface");
     ProbeNode *named = add("t_probe_surface", "named");
     addSpare(p, "ka", 1);
@@ -73,8 +100,8 @@ TEST_F(ShopProperties, AnInputOfAnotherTypeIsErrorOneAndIsNeverAsked)
 
 TEST_F(ShopProperties, ShaderPathPropertiesNameTheShaderToUse)
 {
-    auto *p = add<SHOP_Properties>("t_properties", "p");
-    auto *q = add<SHOP_Properties>("t_properties", "q");
+    auto *p = add<SHOP_Properties>("properties", "p");
+    auto *q = add<SHOP_Properties>("properties", "q");
     ProbeNode *named = add("t_probe_surface", "named");
     ProbeNode *other = add("t_probe_surface", "other");
     ProbeNode *displace = add("t_probe_displace", "displace");
@@ -100,7 +127,7 @@ TEST_F(ShopProperties, ShaderPathPropertiesNameTheShaderToUse)
 
 TEST_F(ShopProperties, LookupsThatComeBackThroughAReferenceAnswerNotFound)
 {
-    auto *p = add<SHOP_Properties>("t_properties", "p");
+    auto *p = add<SHOP_Properties>("properties", "p");
     ProbeNode *ref = add("t_probe_props", "ref");
     wire(p, 0, ref);
     ref->forward = p;

@@ -6,6 +6,7 @@
 #include <shop/network/SHOP_Output.h>
 #include <shop/network/SHOP_SubNet.h>
 #include <shop/network/SHOP_VariableInput.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <UT/UT_UndoManager.h>
 
@@ -39,6 +40,8 @@ protected:
         static bool once = []
         {
             OP_OperatorTable *table = OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName);
+            SHOP_TableBuilder::addNetworkOperators(*table);
+            table->addOperator(SHOP_TableBuilder::getManagementOperator());
             auto add =
                 [table](const char *name, OP_Constructor ctor, SHOP_TYPE type, unsigned maxInputs)
             {
@@ -48,9 +51,6 @@ protected:
                 op->getShopInfo().setShaderType(type);
                 table->addOperator(op);
             };
-            add("material", SHOP_SubNet::myConstructor, SHOP_MATERIAL, 0);
-            add("suboutput", SHOP_Output::myConstructor, SHOP_PROPERTIES, 24);
-            add("t_shopnet", SHOP_SubNet::myManagerConstruct, SHOP_ANY, 0);
             add("t_props", TestShopNode::myConstructor, SHOP_PROPERTIES, 0);
             add("t_any", TestShopNode::myConstructor, SHOP_ANY, 0);
             add("t_varin", CountingInput::myConstructor, SHOP_SURFACE, 4);
@@ -94,6 +94,12 @@ TEST_F(Subnets, TheOutputNodePlacesShadersByTypeAndAnswersOnlyThroughThatInput)
     EXPECT_EQ(out->getInput(2), bumps);
     wire(out, 5, any); // no input of its own: stays where it was dropped
     EXPECT_EQ(out->getInput(5), any);
+    // Properties have an input of their own too, the first one.
+    SHOP_Node *props = shop("properties", mat);
+    wire(out, 7, props);
+    EXPECT_EQ(out->getInput(7), nullptr);
+    EXPECT_EQ(out->getInput(0), props);
+    EXPECT_EQ(mat->findShader(SHOP_PROPERTIES, 0, nullptr), props);
 
     UT_String name;
     out->getInputName(name, 23);
@@ -156,7 +162,7 @@ TEST_F(Subnets, OneOutputNodeIsAllowedAndTheCacheFollowsItsDeletion)
 
 TEST_F(Subnets, ManagersHoldNetworksButAnswerNothing)
 {
-    SHOP_Node *net = shop("t_shopnet");
+    SHOP_Node *net = shop("shopnet");
     SHOP_Node *surface = make("t_surface", net);
     EXPECT_NE(surface, nullptr);
     EXPECT_EQ(net->getOutputNode(), nullptr);

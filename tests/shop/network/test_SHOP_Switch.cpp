@@ -9,7 +9,7 @@ using ShopSwitch = ChoosingTest;
 
 TEST_F(ShopSwitch, OnlyTheActiveInputAnswersAndChoicesOutOfRangeAreClampedWithAWarning)
 {
-    auto *sw = add<SHOP_Switch>("t_switch", "sw");
+    auto *sw = add<SHOP_Switch>("switch", "sw");
     ProbeNode *a = add("t_probe_surface", "a");
     ProbeNode *b = add("t_probe_surface", "b");
     ProbeNode *c = add("t_probe_surface", "c");
@@ -47,9 +47,38 @@ TEST_F(ShopSwitch, OnlyTheActiveInputAnswersAndChoicesOutOfRangeAreClampedWithAW
     EXPECT_EQ(a->asked, 2);
 }
 
+TEST_F(ShopSwitch, ChoicesAreClampedToTheFirstAndLastInputsAtEveryBoundary)
+{
+    auto *sw = add<SHOP_Switch>("switch", "sw");
+    ProbeNode *first = add("t_probe_surface", "first");
+    ProbeNode *middle = add("t_probe_surface", "middle");
+    ProbeNode *last = add("t_probe_surface", "last");
+    wire(sw, 0, first);
+    wire(sw, 1, middle);
+    wire(sw, 2, last);
+    const struct
+    {
+        const char *choice;
+        ProbeNode *answer;
+        bool warned;
+    } theCases[] = {
+        {"-1000000", first, true}, {"-1", first, true}, {"0", first, false},
+        {"1", middle, false},      {"2", last, false},  {"3", last, true},
+        {"1000000", last, true},
+    };
+    for (const auto &c : theCases)
+    {
+        SCOPED_TRACE(c.choice);
+        setExpr(sw, "input", c.choice);
+        EXPECT_EQ(sw->findShader(SHOP_SURFACE, 0, nullptr), c.answer);
+        EXPECT_EQ(reports(sw), c.warned ? std::vector<std::string>{theRangeWarning}
+                                        : std::vector<std::string>{});
+    }
+}
+
 TEST_F(ShopSwitch, InputsOfDifferentTypesAreErrorOneAndLeaveTheTypeUndefined)
 {
-    auto *sw = add<SHOP_Switch>("t_switch", "sw");
+    auto *sw = add<SHOP_Switch>("switch", "sw");
     EXPECT_EQ(sw->getShaderType(), SHOP_ANY);
     EXPECT_EQ(sw->getInputType(3), SHOP_ANY);
     EXPECT_EQ(cookAt(sw), UT_ERROR_WARNING); // the default choice 0 has no input to land on
@@ -91,7 +120,7 @@ TEST_F(ShopSwitch, InputsOfDifferentTypesAreErrorOneAndLeaveTheTypeUndefined)
 
 TEST_F(ShopSwitch, TimeDependenceComesFromTheActiveInputOnly)
 {
-    auto *sw = add<SHOP_Switch>("t_switch", "sw");
+    auto *sw = add<SHOP_Switch>("switch", "sw");
     ProbeNode *animated = add("t_probe_surface", "animated");
     ProbeNode *still = add("t_probe_surface", "still");
     animated->animated = true;
@@ -129,7 +158,7 @@ TEST_F(ShopSwitch, TimeDependenceComesFromTheActiveInputOnly)
 
 TEST_F(ShopSwitch, RequestsThatComeBackThroughAReferenceAnswerNothing)
 {
-    auto *sw = add<SHOP_Switch>("t_switch", "sw");
+    auto *sw = add<SHOP_Switch>("switch", "sw");
     ProbeNode *ref = add("t_probe_surface", "ref");
     wire(sw, 0, ref);
     ref->forward = sw;

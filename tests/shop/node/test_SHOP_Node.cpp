@@ -188,12 +188,19 @@ TEST_F(ShopNode, FindAndCollectShaders)
     vk.setOptionS("rendertype", "VKorvit");
     UT_Options notText;
     notText.setOptionI("rendertype", 3);
+    UT_Options star;
+    star.setOptionS("rendertype", "*");
+    UT_Options empty;
+    empty.setOptionS("rendertype", "");
 
     EXPECT_EQ(displace->findShader(SHOP_SURFACE, 0, nullptr), nullptr);
     EXPECT_EQ(vkOnly->findShader(SHOP_SURFACE, 0, &rib), nullptr);
     EXPECT_EQ(vkOnly->findShader(SHOP_SURFACE, 0, &vk), vkOnly);
     EXPECT_EQ(vkOnly->findShader(SHOP_SURFACE, 0, nullptr), vkOnly);
     EXPECT_EQ(vkOnly->findShader(SHOP_SURFACE, 0, &notText), vkOnly);
+    // "*" and "" ask for any renderer: a mask need not list "*" to answer them.
+    EXPECT_EQ(vkOnly->findShader(SHOP_SURFACE, 0, &star), vkOnly);
+    EXPECT_EQ(vkOnly->findShader(SHOP_SURFACE, 0, &empty), vkOnly);
 
     UT_PtrArray<SHOP_Node *> list;
     list.append(displace);

@@ -1,5 +1,5 @@
-// Generic shader operators and the table construction, in a program of their own: the clerks
-// registered here must be the only ones their shader types have.
+// Generic shader operators, in a program of their own: the clerks registered here must be the
+// only ones their shader types have.
 
 #include <shop/clerk/SHOP_Clerk.h>
 #include <shop/node/SHOP_Node.h>
@@ -8,7 +8,6 @@
 #include <shop/table/SHOP_TableBuilder.h>
 
 #include <CMD/CMD_Manager.h>
-#include <OP/OP_BundleFilter.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_GenericNode.h>
 #include <PRM/PRM_ParmList.h>
@@ -179,34 +178,4 @@ TEST_F(GenericTest, OldFileWithAnImage3dStringLoadsItIntoItsCurrentParameter)
     EXPECT_EQ(i3d("/shop/smoke"), "smoke 1");
     EXPECT_EQ(i3d("/shop/untouched"), "");
     OPgetDirector()->clearNetwork();
-}
-
-TEST_F(GenericTest, TableDefaultFiltersAndManagementOperator)
-{
-    OP_OperatorTable *table = OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName);
-    // Set whether or not the surface type has a generic operator: it has one exactly when a
-    // string clerk (here only from the shipped plug-ins, if found) serves surfaces.
-    EXPECT_EQ(table->getDefaultType(), "gen_surface");
-    bool surfaceStrings = false;
-    for (const SHOP_Clerk *clerk : SHOP_Node::getClerkList(SHOP_SURFACE))
-        surfaceStrings = surfaceStrings || clerk->generatesString();
-    EXPECT_EQ(table->getOperator("gen_surface") != nullptr, surfaceStrings);
-    EXPECT_NE(table->getOperator("gen_lens"), nullptr);
-
-    const OP_BundleFilter *surfaces = OP_BundleFilter::findFilter("!!SHOP/SURFACE!!");
-    ASSERT_NE(surfaces, nullptr);
-    EXPECT_STREQ(surfaces->getLabel(), "SHOP: Surface Only");
-    ASSERT_NE(OP_BundleFilter::findFilter("!!SHOP/CVEX!!"), nullptr);
-    OP_Node *lens = myNet->createNode("gen_lens");
-    EXPECT_FALSE(surfaces->isNodeValid(nullptr, lens));
-    EXPECT_FALSE(surfaces->isNodeValid(nullptr, myNet->getParent()));
-
-    std::unique_ptr<OP_Operator> a(SHOP_TableBuilder::getManagementOperator());
-    std::unique_ptr<OP_Operator> b(SHOP_TableBuilder::getManagementOperator());
-    EXPECT_NE(a.get(), b.get());
-    EXPECT_EQ(a->getName(), "shopnet");
-    EXPECT_EQ(a->getIconName(), "NETWORKS_shop");
-    EXPECT_EQ(a->getFlags(), b->getFlags());
-    EXPECT_EQ(infoOf(a.get()).getShaderType(), SHOP_ANY);
-    EXPECT_STREQ(infoOf(b.get()).getRenderMask(), "*");
 }
