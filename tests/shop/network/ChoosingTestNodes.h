@@ -54,6 +54,8 @@ public:
                                 PRM_ParmList *obsolete, bool create) override
     {
         ++asked;
+        if (onAsk)
+            onAsk();
         if (TestShopNode::getParameterOrProperty(name, now, node, parm, obsolete, create))
             return true;
         return forward && forward->getParameterOrProperty(name, now, node, parm, obsolete, create);
@@ -68,6 +70,7 @@ public:
     using TestShopNode::getBoundingBox;
 
     SHOP_Node *forward = nullptr;
+    /// Runs on every shader request and every lookup that reaches the node.
     std::function<void()> onAsk;
     bool failBuild = false;
     bool failCook = false;

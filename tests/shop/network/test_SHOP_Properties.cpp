@@ -71,7 +71,7 @@ TEST_F(ShopProperties, OwnValuesWinOverInnerPropertiesNodesWhenSeveralNamesAreLo
     EXPECT_EQ(lookup(outer, "kc"), inner);
 }
 
-TEST_F(ShopProperties, AnInputOfAnotherTypeIsErrorOneAndIsNeverAsked)
+TEST_F(ShopProperties, PropertiesInputsCookWithItAndAnInputOfAnotherTypeIsErrorOne)
 {
     auto *p = add<SHOP_Properties>("properties", "p");
     auto *q = add<SHOP_Properties>("properties", "q");
@@ -96,6 +96,15 @@ TEST_F(ShopProperties, AnInputOfAnotherTypeIsErrorOneAndIsNeverAsked)
     wire(p, 1, nullptr);
     EXPECT_EQ(cookAt(p), UT_ERROR_NONE);
     EXPECT_EQ(lookup(p, "kb"), q);
+
+    // Its properties inputs cook with it, and their time dependence becomes its own.
+    ProbeNode *animated = add("t_probe_props", "animated");
+    animated->animated = true;
+    wire(p, 1, animated);
+    EXPECT_EQ(cookAt(p), UT_ERROR_NONE);
+    EXPECT_EQ(animated->cooks, 1);
+    EXPECT_TRUE(p->isTimeDependent());
+    EXPECT_FALSE(p->isInputLocked(1));
 }
 
 TEST_F(ShopProperties, ShaderPathPropertiesNameTheShaderToUse)
@@ -123,6 +132,35 @@ TEST_F(ShopProperties, ShaderPathPropertiesNameTheShaderToUse)
     EXPECT_EQ(p->findShader(SHOP_SURFACE, 0, nullptr), other);
     setText(p, "shop_surfacepath", "../nowhere");
     EXPECT_EQ(p->findShader(SHOP_SURFACE, 0, nullptr), other);
+}
+
+TEST_F(ShopProperties, WhatALookupFindsWhileComingBackRoundIsNotRemembered)
+{
+    // p takes its surface path from q, which takes it from the probe. A lookup that starts at
+    // q reaches p through the probe, and p's own request then finds q busy: no path, for now.
+    auto *p = add<SHOP_Properties>("properties", "p");
+    auto *q = add<SHOP_Properties>("properties", "q");
+    ProbeNode *probe = add("t_probe_props", "probe");
+    ProbeNode *named = add("t_probe_surface", "named");
+    addSpareText(probe, "shop_surfacepath", "../named");
+    wire(q, 0, probe);
+    wire(p, 0, q);
+    ASSERT_EQ(cookAt(p), UT_ERROR_NONE);
+
+    bool armed = true;
+    SHOP_Node *inside = named;
+    probe->onAsk = [&]
+    {
+        if (!armed)
+            return;
+        armed = false;
+        inside = p->findShader(SHOP_SURFACE, 0, nullptr);
+    };
+    EXPECT_EQ(lookup(q, "missing"), nullptr);
+    EXPECT_EQ(inside, nullptr);
+    // The scene has not changed since, but the answer found inside the loop does not stand.
+    EXPECT_EQ(p->findShader(SHOP_SURFACE, 0, nullptr), named);
+    EXPECT_EQ(q->findShader(SHOP_SURFACE, 0, nullptr), named);
 }
 
 TEST_F(ShopProperties, LookupsThatComeBackThroughAReferenceAnswerNotFound)

@@ -97,6 +97,8 @@ TEST_F(ShopSwitch, InputsOfDifferentTypesAreErrorOneAndLeaveTheTypeUndefined)
     EXPECT_EQ(cookAt(sw), UT_ERROR_ABORT);
     EXPECT_EQ(reports(sw), std::vector<std::string>{theTypeError});
     EXPECT_EQ(sw->getShaderType(), SHOP_UNDEFINED);
+    // So is the type the enclosing networks count.
+    EXPECT_EQ(sw->SHOP_Node::getShaderType(), SHOP_UNDEFINED);
     EXPECT_EQ(sw->getInputType(0), SHOP_ANY);
     EXPECT_EQ(sw->findShader(SHOP_SURFACE, 0, nullptr), nullptr);
     // A failed switch does not clamp: the out-of-range choice lands nowhere, without a warning.
