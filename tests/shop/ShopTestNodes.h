@@ -263,12 +263,19 @@ protected:
     }
     void TearDown() override { OPgetDirector()->getRoot()->destroyNode(mgr); }
 
-    TestShopNode *make(const char *type, OP_Network *in = nullptr, const char *name = nullptr)
+    /// A new node of `type` in `in` (the manager network by default), as a T.
+    template <typename T = TestShopNode>
+    T *make(const char *type, OP_Network *in = nullptr, const char *name = nullptr)
     {
         std::string error;
         OP_Node *node = (in ? in : mgr)->createNode(type, name, error);
         EXPECT_NE(node, nullptr) << error;
-        return static_cast<TestShopNode *>(node);
+        return dynamic_cast<T *>(node);
+    }
+    static void wire(OP_Node *dst, unsigned input, OP_Node *src)
+    {
+        std::string error;
+        ASSERT_TRUE(dst->setInput(input, src, 0, error)) << error;
     }
     static void setExpr(OP_Node *node, const char *parm, const char *text, int component = 0)
     {

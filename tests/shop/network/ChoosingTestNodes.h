@@ -122,15 +122,7 @@ protected:
     template <typename T = ProbeNode>
     T *add(const char *type, const char *name)
     {
-        std::string error;
-        OP_Node *node = mgr->createNode(type, name, error);
-        EXPECT_NE(node, nullptr) << error;
-        return dynamic_cast<T *>(node);
-    }
-    static void wire(OP_Node *dst, unsigned input, OP_Node *src)
-    {
-        std::string error;
-        ASSERT_TRUE(dst->setInput(input, src, 0, error)) << error;
+        return make<T>(type, nullptr, name);
     }
     static void addSpare(OP_Node *node, const char *name, double value)
     {

@@ -61,22 +61,14 @@ protected:
         (void)once;
     }
 
-    // Nodes of the library's own classes, which the fixture's make() (for test nodes) is not.
+    // Nodes of the library's own classes.
     SHOP_Node *shop(const char *type, OP_Network *in = nullptr, const char *name = nullptr)
     {
-        std::string error;
-        OP_Node *node = (in ? in : mgr)->createNode(type, name, error);
-        EXPECT_NE(node, nullptr) << error;
-        return node ? node->castToSHOPNode() : nullptr;
+        return make<SHOP_Node>(type, in, name);
     }
     SHOP_SubNet *material(const char *name = nullptr)
     {
-        return dynamic_cast<SHOP_SubNet *>(shop("material", mgr, name));
-    }
-    static void wire(OP_Node *dst, unsigned input, OP_Node *src)
-    {
-        std::string error;
-        ASSERT_TRUE(dst->setInput(input, src, 0, error)) << error;
+        return make<SHOP_SubNet>("material", nullptr, name);
     }
 };
 } // namespace

@@ -87,9 +87,6 @@ TEST_F(GenericTest, OperatorHasOneParameterPerStringClerkAndIsMadeOnce)
     ASSERT_NE(op, nullptr);
     EXPECT_EQ(op, SHOP_Generic::buildOperator(SHOP_LENS));
     EXPECT_EQ(op->getName(), "gen_lens");
-    EXPECT_EQ(op->getLabel(), "Generic lens");
-    EXPECT_EQ(op->getIconName(), "SHOP_lens");
-    EXPECT_EQ(op->maxInputs(), 0u);
     EXPECT_STREQ(infoOf(op).getRenderMask(), "First Second");
     EXPECT_EQ(infoOf(op).getShaderType(), SHOP_LENS);
 
