@@ -124,6 +124,17 @@ protected:
     {
         return make<T>(type, nullptr, name);
     }
+    /// Surface probes, one per name, wired into the node's inputs in that order.
+    std::vector<ProbeNode *> wireSurfaces(OP_Node *node, std::vector<const char *> names)
+    {
+        std::vector<ProbeNode *> probes;
+        for (const char *name : names)
+        {
+            probes.push_back(add("t_probe_surface", name));
+            wire(node, static_cast<unsigned>(probes.size() - 1), probes.back());
+        }
+        return probes;
+    }
     static void addSpare(OP_Node *node, const char *name, double value)
     {
         std::string error;

@@ -9,66 +9,44 @@ namespace
 
 using ShopProperties = ChoosingTest;
 
-TEST_F(ShopProperties, OwnPropertiesComeFirstThenThePropertiesInputsInOrder)
+TEST_F(ShopProperties, OwnPropertiesComeFirstThenThePropertiesInputsInOrderAtEveryLevel)
 {
-    auto *p = add<SHOP_Properties>("properties", "p");
-    ProbeNode *q0 = add("t_probe_props", "q0");
-    ProbeNode *q1 = add("t_probe_props", "q1");
-    addSpare(p, "ka", 1);
-    addSpare(q0, "ka", 2);
-    addSpare(q0, "kb", 3);
-    addSpare(q1, "kb", 4);
-    addSpare(q1, "kc", 5);
-    wire(p, 0, q0);
-    wire(p, 1, q1);
+    // Each name is found on the first of outer, probe, middle and inner that holds it; every
+    // node holds the names of the one before it and one more.
+    auto *outer = add<SHOP_Properties>("properties", "outer");
+    ProbeNode *probe = add("t_probe_props", "probe");
+    auto *middle = add<SHOP_Properties>("properties", "middle");
+    auto *inner = add<SHOP_Properties>("properties", "inner");
+    const std::vector<const char *> names = {"ka", "kb", "kc", "kd", "ke"};
+    const std::vector<OP_Node *> holders = {outer, probe, middle, inner};
+    for (size_t n = 0; n < holders.size(); ++n)
+        for (size_t i = 0; i <= n; ++i)
+            addSpare(holders[n], names[i], 1);
+    wire(outer, 0, probe);
+    wire(outer, 1, middle);
+    wire(middle, 0, inner);
 
-    EXPECT_EQ(lookup(p, "ka"), p);
-    EXPECT_EQ(lookup(p, "kb"), q0);
-    EXPECT_EQ(lookup(p, "kc"), q1);
-    EXPECT_EQ(lookup(p, "kd"), nullptr);
-
+    // Looked up all at once, an inner node must not take a name an outer one holds.
+    const std::vector<OP_Node *> expected = {outer, probe, middle, inner, nullptr};
     OP_PropertyLookupList list;
-    for (const char *name : {"ka", "kb", "kc", "kd"})
+    for (const char *name : names)
         list.addName(name);
-    EXPECT_EQ(p->findParametersOrProperties(0, list), 3);
-    EXPECT_EQ(list.getNode(0), p);
-    EXPECT_EQ(list.getNode(1), q0);
-    EXPECT_EQ(list.getNode(2), q1);
-    EXPECT_FALSE(list.isFound(3));
+    EXPECT_EQ(outer->findParametersOrProperties(0, list), 4);
+    std::vector<OP_Node *> all, single;
+    for (int i = 0; i < list.entries(); ++i)
+    {
+        all.push_back(list.isFound(i) ? list.getNode(i) : nullptr);
+        single.push_back(lookup(outer, names[static_cast<size_t>(i)]));
+    }
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(single, expected);
 
     OP_Node *found = nullptr;
     PRM_Parm *parm = nullptr;
     int component = -1;
-    ASSERT_TRUE(p->getParameterOrPropertyByChannel("val2", 0, found, parm, component, nullptr));
-    EXPECT_EQ(found, q0);
+    ASSERT_TRUE(outer->getParameterOrPropertyByChannel("val2", 0, found, parm, component, nullptr));
+    EXPECT_EQ(found, probe);
     EXPECT_EQ(component, 1);
-}
-
-TEST_F(ShopProperties, OwnValuesWinOverInnerPropertiesNodesWhenSeveralNamesAreLookedUpAtOnce)
-{
-    auto *outer = add<SHOP_Properties>("properties", "outer");
-    auto *middle = add<SHOP_Properties>("properties", "middle");
-    auto *inner = add<SHOP_Properties>("properties", "inner");
-    addSpare(outer, "ka", 1);
-    for (const char *name : {"ka", "kb"})
-        addSpare(middle, name, 2);
-    for (const char *name : {"ka", "kb", "kc"})
-        addSpare(inner, name, 3);
-    wire(outer, 0, middle);
-    wire(middle, 0, inner);
-
-    OP_PropertyLookupList list;
-    for (const char *name : {"ka", "kb", "kc", "kd"})
-        list.addName(name);
-    EXPECT_EQ(outer->findParametersOrProperties(0, list), 3);
-    EXPECT_EQ(list.getNode(0), outer);
-    EXPECT_EQ(list.getNode(1), middle);
-    EXPECT_EQ(list.getNode(2), inner);
-    EXPECT_FALSE(list.isFound(3));
-    // One name at a time finds the same.
-    EXPECT_EQ(lookup(outer, "ka"), outer);
-    EXPECT_EQ(lookup(outer, "kb"), middle);
-    EXPECT_EQ(lookup(outer, "kc"), inner);
 }
 
 TEST_F(ShopProperties, PropertiesInputsCookWithItAndAnInputOfAnotherTypeIsErrorOne)

@@ -10,12 +10,8 @@ using ShopSwitch = ChoosingTest;
 TEST_F(ShopSwitch, OnlyTheActiveInputAnswersAndAClampedChoiceWarnsOncePerCook)
 {
     auto *sw = add<SHOP_Switch>("switch", "sw");
-    ProbeNode *a = add("t_probe_surface", "a");
-    ProbeNode *b = add("t_probe_surface", "b");
-    ProbeNode *c = add("t_probe_surface", "c");
-    wire(sw, 0, a);
-    wire(sw, 1, b);
-    wire(sw, 2, c);
+    const std::vector<ProbeNode *> probes = wireSurfaces(sw, {"a", "b", "c"});
+    ProbeNode *a = probes[0], *b = probes[1], *c = probes[2];
 
     set(sw, "input", {1});
     EXPECT_EQ(sw->findShader(SHOP_SURFACE, 0, nullptr), b);
@@ -45,12 +41,8 @@ TEST_F(ShopSwitch, OnlyTheActiveInputAnswersAndAClampedChoiceWarnsOncePerCook)
 TEST_F(ShopSwitch, ChoicesAreClampedToTheFirstAndLastInputsAtEveryBoundary)
 {
     auto *sw = add<SHOP_Switch>("switch", "sw");
-    ProbeNode *first = add("t_probe_surface", "first");
-    ProbeNode *middle = add("t_probe_surface", "middle");
-    ProbeNode *last = add("t_probe_surface", "last");
-    wire(sw, 0, first);
-    wire(sw, 1, middle);
-    wire(sw, 2, last);
+    const std::vector<ProbeNode *> probes = wireSurfaces(sw, {"first", "middle", "last"});
+    ProbeNode *first = probes[0], *middle = probes[1], *last = probes[2];
     const struct
     {
         const char *choice;
