@@ -101,19 +101,13 @@ protected:
         {
             OP_OperatorTable *table = OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName);
             SHOP_TableBuilder::addNetworkOperators(*table);
-            static PRM_Template probeTemplates[] = {
-                PRM_Template(PRM_FLT, 3, PRM_Name("val"), {PRM_Default(0)}), PRM_Template()};
             for (auto [name, type] : {std::pair{"t_probe_surface", SHOP_SURFACE},
                                       {"t_probe_displace", SHOP_DISPLACEMENT},
                                       {"t_probe_props", SHOP_PROPERTIES},
                                       {"t_probe_coshader", SHOP_COSHADER},
                                       {"t_probe_undef", SHOP_UNDEFINED}})
-            {
-                auto *op = new SHOP_Operator(name, name, ProbeNode::myConstructor, probeTemplates,
-                                             0, 0, SHOP_Node::getVariables(), 0, 0);
-                op->getShopInfo().setShaderType(type);
-                table->addOperator(op);
-            }
+                addShopOperator(name, ProbeNode::myConstructor, type,
+                                {PRM_Template(PRM_FLT, 3, PRM_Name("val"), {PRM_Default(0)})}, 0);
             return true;
         }();
         (void)once;
@@ -161,6 +155,15 @@ protected:
             out.push_back(e.getType() + " " + std::to_string(e.getCode()) + " " +
                           std::to_string(static_cast<int>(e.getSeverity())) + " " + e.getMessage());
         return out;
+    }
+    /// The node and component a lookup by channel reaches from `from`; null and -1 for none.
+    static std::pair<OP_Node *, int> lookupChannel(OP_Node *from, const char *channel, float now)
+    {
+        OP_Node *node = nullptr;
+        PRM_Parm *parm = nullptr;
+        int component = -1;
+        from->getParameterOrPropertyByChannel(channel, now, node, parm, component, nullptr);
+        return {node, component};
     }
     /// The node a lookup by name reaches from `from`, or null.
     static OP_Node *lookup(OP_Node *from, const char *name, float now = 0)

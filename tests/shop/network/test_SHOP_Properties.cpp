@@ -41,12 +41,7 @@ TEST_F(ShopProperties, OwnPropertiesComeFirstThenThePropertiesInputsInOrderAtEve
     EXPECT_EQ(all, expected);
     EXPECT_EQ(single, expected);
 
-    OP_Node *found = nullptr;
-    PRM_Parm *parm = nullptr;
-    int component = -1;
-    ASSERT_TRUE(outer->getParameterOrPropertyByChannel("val2", 0, found, parm, component, nullptr));
-    EXPECT_EQ(found, probe);
-    EXPECT_EQ(component, 1);
+    EXPECT_EQ(lookupChannel(outer, "val2", 0), std::make_pair<OP_Node *>(probe, 1));
 }
 
 TEST_F(ShopProperties, PropertiesInputsCookWithItAndAnInputOfAnotherTypeIsErrorOne)

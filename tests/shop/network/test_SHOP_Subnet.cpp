@@ -42,18 +42,8 @@ protected:
             OP_OperatorTable *table = OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName);
             SHOP_TableBuilder::addNetworkOperators(*table);
             table->addOperator(SHOP_TableBuilder::getManagementOperator());
-            auto add =
-                [table](const char *name, OP_Constructor ctor, SHOP_TYPE type, unsigned maxInputs)
-            {
-                auto *op = new SHOP_Operator(name, name, ctor, nullptr, 0, maxInputs,
-                                             SHOP_Node::getVariables(), OP_FLAG_NETWORK, 0);
-                op->setChildTableName(SHOP_Node::theOpTypeName);
-                op->getShopInfo().setShaderType(type);
-                table->addOperator(op);
-            };
-            add("t_props", TestShopNode::myConstructor, SHOP_PROPERTIES, 0);
-            add("t_any", TestShopNode::myConstructor, SHOP_ANY, 0);
-            add("t_varin", CountingInput::myConstructor, SHOP_SURFACE, 4);
+            addShopOperator("t_any", TestShopNode::myConstructor, SHOP_ANY, {}, 0);
+            addShopOperator("t_varin", CountingInput::myConstructor, SHOP_SURFACE, {}, 4);
             addShop("t_withparm", SHOP_PROPERTIES, "*",
                     {PRM_Template(PRM_FLT, 1, PRM_Name("prop"), {PRM_Default(3)})});
             return true;

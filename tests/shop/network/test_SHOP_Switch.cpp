@@ -137,12 +137,7 @@ TEST_F(ShopSwitch, TimeDependenceComesFromTheActiveInputOnly)
     EXPECT_EQ(lookup(sw, "val", 0), still);
     EXPECT_EQ(lookup(sw, "val", 1), animated);
     EXPECT_EQ(lookup(sw, "input", 1), sw);
-    OP_Node *found = nullptr;
-    PRM_Parm *parm = nullptr;
-    int component = -1;
-    ASSERT_TRUE(sw->getParameterOrPropertyByChannel("val3", 1, found, parm, component, nullptr));
-    EXPECT_EQ(found, animated);
-    EXPECT_EQ(component, 2);
+    EXPECT_EQ(lookupChannel(sw, "val3", 1), std::make_pair<OP_Node *>(animated, 2));
 }
 
 TEST_F(ShopSwitch, RequestsThatComeBackThroughAReferenceAnswerNothing)
