@@ -13,6 +13,8 @@ public:
         : myPin(&node, OP_USE_REQUEST), myBusy(busy), myEntered(!busy)
     {
         myBusy = true;
+        if (!myEntered)
+            ++theRefusals;
     }
     ~SHOP_BusyScope()
     {
@@ -25,8 +27,13 @@ public:
     /// False when the node was busy already: the caller answers "nothing".
     bool entered() const { return myEntered; }
 
+    /// Calls refused on this thread so far: an answer worked out while one was refused holds
+    /// only for the way the loop was entered, and must not be remembered.
+    static unsigned refusals() { return theRefusals; }
+
 private:
     OP_NodePin myPin;
     bool &myBusy;
     bool myEntered;
+    static inline thread_local unsigned theRefusals = 0;
 };

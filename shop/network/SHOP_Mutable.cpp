@@ -90,6 +90,22 @@ bool SHOP_Mutable::buildShaderBounds(UT_BoundingBox &box, float now, const UT_Op
 
 SHOP_TYPE SHOP_Mutable::agreedInputType(bool decidedOnly) const
 {
+    // Every node of a chain of choosing nodes asks the one before it, at every hop of every
+    // request and cook through the chain: while the scene stands still, the answer found last
+    // is the answer (the types it is made of are fixed or, for choosing nodes, asked afresh).
+    const uint64_t changes = OP_Node::getChangeCount();
+    const shop_TypeMemo &memo = myTypeMemo;
+    if (memo.changes == changes && memo.decidedOnly == decidedOnly)
+        return memo.type;
+    const unsigned refusals = SHOP_BusyScope::refusals();
+    const SHOP_TYPE type = findAgreedInputType(decidedOnly);
+    if (refusals == SHOP_BusyScope::refusals() && OP_Node::getChangeCount() == changes)
+        myTypeMemo = {changes, decidedOnly, type};
+    return type;
+}
+
+SHOP_TYPE SHOP_Mutable::findAgreedInputType(bool decidedOnly) const
+{
     const int count = static_cast<int>(nInputs());
     int i = 0;
     bool found = false;

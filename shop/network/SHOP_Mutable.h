@@ -2,6 +2,8 @@
 
 #include <shop/network/SHOP_Chooser.h>
 
+#include <cstdint>
+
 /// The base of the choosers that stand for what they choose (switch, select): their shader
 /// type follows their inputs, and every shader request and build goes to the chosen inputs in
 /// the order `iterateNext` yields them; the first that answers wins.
@@ -44,4 +46,16 @@ protected:
     /// The cook's part of the type: any type without inputs, else the type of the first
     /// resolving input; a later one of another type is error 1 and undefined.
     UT_ErrorSeverity takeInputType();
+
+private:
+    SHOP_TYPE findAgreedInputType(bool decidedOnly) const;
+
+    // The agreed type found last, and the scene's change count then.
+    struct shop_TypeMemo
+    {
+        uint64_t changes = UINT64_MAX;
+        bool decidedOnly = false;
+        SHOP_TYPE type = SHOP_UNDEFINED;
+    };
+    mutable shop_TypeMemo myTypeMemo;
 };

@@ -162,4 +162,31 @@ TEST_F(ShopSwitch, RequestsThatComeBackThroughAReferenceAnswerNothing)
     EXPECT_EQ(sw->getShaderType(), SHOP_SURFACE);
 }
 
+TEST_F(ShopSwitch, TheLastOfAChainTakesTheTypeOfItsHeadWheneverItChanges)
+{
+    ProbeNode *surface = add("t_probe_surface", "surface");
+    ProbeNode *displace = add("t_probe_displace", "displace");
+    std::vector<SHOP_Switch *> chain;
+    for (int i = 0; i < 40; ++i)
+    {
+        const std::string name = "s" + std::to_string(i);
+        chain.push_back(add<SHOP_Switch>("switch", name.c_str()));
+        wire(chain.back(), 0, i == 0 ? static_cast<SHOP_Node *>(surface) : chain[i - 1]);
+    }
+    // Asked again with nothing changed, and after a cook: the same answer.
+    EXPECT_EQ(chain.back()->getShaderType(), SHOP_SURFACE);
+    EXPECT_EQ(cookAt(chain.back()), UT_ERROR_NONE);
+    EXPECT_EQ(chain.back()->getShaderType(), SHOP_SURFACE);
+    // Whatever changes at the head reaches the end, however often the end was asked.
+    wire(chain.front(), 0, displace);
+    EXPECT_EQ(chain.back()->getShaderType(), SHOP_DISPLACEMENT);
+    EXPECT_EQ(chain[20]->getInputType(0), SHOP_DISPLACEMENT);
+    // Disagreeing inputs leave the head undefined, which decides nothing after it.
+    wire(chain.front(), 1, surface);
+    EXPECT_EQ(chain.front()->getShaderType(), SHOP_UNDEFINED);
+    EXPECT_EQ(chain.back()->getShaderType(), SHOP_ANY);
+    wire(chain.front(), 1, nullptr);
+    EXPECT_EQ(chain.back()->getShaderType(), SHOP_DISPLACEMENT);
+}
+
 } // namespace
