@@ -4,6 +4,7 @@
 // report the time per hop.
 
 #include <shop/node/SHOP_Node.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <CMD/CMD_Manager.h>
 #include <OP/OP_Director.h>
@@ -26,9 +27,9 @@ SHOP_Node *bench_network()
     static SHOP_Node *theMaterial = []
     {
         OP_Director *director = OPgetDirector();
-        SHOP_Node::buildShaderTable(*director->getOperatorTable(SHOP_Node::theOpTypeName));
+        SHOP_TableBuilder::buildShaderTable(*director->getOperatorTable(SHOP_Node::theOpTypeName));
         director->getOperatorTable(OP_Director::theRootTableName)
-            ->addOperator(SHOP_Node::getManagementOperator());
+            ->addOperator(SHOP_TableBuilder::getManagementOperator());
         std::istringstream script("add shopnet shop\n"
                                   "cd /shop\n"
                                   "add gen_surface surface\n"

@@ -68,13 +68,7 @@ UT_ErrorSeverity SHOP_CoShader::cookMe(OP_Context &context)
             addError(SHOP_ERR_INPUT_TYPES);
             break;
         }
-        OP_Node *input = getInput(i);
-        if (!input || lockInput(i, context) >= UT_ERROR_ABORT)
-            continue;
-        input->cook(context);
-        if (input->isTimeDependent())
-            setTimeDependent(true);
-        unlockInput(i);
+        cookInput(i, context);
     }
     return error();
 }

@@ -1,92 +1,48 @@
 #include <shop/network/SHOP_Mutable.h>
 
-#include <shop/network/SHOP_BusyScope.h>
 #include <shop/node/SHOP_Trace.h>
 
 #include <string>
 
 SHOP_Mutable::SHOP_Mutable(OP_Network *parent, const char *name, OP_Operator *op)
-    : SHOP_VariableInput(parent, name, op, SHOP_ANY)
+    : SHOP_Chooser(parent, name, op, SHOP_ANY)
 {
-    // Every renderer. GCC 12 takes the assignment of a one-character literal here for an
-    // overlapping copy (-Wrestrict) and fails the build; a string object it reads right.
-    const std::string anyRenderer(1, '*');
-    setRenderMask(anyRenderer.c_str());
 }
 
-template <typename Ask>
-bool SHOP_Mutable::askChosen(float now, const UT_Options *overrides, Ask ask)
+SHOP_TYPE SHOP_Mutable::getShaderType() const
 {
-    int index = -1;
-    while (SHOP_Node *input = iterateNext(index, now, overrides))
-        if (ask(*input))
-            return true;
-    return false;
+    return agreedInputType(false);
 }
 
-template <typename Ask>
-bool SHOP_Mutable::askChosenOnce(float now, const UT_Options *overrides, Ask ask)
+UT_ErrorSeverity SHOP_Mutable::cookMe(OP_Context &context)
 {
-    SHOP_BusyScope busy(*this, myBusy);
-    return busy.entered() && askChosen(now, overrides, ask);
-}
-
-bool SHOP_Mutable::getParameterOrProperty(const char *name, float now, OP_Node *&node,
-                                          PRM_Parm *&parm, PRM_ParmList *obsolete,
-                                          bool createMissingMultiParms)
-{
-    // The node's own parameters ("input", "activate1", ...) never depend on the choice.
-    if (OP_Node::getParameterOrProperty(name, now, node, parm, obsolete, createMissingMultiParms))
-        return true;
-    SHOP_BusyScope busy(*this, myBusy);
-    if (!busy.entered() || !cookAt(now))
-        return false;
-    return askChosen(now, nullptr,
-                     [&](SHOP_Node &input) {
-                         return input.getParameterOrProperty(name, now, node, parm, obsolete,
-                                                             createMissingMultiParms);
-                     });
-}
-
-bool SHOP_Mutable::getParameterOrPropertyByChannel(const char *channel, float now, OP_Node *&node,
-                                                   PRM_Parm *&parm, int &component,
-                                                   PRM_ParmList *obsolete)
-{
-    if (OP_Node::getParameterOrPropertyByChannel(channel, now, node, parm, component, obsolete))
-        return true;
-    SHOP_BusyScope busy(*this, myBusy);
-    if (!busy.entered() || !cookAt(now))
-        return false;
-    return askChosen(now, nullptr,
-                     [&](SHOP_Node &input) {
-                         return input.getParameterOrPropertyByChannel(channel, now, node, parm,
-                                                                      component, obsolete);
-                     });
+    if (SHOP_Chooser::cookMe(context) >= UT_ERROR_ABORT)
+        return error();
+    cookChoice(context);
+    return takeInputType();
 }
 
 SHOP_Node *SHOP_Mutable::findShader(SHOP_TYPE type, float now, const UT_Options *overrides)
 {
-    SHOP_BusyScope busy(*this, myBusy);
-    if (!busy.entered())
-    {
-        SHOP_Trace::note(*this, [] { return std::string("reached again (a loop): no answer"); });
-        return nullptr;
-    }
-    if (!cookAt(now))
-    {
-        SHOP_Trace::note(*this, [] { return std::string("does not cook: no answer"); });
-        return nullptr;
-    }
     SHOP_Node *found = nullptr;
-    askChosen(now, overrides,
-              [&](SHOP_Node &input)
-              {
-                  found = input.findShader(type, now, overrides);
-                  return found != nullptr;
-              });
-    if (!found)
-        SHOP_Trace::note(*this, [] { return std::string("no chosen input answers"); });
-    return found;
+    const Walk walk = askChosenOnce(now, overrides, Start::afterCook,
+                                    [&](SHOP_Node &input)
+                                    {
+                                        found = input.findShader(type, now, overrides);
+                                        return found != nullptr;
+                                    });
+    if (walk == Walk::answered)
+        return found;
+    SHOP_Trace::note(*this,
+                     [walk]
+                     {
+                         if (walk == Walk::reachedAgain)
+                             return std::string("reached again (a loop): no answer");
+                         if (walk == Walk::uncooked)
+                             return std::string("does not cook: no answer");
+                         return std::string("no chosen input answers");
+                     });
+    return nullptr;
 }
 
 bool SHOP_Mutable::getBoundingBox(UT_BoundingBox &box, OP_Context &context, const char *renderer)
@@ -108,45 +64,49 @@ SHOP_TYPE SHOP_Mutable::getInputType(int) const
 bool SHOP_Mutable::buildShaderString(UT_String &result, float now, const UT_Options *overrides,
                                      OP_Node *obj, OP_Node *sop)
 {
-    return askChosenOnce(now, overrides,
-                         [&](SHOP_Node &input)
-                         { return input.buildShaderString(result, now, overrides, obj, sop); });
+    return askChosenOnce(now, overrides, Start::asIs,
+                         [&](SHOP_Node &input) {
+                             return input.buildShaderString(result, now, overrides, obj, sop);
+                         }) == Walk::answered;
 }
 
 bool SHOP_Mutable::buildShaderData(SHOP_ReData &data, float now, const UT_Options *overrides,
                                    OP_Node *obj, OP_Node *sop)
 {
-    return askChosenOnce(now, overrides,
-                         [&](SHOP_Node &input)
-                         { return input.buildShaderData(data, now, overrides, obj, sop); });
+    return askChosenOnce(now, overrides, Start::asIs,
+                         [&](SHOP_Node &input) {
+                             return input.buildShaderData(data, now, overrides, obj, sop);
+                         }) == Walk::answered;
 }
 
 bool SHOP_Mutable::buildShaderBounds(UT_BoundingBox &box, float now, const UT_Options *overrides,
                                      OP_Node *obj, OP_Node *sop)
 {
-    return askChosenOnce(now, overrides,
-                         [&](SHOP_Node &input)
-                         { return input.buildShaderBounds(box, now, overrides, obj, sop); });
+    return askChosenOnce(now, overrides, Start::asIs,
+                         [&](SHOP_Node &input) {
+                             return input.buildShaderBounds(box, now, overrides, obj, sop);
+                         }) == Walk::answered;
 }
 
-SHOP_TYPE SHOP_Mutable::agreedInputType(int count, bool decidedOnly) const
+SHOP_TYPE SHOP_Mutable::agreedInputType(bool decidedOnly) const
 {
     // Every node of a chain of choosing nodes asks the one before it, at every hop of every
     // request and cook through the chain: while the scene stands still, the answer found last
     // is the answer (the types it is made of are fixed or, for choosing nodes, asked afresh).
     const uint64_t changes = OP_Node::getChangeCount();
     const shop_TypeMemo &memo = myTypeMemo;
-    if (memo.changes == changes && memo.count == count && memo.decidedOnly == decidedOnly)
+    if (memo.changes == changes && memo.decidedOnly == decidedOnly)
         return memo.type;
     const unsigned refusals = SHOP_BusyScope::refusals();
-    const SHOP_TYPE type = findAgreedInputType(count, decidedOnly);
+    const SHOP_TYPE type = findAgreedInputType(decidedOnly);
     if (refusals == SHOP_BusyScope::refusals() && OP_Node::getChangeCount() == changes)
-        myTypeMemo = {changes, count, decidedOnly, type};
+        myTypeMemo = {changes, decidedOnly, type};
     return type;
 }
 
-SHOP_TYPE SHOP_Mutable::findAgreedInputType(int count, bool decidedOnly) const
+SHOP_TYPE SHOP_Mutable::findAgreedInputType(bool decidedOnly) const
 {
+    const int count = static_cast<int>(nInputs());
     int i = 0;
     bool found = false;
     SHOP_TYPE type = SHOP_ANY;
@@ -171,11 +131,10 @@ SHOP_TYPE SHOP_Mutable::findAgreedInputType(int count, bool decidedOnly) const
     return type;
 }
 
-UT_ErrorSeverity SHOP_Mutable::takeInputType(int count)
+UT_ErrorSeverity SHOP_Mutable::takeInputType()
 {
     setShaderType(SHOP_ANY);
-    if (nInputs() == 0)
-        return error();
+    const int count = static_cast<int>(nInputs());
     int i = 0;
     int output = 0;
     SHOP_Node *source = nullptr;

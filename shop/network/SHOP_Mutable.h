@@ -1,30 +1,27 @@
 #pragma once
 
-#include <shop/network/SHOP_VariableInput.h>
+#include <shop/network/SHOP_Chooser.h>
 
 #include <cstdint>
 
-/// The base of the choosing nodes (switch, select): every shader request is passed to the
-/// chosen inputs in the order `iterateNext` yields them, and the first that answers wins.
+/// The base of the choosers that stand for what they choose (switch, select): their shader
+/// type follows their inputs, and every shader request and build goes to the chosen inputs in
+/// the order `iterateNext` yields them; the first that answers wins.
 ///
-/// Requests are guarded: one that comes back to a node already answering (a loop through
-/// references) answers nothing. Lookups and `findShader` cook first so that the choice follows
-/// animated parameters; builds do not, since the node was cooked when it was found.
-class SHOP_Mutable : public SHOP_VariableInput
+/// Shader requests are guarded and cook first, as lookups do; builds are guarded but do not
+/// cook, since the node was cooked when it was found. A new node of the kind supplies its
+/// choice (`iterateNext`); the type and the cook below serve it unless it has its own rules.
+class SHOP_Mutable : public SHOP_Chooser
 {
 public:
-    SHOP_TYPE getShaderType() const override = 0;
-    using SHOP_VariableInput::getShaderType;
+    /// The type of the first resolving input; undefined when a later one disagrees.
+    SHOP_TYPE getShaderType() const override;
+    using SHOP_Chooser::getShaderType;
 
-    bool getParameterOrProperty(const char *name, float now, OP_Node *&node, PRM_Parm *&parm,
-                                PRM_ParmList *obsolete, bool createMissingMultiParms) override;
-    bool getParameterOrPropertyByChannel(const char *channel, float now, OP_Node *&node,
-                                         PRM_Parm *&parm, int &component,
-                                         PRM_ParmList *obsolete) override;
     SHOP_Node *findShader(SHOP_TYPE type, float now, const UT_Options *overrides) override;
     /// Not guarded: asks the chosen inputs after a cook with the context.
     bool getBoundingBox(UT_BoundingBox &box, OP_Context &context, const char *renderer) override;
-    using SHOP_VariableInput::getBoundingBox;
+    using SHOP_Chooser::getBoundingBox;
     /// Every input takes the node's current type; any type while that is undecided.
     SHOP_TYPE getInputType(int index) const override;
     bool buildShaderString(UT_String &result, float now, const UT_Options *overrides, OP_Node *obj,
@@ -34,44 +31,29 @@ public:
     bool buildShaderBounds(UT_BoundingBox &box, float now, const UT_Options *overrides,
                            OP_Node *obj, OP_Node *sop) override;
 
-    /// Whether a guarded request is running on this node.
-    bool isBusy() const { return myBusy; }
-
 protected:
     SHOP_Mutable(OP_Network *parent, const char *name, OP_Operator *op);
 
-    /// The next chosen input after `index` (start with -1), moving `index` to it; null when
-    /// the choice is exhausted.
-    virtual SHOP_Node *iterateNext(int &index, float now, const UT_Options *overrides) = 0;
+    /// Cooks the choice, then takes the type of the inputs (see takeInputType).
+    UT_ErrorSeverity cookMe(OP_Context &context) override;
+    /// What the cook does for the choice: nothing unless a subclass says so.
+    virtual void cookChoice(OP_Context &) {}
 
-    /// The flag the guarded requests share; subclasses guard their own requests with it.
-    bool &busyFlag() const { return myBusy; }
-
-    /// The output type that the resolving inputs below `count` agree on: any type when none
-    /// resolves, undefined when two disagree. With `decidedOnly`, inputs are skipped until
-    /// one of defined type sets it (any type when none does); otherwise the first sets it.
-    SHOP_TYPE agreedInputType(int count, bool decidedOnly) const;
+    /// The output type that the resolving inputs agree on: any type when none resolves,
+    /// undefined when two disagree. With `decidedOnly`, inputs are skipped until one of
+    /// defined type sets it (any type when none does); otherwise the first sets it.
+    SHOP_TYPE agreedInputType(bool decidedOnly) const;
     /// The cook's part of the type: any type without inputs, else the type of the first
-    /// resolving input below `count`; a later one of another type is error 1 and undefined.
-    UT_ErrorSeverity takeInputType(int count);
+    /// resolving input; a later one of another type is error 1 and undefined.
+    UT_ErrorSeverity takeInputType();
 
 private:
-    /// The first chosen input for which `ask` is true; false when none is.
-    template <typename Ask>
-    bool askChosen(float now, const UT_Options *overrides, Ask ask);
-    /// askChosen, unless this node is already answering (a loop): then false at once.
-    template <typename Ask>
-    bool askChosenOnce(float now, const UT_Options *overrides, Ask ask);
+    SHOP_TYPE findAgreedInputType(bool decidedOnly) const;
 
-    SHOP_TYPE findAgreedInputType(int count, bool decidedOnly) const;
-
-    // Guarded requests also come through const operations (the type queries).
-    mutable bool myBusy = false;
     // The agreed type found last, and the scene's change count then.
     struct shop_TypeMemo
     {
         uint64_t changes = UINT64_MAX;
-        int count = 0;
         bool decidedOnly = false;
         SHOP_TYPE type = SHOP_UNDEFINED;
     };

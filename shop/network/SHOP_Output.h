@@ -8,7 +8,9 @@
 class SHOP_Output : public SHOP_VariableInput
 {
 public:
-    static constexpr int theMaxInputSize = 24;
+    static constexpr int theMaxInputSize = SHOP_MATERIAL_OUTPUTS;
+    /// The operator name of output nodes, which a subnet looks for among its children.
+    static constexpr const char *theOperatorName = "suboutput";
 
     SHOP_Output(OP_Network *parent, const char *name, OP_Operator *op, SHOP_TYPE type);
     static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op);
@@ -30,7 +32,6 @@ public:
     void getInputName(UT_String &name, int index) const override;
     SHOP_TYPE getInputType(int index) const override;
 
-    static int getMaterialOutputCount() { return theMaxInputSize; }
     /// The input that takes shaders of `type`, or -1.
     static int getInputIndex(SHOP_TYPE type);
 

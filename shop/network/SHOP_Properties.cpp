@@ -1,6 +1,5 @@
 #include <shop/network/SHOP_Properties.h>
 
-#include <shop/network/SHOP_BusyScope.h>
 #include <shop/node/SHOP_Trace.h>
 
 #include <OP/OP_PropertyLookupList.h>
@@ -10,29 +9,9 @@
 #include <algorithm>
 #include <string>
 
-namespace
-{
-// Guarded lookups in progress on this thread. Inside one, a node may answer "not found" only
-// because it is being asked already, so nothing found then is remembered.
-thread_local int theLookups = 0;
-
-class shop_LookupScope
-{
-public:
-    shop_LookupScope() { ++theLookups; }
-    ~shop_LookupScope() { --theLookups; }
-    shop_LookupScope(const shop_LookupScope &) = delete;
-    shop_LookupScope &operator=(const shop_LookupScope &) = delete;
-};
-} // namespace
-
 SHOP_Properties::SHOP_Properties(OP_Network *parent, const char *name, OP_Operator *op)
-    : SHOP_VariableInput(parent, name, op, SHOP_PROPERTIES)
+    : SHOP_Chooser(parent, name, op, SHOP_PROPERTIES)
 {
-    // Every renderer. GCC 12 takes the assignment of a one-character literal here for an
-    // overlapping copy (-Wrestrict) and fails the build; a string object it reads right.
-    const std::string anyRenderer(1, '*');
-    setRenderMask(anyRenderer.c_str());
 }
 
 OP_Node *SHOP_Properties::myConstructor(OP_Network *parent, const char *name, OP_Operator *op)
@@ -40,7 +19,7 @@ OP_Node *SHOP_Properties::myConstructor(OP_Network *parent, const char *name, OP
     return new SHOP_Properties(parent, name, op);
 }
 
-SHOP_Node *SHOP_Properties::iterateNext(int &index) const
+SHOP_Node *SHOP_Properties::iterateNext(int &index, float, const UT_Options *)
 {
     for (++index; index < static_cast<int>(nInputs()); ++index)
     {
@@ -50,52 +29,6 @@ SHOP_Node *SHOP_Properties::iterateNext(int &index) const
             return shader;
     }
     return nullptr;
-}
-
-SHOP_Node *SHOP_Properties::getActive() const
-{
-    int index = -1;
-    return iterateNext(index);
-}
-
-template <typename Ask>
-bool SHOP_Properties::askPropertiesInputs(float now, Ask ask)
-{
-    SHOP_BusyScope busy(*this, myBusy);
-    shop_LookupScope lookup;
-    if (!busy.entered() || !cookAt(now))
-        return false;
-    int index = -1;
-    while (SHOP_Node *input = iterateNext(index))
-        if (ask(*input))
-            return true;
-    return false;
-}
-
-bool SHOP_Properties::getParameterOrProperty(const char *name, float now, OP_Node *&node,
-                                             PRM_Parm *&parm, PRM_ParmList *obsolete,
-                                             bool createMissingMultiParms)
-{
-    if (OP_Node::getParameterOrProperty(name, now, node, parm, obsolete, createMissingMultiParms))
-        return true;
-    return askPropertiesInputs(now,
-                               [&](SHOP_Node &input) {
-                                   return input.getParameterOrProperty(
-                                       name, now, node, parm, obsolete, createMissingMultiParms);
-                               });
-}
-
-bool SHOP_Properties::getParameterOrPropertyByChannel(const char *channel, float now,
-                                                      OP_Node *&node, PRM_Parm *&parm,
-                                                      int &component, PRM_ParmList *obsolete)
-{
-    if (OP_Node::getParameterOrPropertyByChannel(channel, now, node, parm, component, obsolete))
-        return true;
-    return askPropertiesInputs(now,
-                               [&](SHOP_Node &input) {
-                                   return input.getParameterOrPropertyByChannel(
-                                       channel, now, node, parm, component, obsolete);
-                               });
 }
 
 // The host's list lookup goes through the virtual single lookup, which here would reach the
@@ -120,18 +53,12 @@ int SHOP_Properties::findParametersOrProperties(float now, OP_PropertyLookupList
     int found = findOwnParameters(now, list);
     if (found == wanted)
         return found;
-    SHOP_BusyScope busy(*this, myBusy);
-    shop_LookupScope lookup;
-    if (!busy.entered() || !cookAt(now))
-        return found;
-    int index = -1;
-    while (found != wanted)
-    {
-        SHOP_Node *input = iterateNext(index);
-        if (!input)
-            break;
-        found = input->findParametersOrProperties(now, list);
-    }
+    lookUpChosen(now,
+                 [&](SHOP_Node &input)
+                 {
+                     found = input.findParametersOrProperties(now, list);
+                     return found == wanted;
+                 });
     return found;
 }
 
@@ -148,7 +75,7 @@ SHOP_Node *SHOP_Properties::findShader(SHOP_TYPE type, float now, const UT_Optio
     if (SHOP_Node *named = findNamedShader(type, now))
         return named;
     int index = -1;
-    while (SHOP_Node *input = iterateNext(index))
+    while (SHOP_Node *input = iterateNext(index, now, overrides))
     {
         SHOP_Trace::note(*this, [&] { return "asks properties input " + std::to_string(index); });
         if (SHOP_Node *found = input->findShader(type, now, overrides))
@@ -169,7 +96,7 @@ SHOP_Node *SHOP_Properties::findNamedShader(SHOP_TYPE type, float now)
         return known->node;
     // Only what a lookup finds from the top: none in progress, no cook under way (whose
     // nodes would refuse to cook again), and looking changed nothing itself.
-    const bool topLevel = theLookups == 0 && OP_Node::getCookDepth() == 0;
+    const bool topLevel = !isLookupRunning() && OP_Node::getCookDepth() == 0;
     bool plain = false;
     SHOP_Node *named = lookUpNamedShader(type, now, plain);
     if (plain && topLevel && OP_Node::getChangeCount() == changes)
@@ -212,18 +139,11 @@ SHOP_Node *SHOP_Properties::lookUpNamedShader(SHOP_TYPE type, float now, bool &p
 
 UT_ErrorSeverity SHOP_Properties::cookMe(OP_Context &context)
 {
-    if (SHOP_VariableInput::cookMe(context) >= UT_ERROR_ABORT)
+    if (SHOP_Chooser::cookMe(context) >= UT_ERROR_ABORT)
         return error();
     int index = -1;
-    while (SHOP_Node *input = iterateNext(index))
-    {
-        if (lockInput(static_cast<unsigned>(index), context) >= UT_ERROR_ABORT)
-            continue;
-        input->cook(context);
-        if (input->isTimeDependent())
-            setTimeDependent(true);
-        unlockInput(static_cast<unsigned>(index));
-    }
+    while (iterateNext(index, context.getTime(), nullptr))
+        cookInput(static_cast<unsigned>(index), context);
     for (unsigned i = 0; i < nInputs(); ++i)
     {
         OP_Node *input = getInput(i);

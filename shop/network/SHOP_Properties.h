@@ -1,6 +1,6 @@
 #pragma once
 
-#include <shop/network/SHOP_VariableInput.h>
+#include <shop/network/SHOP_Chooser.h>
 
 #include <cstdint>
 #include <vector>
@@ -9,17 +9,12 @@
 /// properties nodes wired into it: a property the node lacks is looked up on its properties
 /// inputs in input order, so the lower input wins. A shader-path property
 /// ("shop_surfacepath", ...) names the shader of that type to use.
-class SHOP_Properties : public SHOP_VariableInput
+class SHOP_Properties : public SHOP_Chooser
 {
 public:
     SHOP_Properties(OP_Network *parent, const char *name, OP_Operator *op);
     static OP_Node *myConstructor(OP_Network *parent, const char *name, OP_Operator *op);
 
-    bool getParameterOrProperty(const char *name, float now, OP_Node *&node, PRM_Parm *&parm,
-                                PRM_ParmList *obsolete, bool createMissingMultiParms) override;
-    bool getParameterOrPropertyByChannel(const char *channel, float now, OP_Node *&node,
-                                         PRM_Parm *&parm, int &component,
-                                         PRM_ParmList *obsolete) override;
     /// The node's own parameters first, then the properties inputs for what is still open.
     int findParametersOrProperties(float now, OP_PropertyLookupList &list) override;
 
@@ -28,25 +23,14 @@ public:
     SHOP_Node *findShader(SHOP_TYPE type, float now, const UT_Options *overrides) override;
     SHOP_TYPE getInputType(int) const override { return SHOP_PROPERTIES; }
 
-    /// Whether a guarded lookup is running on this node.
-    bool isBusy() const { return myBusy; }
-
 protected:
     UT_ErrorSeverity cookMe(OP_Context &context) override;
-    /// The next properties input after `index` (start with -1), moving `index` to it; null
-    /// when the inputs run out. Inputs of other shader types are passed over.
-    SHOP_Node *iterateNext(int &index) const;
-    /// The first properties input, or null.
-    SHOP_Node *getActive() const;
+    /// Yields the properties inputs in order; inputs of other shader types are passed over.
+    SHOP_Node *iterateNext(int &index, float now, const UT_Options *overrides) override;
 
 private:
     /// Resolves what it can of `list` from this node's parameters alone.
     int findOwnParameters(float now, OP_PropertyLookupList &list);
-    /// Asks each properties input in turn until one says yes, after cooking; false at once
-    /// when this node is already answering (a loop) or does not cook.
-    template <typename Ask>
-    bool askPropertiesInputs(float now, Ask ask);
-
     /// The node the shader-path property of `type` names, looked up afresh or taken from
     /// what the last lookup found while that still holds; null when the property is missing,
     /// empty or names no shader node.
@@ -54,7 +38,6 @@ private:
     /// Looks the shader-path property up and follows it.
     SHOP_Node *lookUpNamedShader(SHOP_TYPE type, float now, bool &plain);
 
-    bool myBusy = false;
     // What the shader-path properties named when last looked up, per shader type. Renderers
     // ask the same network again and again, and the lookup (a property search through the
     // inputs, then a path walk) costs more than all else on the way; an answer holds while the

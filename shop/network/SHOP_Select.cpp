@@ -1,6 +1,5 @@
 #include <shop/network/SHOP_Select.h>
 
-#include <shop/network/SHOP_BusyScope.h>
 #include <shop/node/SHOP_Trace.h>
 
 #include <PRM/PRM_Template.h>
@@ -66,18 +65,10 @@ SHOP_TYPE SHOP_Select::getInputType(int index) const
     return busy.entered() ? SHOP_Mutable::getInputType(index) : SHOP_UNDEFINED;
 }
 
-SHOP_TYPE SHOP_Select::getShaderType() const
+// Evaluated for what a cook records about them (time dependence, references), not for their
+// values: the choice is made per request.
+void SHOP_Select::cookChoice(OP_Context &context)
 {
-    return agreedInputType(static_cast<int>(maxInputs()), false);
-}
-
-UT_ErrorSeverity SHOP_Select::cookMe(OP_Context &context)
-{
-    if (SHOP_Mutable::cookMe(context) >= UT_ERROR_ABORT)
-        return error();
-    // Evaluated for what a cook records about them (time dependence, references), not for
-    // their values: the choice is made per request.
     for (int i = 0; i < theActivateCount; ++i)
         (void)evalInt(i, 0, context.getTime());
-    return takeInputType(static_cast<int>(maxInputs()));
 }

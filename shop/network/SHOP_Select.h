@@ -19,12 +19,9 @@ public:
     unsigned getNumVisibleInputs() const override { return maxInputs(); }
     /// As the base, but undefined when asked while a request is running on the node.
     SHOP_TYPE getInputType(int index) const override;
-    /// The type of the first resolving input, undefined when a later one disagrees.
-    SHOP_TYPE getShaderType() const override;
-    using SHOP_Mutable::getShaderType;
 
 protected:
-    UT_ErrorSeverity cookMe(OP_Context &context) override;
+    void cookChoice(OP_Context &context) override;
     /// 1 when input `index` is enabled at `now`, else 0.
     int isActive(int index, float now) const;
     /// Yields the enabled inputs holding shader nodes, in order.

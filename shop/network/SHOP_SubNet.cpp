@@ -1,8 +1,8 @@
 #include <shop/network/SHOP_SubNet.h>
 
 #include <shop/network/SHOP_Output.h>
+#include <shop/node/SHOP_OperatorInfo.h>
 #include <shop/node/SHOP_Trace.h>
-#include <shop/operator/SHOP_Operator.h>
 
 #include <OP/OP_Director.h>
 #include <UT/UT_UndoManager.h>
@@ -25,8 +25,6 @@ OP_OperatorFilter *shop_parentFilter(OP_Network *parent)
     return parent->isSubNetwork(false) ? parent->getCreator()->getOperatorFilter()
                                        : parent->getOperatorFilter();
 }
-
-constexpr const char *theOutputOperator = "suboutput";
 } // namespace
 
 SHOP_SubNet::SHOP_SubNet(OP_Network *parent, const char *name, OP_Operator *op, bool hasOutputNode)
@@ -72,7 +70,7 @@ SHOP_Node *SHOP_SubNet::findOutputNode() const
     for (int i = getNchildren(); i-- > 0;)
     {
         OP_Node *child = getChild(i);
-        if (child->getOperator() && child->getOperator()->getName() == theOutputOperator)
+        if (child->getOperator() && child->getOperator()->getName() == SHOP_Output::theOperatorName)
         {
             myOutputNodeId = child->getUniqueId();
             return child->castToSHOPNode();
@@ -119,7 +117,7 @@ unsigned SHOP_SubNet::getNumVisibleOutputs() const
 void SHOP_SubNet::finishedLoadingNetwork()
 {
     if (myHasOutputNode && !getOutputNode() && !UTperformingUndoRedo(nullptr))
-        createNode(theOutputOperator, nullptr);
+        createNode(SHOP_Output::theOperatorName, nullptr);
     SHOP_Node::finishedLoadingNetwork();
 }
 

@@ -1,12 +1,12 @@
 #include <shop/network/SHOP_SubnetOperatorFilter.h>
 
-#include <shop/node/SHOP_Node.h>
+#include <shop/network/SHOP_Output.h>
 
 #include <OP/OP_Operator.h>
 
 bool SHOP_SubnetOperatorFilter::allowOperatorAsChild(OP_Operator *op)
 {
-    if (op && op->getName() == "suboutput")
+    if (op && op->getName() == SHOP_Output::theOperatorName)
         return myOwner && !myOwner->getOutputNode();
     return myParent ? myParent->allowOperatorAsChild(op) : true;
 }

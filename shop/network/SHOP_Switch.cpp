@@ -1,6 +1,5 @@
 #include <shop/network/SHOP_Switch.h>
 
-#include <shop/network/SHOP_BusyScope.h>
 #include <shop/node/SHOP_Trace.h>
 
 #include <PRM/PRM_Template.h>
@@ -87,7 +86,7 @@ SHOP_TYPE SHOP_Switch::getShaderType() const
     SHOP_BusyScope busy(*this, busyFlag());
     if (!busy.entered())
         return SHOP_UNDEFINED;
-    return agreedInputType(static_cast<int>(nInputs()), true);
+    return agreedInputType(true);
 }
 
 void SHOP_Switch::checkTimeDependencies(int doParms, int, int doExtras)
@@ -95,20 +94,9 @@ void SHOP_Switch::checkTimeDependencies(int doParms, int, int doExtras)
     SHOP_Mutable::checkTimeDependencies(doParms, 0, doExtras);
 }
 
-UT_ErrorSeverity SHOP_Switch::cookMe(OP_Context &context)
+void SHOP_Switch::cookChoice(OP_Context &context)
 {
-    if (SHOP_Mutable::cookMe(context) >= UT_ERROR_ABORT)
-        return error();
-
     const int active = getActive(context.getTime());
-    if (active >= 0 && lockInput(static_cast<unsigned>(active), context) < UT_ERROR_ABORT)
-    {
-        OP_Node *input = getInput(static_cast<unsigned>(active));
-        input->cook(context);
-        if (input->isTimeDependent())
-            setTimeDependent(true);
-        unlockInput(static_cast<unsigned>(active));
-    }
-
-    return takeInputType(static_cast<int>(nInputs()));
+    if (active >= 0)
+        cookInput(static_cast<unsigned>(active), context);
 }

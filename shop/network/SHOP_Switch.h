@@ -25,7 +25,8 @@ public:
     void checkTimeDependencies(int doParms = 1, int doInputs = 1, int doExtras = 1) override;
 
 protected:
-    UT_ErrorSeverity cookMe(OP_Context &context) override;
+    /// Cooks the active input.
+    void cookChoice(OP_Context &context) override;
     /// The active input, or -1 when the (clamped) choice is not connected.
     int getActive(float now);
     /// Yields the active input once.

@@ -72,6 +72,18 @@ bool SHOP_VariableInput::cookAt(float now)
     return cook(context) < UT_ERROR_ABORT;
 }
 
+bool SHOP_VariableInput::cookInput(unsigned index, OP_Context &context)
+{
+    OP_Node *input = getInput(index);
+    if (!input || lockInput(index, context) >= UT_ERROR_ABORT)
+        return false;
+    input->cook(context);
+    if (input->isTimeDependent())
+        setTimeDependent(true);
+    unlockInput(index);
+    return true;
+}
+
 bool SHOP_VariableInput::isInputEvent(OP_EventType reason)
 {
     return reason == OP_INPUT_CHANGED || reason == OP_INPUT_REWIRED;

@@ -34,6 +34,9 @@ protected:
     virtual void preOpChanged(OP_EventType, void *) {}
     /// Cooks the node at a time; false when that fails.
     bool cookAt(float now);
+    /// Cooks input `index` as part of this node's cook: locked while it cooks, its time
+    /// dependence becoming this node's. False when nothing is wired there.
+    bool cookInput(unsigned index, OP_Context &context);
 
 private:
     void notifyReaders();

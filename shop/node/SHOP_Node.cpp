@@ -5,9 +5,8 @@
 #include <shop/clerk/SHOP_ClerkRegistry.h>
 #include <shop/node/SHOP_AutoBuilder.h>
 #include <shop/node/SHOP_BuildCheck.h>
+#include <shop/node/SHOP_OperatorInfo.h>
 #include <shop/node/SHOP_Trace.h>
-#include <shop/operator/SHOP_OperatorInfo.h>
-#include <shop/operator/SHOP_TableBuilder.h>
 #include <shop/types/SHOP_TypeTable.h>
 
 #include <OP/OP_NodePin.h>
@@ -105,73 +104,6 @@ void SHOP_Node::bumpEnclosing(SHOP_Node *network, int sign)
 SHOP_Node *SHOP_Node::shopParent(OP_Network *network)
 {
     return network ? network->castToSHOPNode() : nullptr;
-}
-
-// The shader type table and the clerk registry, as members for the library's callers. -------
-
-const char *SHOP_Node::getShaderType(SHOP_TYPE type)
-{
-    return SHOP_TypeTable::getShaderType(type);
-}
-
-const char *SHOP_Node::getShaderLabel(SHOP_TYPE type)
-{
-    return SHOP_TypeTable::getShaderLabel(type);
-}
-
-const char *SHOP_Node::getIconName(SHOP_TYPE type)
-{
-    return SHOP_TypeTable::getIconName(type);
-}
-
-const char *SHOP_Node::getBundleFilter(SHOP_TYPE type)
-{
-    return SHOP_TypeTable::getBundleFilter(type);
-}
-
-const char *SHOP_Node::getShaderParmPath(SHOP_TYPE type)
-{
-    return SHOP_TypeTable::getShaderParmPath(type);
-}
-
-const char *SHOP_Node::getShaderSpaceParm(SHOP_TYPE type)
-{
-    return SHOP_TypeTable::getShaderSpaceParm(type);
-}
-
-SHOP_TYPE SHOP_Node::getShaderType(const char *name)
-{
-    return SHOP_TypeTable::getShaderType(name);
-}
-
-SHOP_TYPE SHOP_Node::getTypeFromParm(const char *parm)
-{
-    return SHOP_TypeTable::getTypeFromParm(parm);
-}
-
-SHOP_TYPE SHOP_Node::getTypeFromSpaceParm(const char *parm)
-{
-    return SHOP_TypeTable::getTypeFromSpaceParm(parm);
-}
-
-void SHOP_Node::buildShaderTable(OP_OperatorTable &table)
-{
-    SHOP_TableBuilder::buildShaderTable(table);
-}
-
-OP_Operator *SHOP_Node::getManagementOperator()
-{
-    return SHOP_TableBuilder::getManagementOperator();
-}
-
-bool SHOP_Node::addShaderClerk(SHOP_TYPE type, SHOP_Clerk *clerk)
-{
-    return SHOP_ClerkRegistry::addShaderClerk(type, clerk);
-}
-
-UT_PtrArray<SHOP_Clerk *> &SHOP_Node::getClerkList(SHOP_TYPE type)
-{
-    return SHOP_ClerkRegistry::getClerkList(type);
 }
 
 // Types below this node ---------------------------------------------------------------------

@@ -7,13 +7,23 @@
 
 class SHOP_Node;
 
+// The formatter would reflow the example's lines into one another.
+// clang-format off
 /// An account of how shader requests travel through a network: one line per node that passed
 /// a request on or answered it, and why. Nodes write to the trace of their thread only while
 /// one is being recorded, so a request nobody explains costs one test of a pointer per node.
 ///
-///     SHOP_Trace trace;                      // records until it goes out of scope
-///     node->findShader(SHOP_SURFACE, 0, nullptr);  // nodes call SHOP_Trace::note(*this, [&]
-///     {...}) for (const std::string &line : trace.getLines()) ...
+/// A caller records a request and reads the account; a node notes what it did:
+/// @code
+///     SHOP_Trace trace;                            // records until it goes out of scope
+///     node->findShader(SHOP_SURFACE, 0, nullptr);
+///     for (const std::string &line : trace.getLines())
+///         std::cout << line << "\n";
+///
+///     // inside a node's findShader:
+///     SHOP_Trace::note(*this, [&] { return "asks input " + std::to_string(index); });
+/// @endcode
+// clang-format on
 class SHOP_Trace
 {
 public:

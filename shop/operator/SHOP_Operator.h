@@ -1,6 +1,6 @@
 #pragma once
 
-#include <shop/operator/SHOP_OperatorInfo.h>
+#include <shop/node/SHOP_OperatorInfo.h>
 
 #include <OP/OP_Operator.h>
 

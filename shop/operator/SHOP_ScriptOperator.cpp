@@ -11,12 +11,6 @@
 
 #include <cstring>
 
-namespace
-{
-// An output node's number of shader-type slots: what a material reports as its outputs.
-constexpr unsigned theMaterialOutputs = 24;
-} // namespace
-
 OP_ScriptOperator *SHOP_ScriptOperator::createScriptOperator(const OP_OTLDefinition &definition)
 {
     const SHOP_TYPE type = SHOP_Node::getShaderType(definition.getOpType().c_str());
@@ -47,7 +41,7 @@ SHOP_ScriptOperator::SHOP_ScriptOperator(const char *path, const char *name, con
 unsigned SHOP_ScriptOperator::maxOutputs() const
 {
     if (myInfo.getShaderType() == SHOP_MATERIAL)
-        return theMaterialOutputs;
+        return SHOP_MATERIAL_OUTPUTS;
     return hasFlag(OP_FLAG_MANAGER) ? 0 : 1;
 }
 

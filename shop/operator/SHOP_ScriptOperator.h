@@ -1,6 +1,6 @@
 #pragma once
 
-#include <shop/operator/SHOP_OperatorInfo.h>
+#include <shop/node/SHOP_OperatorInfo.h>
 
 #include <PI/PI_ScriptOperator.h>
 

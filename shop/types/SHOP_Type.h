@@ -37,6 +37,9 @@ enum SHOP_TYPE : int
 /// Number of slots of the type tables: every value below this may be passed to the accessors.
 constexpr int SHOP_MAX_TYPES = 39;
 
+/// The outputs of a material: one per shader type the output node of its network takes.
+constexpr int SHOP_MATERIAL_OUTPUTS = 24;
+
 /// Turns an integer read from a file, a parameter or arithmetic into a type a node may carry.
 /// SHOP_ANY is a request wildcard, never a node's type, so it maps to SHOP_UNDEFINED as well.
 SHOP_TYPE SHOPgetType(int value);

@@ -164,18 +164,29 @@ inline Clerks &clerks()
     return *theClerks;
 }
 
-/// Adds a shader operator to the "SHOP" table. Every test operator can hold shader children.
-inline SHOP_Operator *addShop(const char *name, SHOP_TYPE type, const char *mask,
-                              std::vector<PRM_Template> templates = {}, unsigned flags = 0)
+/// Adds an operator of nodes that `constructor` makes to the "SHOP" table. Every test operator
+/// can hold shader children.
+inline SHOP_Operator *addShopOperator(const char *name, OP_Constructor constructor, SHOP_TYPE type,
+                                      std::vector<PRM_Template> templates = {},
+                                      unsigned maxInputs = 2, const char *mask = "*",
+                                      unsigned flags = 0)
 {
     templates.emplace_back();
-    auto *op = new SHOP_Operator(name, name, TestShopNode::myConstructor, templates.data(), 0, 2,
+    auto *op = new SHOP_Operator(name, name, constructor, templates.data(), 0, maxInputs,
                                  SHOP_Node::getVariables(), flags | OP_FLAG_NETWORK, 0);
     op->setChildTableName(SHOP_Node::theOpTypeName);
     op->getShopInfo().setShaderType(type);
     op->getShopInfo().setRenderMask(mask);
     OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName)->addOperator(op);
     return op;
+}
+
+/// Adds an operator of test shader nodes with two inputs.
+inline SHOP_Operator *addShop(const char *name, SHOP_TYPE type, const char *mask,
+                              std::vector<PRM_Template> templates = {}, unsigned flags = 0)
+{
+    return addShopOperator(name, TestShopNode::myConstructor, type, std::move(templates), 2, mask,
+                           flags);
 }
 
 inline PRM_Template noCook(PRM_Template tmpl)
@@ -263,12 +274,19 @@ protected:
     }
     void TearDown() override { OPgetDirector()->getRoot()->destroyNode(mgr); }
 
-    TestShopNode *make(const char *type, OP_Network *in = nullptr, const char *name = nullptr)
+    /// A new node of `type` in `in` (the manager network by default), as a T.
+    template <typename T = TestShopNode>
+    T *make(const char *type, OP_Network *in = nullptr, const char *name = nullptr)
     {
         std::string error;
         OP_Node *node = (in ? in : mgr)->createNode(type, name, error);
         EXPECT_NE(node, nullptr) << error;
-        return static_cast<TestShopNode *>(node);
+        return dynamic_cast<T *>(node);
+    }
+    static void wire(OP_Node *dst, unsigned input, OP_Node *src)
+    {
+        std::string error;
+        ASSERT_TRUE(dst->setInput(input, src, 0, error)) << error;
     }
     static void setExpr(OP_Node *node, const char *parm, const char *text, int component = 0)
     {

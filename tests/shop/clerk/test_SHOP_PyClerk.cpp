@@ -5,6 +5,7 @@
 #include <shop/clerk/SHOP_PyClerk.h>
 #include <shop/node/SHOP_Node.h>
 #include <shop/operator/SHOP_Operator.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <OP/OP_Director.h>
 #include <PRM/PRM_DialogScripts.h>
@@ -147,10 +148,10 @@ protected:
         {
             OP_Director *director = OPgetDirector();
             OP_OperatorTable *shaders = director->getOperatorTable(SHOP_Node::theOpTypeName);
-            SHOP_Node::buildShaderTable(*shaders);
+            SHOP_TableBuilder::buildShaderTable(*shaders);
             shaders->loadScriptOperators(std::cerr);
             director->getOperatorTable(OP_Director::theRootTableName)
-                ->addOperator(SHOP_Node::getManagementOperator());
+                ->addOperator(SHOP_TableBuilder::getManagementOperator());
             return true;
         }();
         (void)theTable;

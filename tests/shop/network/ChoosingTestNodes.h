@@ -6,13 +6,14 @@
 #include <shop/network/SHOP_Properties.h>
 #include <shop/network/SHOP_Select.h>
 #include <shop/network/SHOP_Switch.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
-// Choosing and combining nodes over probe shaders that count what is asked of them. Operators
-// are installed once per test program under names of their own.
+// Choosing and combining nodes, made by the operators users get, over probe shaders that count
+// what is asked of them. Operators are installed once per test program.
 namespace choosetest
 {
 using namespace shoptest;
@@ -53,6 +54,8 @@ public:
                                 PRM_ParmList *obsolete, bool create) override
     {
         ++asked;
+        if (onAsk)
+            onAsk();
         if (TestShopNode::getParameterOrProperty(name, now, node, parm, obsolete, create))
             return true;
         return forward && forward->getParameterOrProperty(name, now, node, parm, obsolete, create);
@@ -67,6 +70,7 @@ public:
     using TestShopNode::getBoundingBox;
 
     SHOP_Node *forward = nullptr;
+    /// Runs on every shader request and every lookup that reaches the node.
     std::function<void()> onAsk;
     bool failBuild = false;
     bool failCook = false;
@@ -95,35 +99,15 @@ protected:
         ShopTest::SetUp();
         static bool once = []
         {
-            auto add = [](const char *name, OP_Constructor ctor, const PRM_Template *templates,
-                          unsigned minInputs, unsigned maxInputs, SHOP_TYPE type, const char *mask)
-            {
-                auto *op = new SHOP_Operator(name, name, ctor, templates, minInputs, maxInputs,
-                                             SHOP_Node::getVariables(), 0, 0);
-                op->getShopInfo().setShaderType(type);
-                op->getShopInfo().setRenderMask(mask);
-                OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName)->addOperator(op);
-            };
-            add("t_switch", SHOP_Switch::myConstructor, SHOP_Switch::getTemplates(), 1, 9999,
-                SHOP_ANY, "*");
-            add("t_select", SHOP_Select::myConstructor, SHOP_Select::getTemplates(), 1, 4, SHOP_ANY,
-                "*");
-            add("t_properties", SHOP_Properties::myConstructor, nullptr, 0, 9999, SHOP_PROPERTIES,
-                "*");
-            add("t_mergecoshader", SHOP_CoShader::myConstructor, nullptr, 0, 9999, SHOP_COSHADER,
-                "RIB");
-            static PRM_Template probeTemplates[] = {
-                PRM_Template(PRM_FLT, 3, PRM_Name("val"), {PRM_Default(0)}), PRM_Template()};
-            add("t_probe_surface", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_SURFACE,
-                "*");
-            add("t_probe_displace", ProbeNode::myConstructor, probeTemplates, 0, 0,
-                SHOP_DISPLACEMENT, "*");
-            add("t_probe_props", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_PROPERTIES,
-                "*");
-            add("t_probe_coshader", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_COSHADER,
-                "*");
-            add("t_probe_undef", ProbeNode::myConstructor, probeTemplates, 0, 0, SHOP_UNDEFINED,
-                "*");
+            OP_OperatorTable *table = OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName);
+            SHOP_TableBuilder::addNetworkOperators(*table);
+            for (auto [name, type] : {std::pair{"t_probe_surface", SHOP_SURFACE},
+                                      {"t_probe_displace", SHOP_DISPLACEMENT},
+                                      {"t_probe_props", SHOP_PROPERTIES},
+                                      {"t_probe_coshader", SHOP_COSHADER},
+                                      {"t_probe_undef", SHOP_UNDEFINED}})
+                addShopOperator(name, ProbeNode::myConstructor, type,
+                                {PRM_Template(PRM_FLT, 3, PRM_Name("val"), {PRM_Default(0)})}, 0);
             return true;
         }();
         (void)once;
@@ -132,15 +116,18 @@ protected:
     template <typename T = ProbeNode>
     T *add(const char *type, const char *name)
     {
-        std::string error;
-        OP_Node *node = mgr->createNode(type, name, error);
-        EXPECT_NE(node, nullptr) << error;
-        return dynamic_cast<T *>(node);
+        return make<T>(type, nullptr, name);
     }
-    static void wire(OP_Node *dst, unsigned input, OP_Node *src)
+    /// Surface probes, one per name, wired into the node's inputs in that order.
+    std::vector<ProbeNode *> wireSurfaces(OP_Node *node, std::vector<const char *> names)
     {
-        std::string error;
-        ASSERT_TRUE(dst->setInput(input, src, 0, error)) << error;
+        std::vector<ProbeNode *> probes;
+        for (const char *name : names)
+        {
+            probes.push_back(add("t_probe_surface", name));
+            wire(node, static_cast<unsigned>(probes.size() - 1), probes.back());
+        }
+        return probes;
     }
     static void addSpare(OP_Node *node, const char *name, double value)
     {
@@ -168,6 +155,15 @@ protected:
             out.push_back(e.getType() + " " + std::to_string(e.getCode()) + " " +
                           std::to_string(static_cast<int>(e.getSeverity())) + " " + e.getMessage());
         return out;
+    }
+    /// The node and component a lookup by channel reaches from `from`; null and -1 for none.
+    static std::pair<OP_Node *, int> lookupChannel(OP_Node *from, const char *channel, float now)
+    {
+        OP_Node *node = nullptr;
+        PRM_Parm *parm = nullptr;
+        int component = -1;
+        from->getParameterOrPropertyByChannel(channel, now, node, parm, component, nullptr);
+        return {node, component};
     }
     /// The node a lookup by name reaches from `from`, or null.
     static OP_Node *lookup(OP_Node *from, const char *name, float now = 0)

@@ -9,7 +9,7 @@ using ShopCoShader = ChoosingTest;
 
 TEST_F(ShopCoShader, CollectsEveryCoShaderInInputOrderAndFindsTheFirst)
 {
-    auto *merge = add<SHOP_CoShader>("t_mergecoshader", "merge");
+    auto *merge = add<SHOP_CoShader>("mergecoshader", "merge");
     ProbeNode *c0 = add("t_probe_coshader", "c0");
     ProbeNode *c1 = add("t_probe_coshader", "c1");
     ProbeNode *c2 = add("t_probe_coshader", "c2");
@@ -31,7 +31,7 @@ TEST_F(ShopCoShader, CollectsEveryCoShaderInInputOrderAndFindsTheFirst)
     EXPECT_EQ(c1->asked, 0);
 
     // Merges nest, keeping the order.
-    auto *outer = add<SHOP_CoShader>("t_mergecoshader", "outer");
+    auto *outer = add<SHOP_CoShader>("mergecoshader", "outer");
     ProbeNode *c3 = add("t_probe_coshader", "c3");
     wire(outer, 0, merge);
     wire(outer, 1, c3);
@@ -43,7 +43,7 @@ TEST_F(ShopCoShader, CollectsEveryCoShaderInInputOrderAndFindsTheFirst)
 
 TEST_F(ShopCoShader, AnInputOfAnotherTypeStopsTheCook)
 {
-    auto *merge = add<SHOP_CoShader>("t_mergecoshader", "merge");
+    auto *merge = add<SHOP_CoShader>("mergecoshader", "merge");
     ProbeNode *c0 = add("t_probe_coshader", "c0");
     ProbeNode *surface = add("t_probe_surface", "surface");
     ProbeNode *c2 = add("t_probe_coshader", "c2");

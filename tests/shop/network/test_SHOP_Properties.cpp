@@ -9,45 +9,45 @@ namespace
 
 using ShopProperties = ChoosingTest;
 
-TEST_F(ShopProperties, OwnPropertiesComeFirstThenThePropertiesInputsInOrder)
+TEST_F(ShopProperties, OwnPropertiesComeFirstThenThePropertiesInputsInOrderAtEveryLevel)
 {
-    auto *p = add<SHOP_Properties>("t_properties", "p");
-    ProbeNode *q0 = add("t_probe_props", "q0");
-    ProbeNode *q1 = add("t_probe_props", "q1");
-    addSpare(p, "ka", 1);
-    addSpare(q0, "ka", 2);
-    addSpare(q0, "kb", 3);
-    addSpare(q1, "kb", 4);
-    addSpare(q1, "kc", 5);
-    wire(p, 0, q0);
-    wire(p, 1, q1);
+    // Each name is found on the first of outer, probe, middle and inner that holds it; every
+    // node holds the names of the one before it and one more.
+    auto *outer = add<SHOP_Properties>("properties", "outer");
+    ProbeNode *probe = add("t_probe_props", "probe");
+    auto *middle = add<SHOP_Properties>("properties", "middle");
+    auto *inner = add<SHOP_Properties>("properties", "inner");
+    const std::vector<const char *> names = {"ka", "kb", "kc", "kd", "ke"};
+    const std::vector<OP_Node *> holders = {outer, probe, middle, inner};
+    for (size_t n = 0; n < holders.size(); ++n)
+        for (size_t i = 0; i <= n; ++i)
+            addSpare(holders[n], names[i], 1);
+    wire(outer, 0, probe);
+    wire(outer, 1, middle);
+    wire(middle, 0, inner);
 
-    EXPECT_EQ(lookup(p, "ka"), p);
-    EXPECT_EQ(lookup(p, "kb"), q0);
-    EXPECT_EQ(lookup(p, "kc"), q1);
-    EXPECT_EQ(lookup(p, "kd"), nullptr);
-
+    // Looked up all at once, an inner node must not take a name an outer one holds.
+    const std::vector<OP_Node *> expected = {outer, probe, middle, inner, nullptr};
     OP_PropertyLookupList list;
-    for (const char *name : {"ka", "kb", "kc", "kd"})
+    for (const char *name : names)
         list.addName(name);
-    EXPECT_EQ(p->findParametersOrProperties(0, list), 3);
-    EXPECT_EQ(list.getNode(0), p);
-    EXPECT_EQ(list.getNode(1), q0);
-    EXPECT_EQ(list.getNode(2), q1);
-    EXPECT_FALSE(list.isFound(3));
+    EXPECT_EQ(outer->findParametersOrProperties(0, list), 4);
+    std::vector<OP_Node *> all, single;
+    for (int i = 0; i < list.entries(); ++i)
+    {
+        all.push_back(list.isFound(i) ? list.getNode(i) : nullptr);
+        single.push_back(lookup(outer, names[static_cast<size_t>(i)]));
+    }
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(single, expected);
 
-    OP_Node *found = nullptr;
-    PRM_Parm *parm = nullptr;
-    int component = -1;
-    ASSERT_TRUE(p->getParameterOrPropertyByChannel("val2", 0, found, parm, component, nullptr));
-    EXPECT_EQ(found, q0);
-    EXPECT_EQ(component, 1);
+    EXPECT_EQ(lookupChannel(outer, "val2", 0), std::make_pair<OP_Node *>(probe, 1));
 }
 
-TEST_F(ShopProperties, AnInputOfAnotherTypeIsErrorOneAndIsNeverAsked)
+TEST_F(ShopProperties, PropertiesInputsCookWithItAndAnInputOfAnotherTypeIsErrorOne)
 {
-    auto *p = add<SHOP_Properties>("t_properties", "p");
-    auto *q = add<SHOP_Properties>("t_properties", "q");
+    auto *p = add<SHOP_Properties>("properties", "p");
+    auto *q = add<SHOP_Properties>("properties", "q");
     ProbeNode *surface = add("t_probe_surface", "surface");
     ProbeNode *named = add("t_probe_surface", "named");
     addSpare(p, "ka", 1);
@@ -69,12 +69,21 @@ TEST_F(ShopProperties, AnInputOfAnotherTypeIsErrorOneAndIsNeverAsked)
     wire(p, 1, nullptr);
     EXPECT_EQ(cookAt(p), UT_ERROR_NONE);
     EXPECT_EQ(lookup(p, "kb"), q);
+
+    // Its properties inputs cook with it, and their time dependence becomes its own.
+    ProbeNode *animated = add("t_probe_props", "animated");
+    animated->animated = true;
+    wire(p, 1, animated);
+    EXPECT_EQ(cookAt(p), UT_ERROR_NONE);
+    EXPECT_EQ(animated->cooks, 1);
+    EXPECT_TRUE(p->isTimeDependent());
+    EXPECT_FALSE(p->isInputLocked(1));
 }
 
 TEST_F(ShopProperties, ShaderPathPropertiesNameTheShaderToUse)
 {
-    auto *p = add<SHOP_Properties>("t_properties", "p");
-    auto *q = add<SHOP_Properties>("t_properties", "q");
+    auto *p = add<SHOP_Properties>("properties", "p");
+    auto *q = add<SHOP_Properties>("properties", "q");
     ProbeNode *named = add("t_probe_surface", "named");
     ProbeNode *other = add("t_probe_surface", "other");
     ProbeNode *displace = add("t_probe_displace", "displace");
@@ -98,9 +107,38 @@ TEST_F(ShopProperties, ShaderPathPropertiesNameTheShaderToUse)
     EXPECT_EQ(p->findShader(SHOP_SURFACE, 0, nullptr), other);
 }
 
+TEST_F(ShopProperties, WhatALookupFindsWhileComingBackRoundIsNotRemembered)
+{
+    // p takes its surface path from q, which takes it from the probe. A lookup that starts at
+    // q reaches p through the probe, and p's own request then finds q busy: no path, for now.
+    auto *p = add<SHOP_Properties>("properties", "p");
+    auto *q = add<SHOP_Properties>("properties", "q");
+    ProbeNode *probe = add("t_probe_props", "probe");
+    ProbeNode *named = add("t_probe_surface", "named");
+    addSpareText(probe, "shop_surfacepath", "../named");
+    wire(q, 0, probe);
+    wire(p, 0, q);
+    ASSERT_EQ(cookAt(p), UT_ERROR_NONE);
+
+    bool armed = true;
+    SHOP_Node *inside = named;
+    probe->onAsk = [&]
+    {
+        if (!armed)
+            return;
+        armed = false;
+        inside = p->findShader(SHOP_SURFACE, 0, nullptr);
+    };
+    EXPECT_EQ(lookup(q, "missing"), nullptr);
+    EXPECT_EQ(inside, nullptr);
+    // The scene has not changed since, but the answer found inside the loop does not stand.
+    EXPECT_EQ(p->findShader(SHOP_SURFACE, 0, nullptr), named);
+    EXPECT_EQ(q->findShader(SHOP_SURFACE, 0, nullptr), named);
+}
+
 TEST_F(ShopProperties, LookupsThatComeBackThroughAReferenceAnswerNotFound)
 {
-    auto *p = add<SHOP_Properties>("t_properties", "p");
+    auto *p = add<SHOP_Properties>("properties", "p");
     ProbeNode *ref = add("t_probe_props", "ref");
     wire(p, 0, ref);
     ref->forward = p;

@@ -9,7 +9,7 @@ using ShopSelect = ChoosingTest;
 
 TEST_F(ShopSelect, TheFirstEnabledInputThatAnswersWins)
 {
-    auto *sel = add<SHOP_Select>("t_select", "sel");
+    auto *sel = add<SHOP_Select>("select", "sel");
     ProbeNode *a = add("t_probe_surface", "a");
     ProbeNode *b = add("t_probe_surface", "b");
     wire(sel, 0, a);
@@ -46,7 +46,7 @@ TEST_F(ShopSelect, TheFirstEnabledInputThatAnswersWins)
 
 TEST_F(ShopSelect, TheFirstInputSetsTheTypeAndLoopsAnswerNothing)
 {
-    auto *sel = add<SHOP_Select>("t_select", "sel");
+    auto *sel = add<SHOP_Select>("select", "sel");
     ProbeNode *undecided = add("t_probe_undef", "undecided");
     ProbeNode *surface = add("t_probe_surface", "surface");
     wire(sel, 1, surface);

@@ -6,6 +6,7 @@
 #include <shop/network/SHOP_Output.h>
 #include <shop/network/SHOP_SubNet.h>
 #include <shop/network/SHOP_VariableInput.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <UT/UT_UndoManager.h>
 
@@ -39,21 +40,10 @@ protected:
         static bool once = []
         {
             OP_OperatorTable *table = OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName);
-            auto add =
-                [table](const char *name, OP_Constructor ctor, SHOP_TYPE type, unsigned maxInputs)
-            {
-                auto *op = new SHOP_Operator(name, name, ctor, nullptr, 0, maxInputs,
-                                             SHOP_Node::getVariables(), OP_FLAG_NETWORK, 0);
-                op->setChildTableName(SHOP_Node::theOpTypeName);
-                op->getShopInfo().setShaderType(type);
-                table->addOperator(op);
-            };
-            add("material", SHOP_SubNet::myConstructor, SHOP_MATERIAL, 0);
-            add("suboutput", SHOP_Output::myConstructor, SHOP_PROPERTIES, 24);
-            add("t_shopnet", SHOP_SubNet::myManagerConstruct, SHOP_ANY, 0);
-            add("t_props", TestShopNode::myConstructor, SHOP_PROPERTIES, 0);
-            add("t_any", TestShopNode::myConstructor, SHOP_ANY, 0);
-            add("t_varin", CountingInput::myConstructor, SHOP_SURFACE, 4);
+            SHOP_TableBuilder::addNetworkOperators(*table);
+            table->addOperator(SHOP_TableBuilder::getManagementOperator());
+            addShopOperator("t_any", TestShopNode::myConstructor, SHOP_ANY, {}, 0);
+            addShopOperator("t_varin", CountingInput::myConstructor, SHOP_SURFACE, {}, 4);
             addShop("t_withparm", SHOP_PROPERTIES, "*",
                     {PRM_Template(PRM_FLT, 1, PRM_Name("prop"), {PRM_Default(3)})});
             return true;
@@ -61,22 +51,14 @@ protected:
         (void)once;
     }
 
-    // Nodes of the library's own classes, which the fixture's make() (for test nodes) is not.
+    // Nodes of the library's own classes.
     SHOP_Node *shop(const char *type, OP_Network *in = nullptr, const char *name = nullptr)
     {
-        std::string error;
-        OP_Node *node = (in ? in : mgr)->createNode(type, name, error);
-        EXPECT_NE(node, nullptr) << error;
-        return node ? node->castToSHOPNode() : nullptr;
+        return make<SHOP_Node>(type, in, name);
     }
     SHOP_SubNet *material(const char *name = nullptr)
     {
-        return dynamic_cast<SHOP_SubNet *>(shop("material", mgr, name));
-    }
-    static void wire(OP_Node *dst, unsigned input, OP_Node *src)
-    {
-        std::string error;
-        ASSERT_TRUE(dst->setInput(input, src, 0, error)) << error;
+        return make<SHOP_SubNet>("material", nullptr, name);
     }
 };
 } // namespace
@@ -94,6 +76,12 @@ TEST_F(Subnets, TheOutputNodePlacesShadersByTypeAndAnswersOnlyThroughThatInput)
     EXPECT_EQ(out->getInput(2), bumps);
     wire(out, 5, any); // no input of its own: stays where it was dropped
     EXPECT_EQ(out->getInput(5), any);
+    // Properties have an input of their own too, the first one.
+    SHOP_Node *props = shop("properties", mat);
+    wire(out, 7, props);
+    EXPECT_EQ(out->getInput(7), nullptr);
+    EXPECT_EQ(out->getInput(0), props);
+    EXPECT_EQ(mat->findShader(SHOP_PROPERTIES, 0, nullptr), props);
 
     UT_String name;
     out->getInputName(name, 23);
@@ -156,7 +144,7 @@ TEST_F(Subnets, OneOutputNodeIsAllowedAndTheCacheFollowsItsDeletion)
 
 TEST_F(Subnets, ManagersHoldNetworksButAnswerNothing)
 {
-    SHOP_Node *net = shop("t_shopnet");
+    SHOP_Node *net = shop("shopnet");
     SHOP_Node *surface = make("t_surface", net);
     EXPECT_NE(surface, nullptr);
     EXPECT_EQ(net->getOutputNode(), nullptr);

@@ -7,15 +7,11 @@ namespace
 
 using ShopSwitch = ChoosingTest;
 
-TEST_F(ShopSwitch, OnlyTheActiveInputAnswersAndChoicesOutOfRangeAreClampedWithAWarning)
+TEST_F(ShopSwitch, OnlyTheActiveInputAnswersAndAClampedChoiceWarnsOncePerCook)
 {
-    auto *sw = add<SHOP_Switch>("t_switch", "sw");
-    ProbeNode *a = add("t_probe_surface", "a");
-    ProbeNode *b = add("t_probe_surface", "b");
-    ProbeNode *c = add("t_probe_surface", "c");
-    wire(sw, 0, a);
-    wire(sw, 1, b);
-    wire(sw, 2, c);
+    auto *sw = add<SHOP_Switch>("switch", "sw");
+    const std::vector<ProbeNode *> probes = wireSurfaces(sw, {"a", "b", "c"});
+    ProbeNode *a = probes[0], *b = probes[1], *c = probes[2];
 
     set(sw, "input", {1});
     EXPECT_EQ(sw->findShader(SHOP_SURFACE, 0, nullptr), b);
@@ -25,13 +21,8 @@ TEST_F(ShopSwitch, OnlyTheActiveInputAnswersAndChoicesOutOfRangeAreClampedWithAW
 
     set(sw, "input", {7});
     EXPECT_EQ(sw->findShader(SHOP_SURFACE, 0, nullptr), c);
-    EXPECT_EQ(reports(sw), std::vector<std::string>{theRangeWarning});
     // Requests after the cook clamp again but leave no second warning on the node.
     EXPECT_EQ(build(sw), "c");
-    EXPECT_EQ(reports(sw).size(), 1u);
-
-    setExpr(sw, "input", "-1");
-    EXPECT_EQ(sw->findShader(SHOP_SURFACE, 0, nullptr), a);
     EXPECT_EQ(reports(sw), std::vector<std::string>{theRangeWarning});
 
     // A choice of an empty input in the middle is no answer, and no mistake either.
@@ -44,12 +35,37 @@ TEST_F(ShopSwitch, OnlyTheActiveInputAnswersAndChoicesOutOfRangeAreClampedWithAW
     // Type filtering is the chosen node's: the switch passes the request on as it is.
     set(sw, "input", {0});
     EXPECT_EQ(sw->findShader(SHOP_DISPLACEMENT, 0, nullptr), nullptr);
-    EXPECT_EQ(a->asked, 2);
+    EXPECT_EQ(a->asked, 1);
+}
+
+TEST_F(ShopSwitch, ChoicesAreClampedToTheFirstAndLastInputsAtEveryBoundary)
+{
+    auto *sw = add<SHOP_Switch>("switch", "sw");
+    const std::vector<ProbeNode *> probes = wireSurfaces(sw, {"first", "middle", "last"});
+    ProbeNode *first = probes[0], *middle = probes[1], *last = probes[2];
+    const struct
+    {
+        const char *choice;
+        ProbeNode *answer;
+        bool warned;
+    } theCases[] = {
+        {"-1000000", first, true}, {"-1", first, true}, {"0", first, false},
+        {"1", middle, false},      {"2", last, false},  {"3", last, true},
+        {"1000000", last, true},
+    };
+    for (const auto &c : theCases)
+    {
+        SCOPED_TRACE(c.choice);
+        setExpr(sw, "input", c.choice);
+        EXPECT_EQ(sw->findShader(SHOP_SURFACE, 0, nullptr), c.answer);
+        EXPECT_EQ(reports(sw), c.warned ? std::vector<std::string>{theRangeWarning}
+                                        : std::vector<std::string>{});
+    }
 }
 
 TEST_F(ShopSwitch, InputsOfDifferentTypesAreErrorOneAndLeaveTheTypeUndefined)
 {
-    auto *sw = add<SHOP_Switch>("t_switch", "sw");
+    auto *sw = add<SHOP_Switch>("switch", "sw");
     EXPECT_EQ(sw->getShaderType(), SHOP_ANY);
     EXPECT_EQ(sw->getInputType(3), SHOP_ANY);
     EXPECT_EQ(cookAt(sw), UT_ERROR_WARNING); // the default choice 0 has no input to land on
@@ -68,6 +84,8 @@ TEST_F(ShopSwitch, InputsOfDifferentTypesAreErrorOneAndLeaveTheTypeUndefined)
     EXPECT_EQ(cookAt(sw), UT_ERROR_ABORT);
     EXPECT_EQ(reports(sw), std::vector<std::string>{theTypeError});
     EXPECT_EQ(sw->getShaderType(), SHOP_UNDEFINED);
+    // So is the type the enclosing networks count.
+    EXPECT_EQ(sw->SHOP_Node::getShaderType(), SHOP_UNDEFINED);
     EXPECT_EQ(sw->getInputType(0), SHOP_ANY);
     EXPECT_EQ(sw->findShader(SHOP_SURFACE, 0, nullptr), nullptr);
     // A failed switch does not clamp: the out-of-range choice lands nowhere, without a warning.
@@ -91,7 +109,7 @@ TEST_F(ShopSwitch, InputsOfDifferentTypesAreErrorOneAndLeaveTheTypeUndefined)
 
 TEST_F(ShopSwitch, TimeDependenceComesFromTheActiveInputOnly)
 {
-    auto *sw = add<SHOP_Switch>("t_switch", "sw");
+    auto *sw = add<SHOP_Switch>("switch", "sw");
     ProbeNode *animated = add("t_probe_surface", "animated");
     ProbeNode *still = add("t_probe_surface", "still");
     animated->animated = true;
@@ -119,17 +137,12 @@ TEST_F(ShopSwitch, TimeDependenceComesFromTheActiveInputOnly)
     EXPECT_EQ(lookup(sw, "val", 0), still);
     EXPECT_EQ(lookup(sw, "val", 1), animated);
     EXPECT_EQ(lookup(sw, "input", 1), sw);
-    OP_Node *found = nullptr;
-    PRM_Parm *parm = nullptr;
-    int component = -1;
-    ASSERT_TRUE(sw->getParameterOrPropertyByChannel("val3", 1, found, parm, component, nullptr));
-    EXPECT_EQ(found, animated);
-    EXPECT_EQ(component, 2);
+    EXPECT_EQ(lookupChannel(sw, "val3", 1), std::make_pair<OP_Node *>(animated, 2));
 }
 
 TEST_F(ShopSwitch, RequestsThatComeBackThroughAReferenceAnswerNothing)
 {
-    auto *sw = add<SHOP_Switch>("t_switch", "sw");
+    auto *sw = add<SHOP_Switch>("switch", "sw");
     ProbeNode *ref = add("t_probe_surface", "ref");
     wire(sw, 0, ref);
     ref->forward = sw;
@@ -157,7 +170,7 @@ TEST_F(ShopSwitch, TheLastOfAChainTakesTheTypeOfItsHeadWheneverItChanges)
     for (int i = 0; i < 40; ++i)
     {
         const std::string name = "s" + std::to_string(i);
-        chain.push_back(add<SHOP_Switch>("t_switch", name.c_str()));
+        chain.push_back(add<SHOP_Switch>("switch", name.c_str()));
         wire(chain.back(), 0, i == 0 ? static_cast<SHOP_Node *>(surface) : chain[i - 1]);
     }
     // Asked again with nothing changed, and after a cook: the same answer.

@@ -1,13 +1,13 @@
-// Generic shader operators and the table construction, in a program of their own: the clerks
-// registered here must be the only ones their shader types have.
+// Generic shader operators, in a program of their own: the clerks registered here must be the
+// only ones their shader types have.
 
 #include <shop/clerk/SHOP_Clerk.h>
 #include <shop/node/SHOP_Node.h>
 #include <shop/operator/SHOP_Generic.h>
 #include <shop/operator/SHOP_Operator.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <CMD/CMD_Manager.h>
-#include <OP/OP_BundleFilter.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_GenericNode.h>
 #include <PRM/PRM_ParmList.h>
@@ -65,9 +65,10 @@ protected:
             SHOP_Node::addShaderClerk(SHOP_LENS, &theSecond);
             SHOP_Node::addShaderClerk(SHOP_IMAGE3D, &theI3D);
             OP_Director *director = OPgetDirector();
-            SHOP_Node::buildShaderTable(*director->getOperatorTable(SHOP_Node::theOpTypeName));
+            SHOP_TableBuilder::buildShaderTable(
+                *director->getOperatorTable(SHOP_Node::theOpTypeName));
             director->getOperatorTable(OP_Director::theRootTableName)
-                ->addOperator(SHOP_Node::getManagementOperator());
+                ->addOperator(SHOP_TableBuilder::getManagementOperator());
             return true;
         }();
         (void)theTable;
@@ -86,9 +87,6 @@ TEST_F(GenericTest, OperatorHasOneParameterPerStringClerkAndIsMadeOnce)
     ASSERT_NE(op, nullptr);
     EXPECT_EQ(op, SHOP_Generic::buildOperator(SHOP_LENS));
     EXPECT_EQ(op->getName(), "gen_lens");
-    EXPECT_EQ(op->getLabel(), "Generic lens");
-    EXPECT_EQ(op->getIconName(), "SHOP_lens");
-    EXPECT_EQ(op->maxInputs(), 0u);
     EXPECT_STREQ(infoOf(op).getRenderMask(), "First Second");
     EXPECT_EQ(infoOf(op).getShaderType(), SHOP_LENS);
 
@@ -177,34 +175,4 @@ TEST_F(GenericTest, OldFileWithAnImage3dStringLoadsItIntoItsCurrentParameter)
     EXPECT_EQ(i3d("/shop/smoke"), "smoke 1");
     EXPECT_EQ(i3d("/shop/untouched"), "");
     OPgetDirector()->clearNetwork();
-}
-
-TEST_F(GenericTest, TableDefaultFiltersAndManagementOperator)
-{
-    OP_OperatorTable *table = OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName);
-    // Set whether or not the surface type has a generic operator: it has one exactly when a
-    // string clerk (here only from the shipped plug-ins, if found) serves surfaces.
-    EXPECT_EQ(table->getDefaultType(), "gen_surface");
-    bool surfaceStrings = false;
-    for (const SHOP_Clerk *clerk : SHOP_Node::getClerkList(SHOP_SURFACE))
-        surfaceStrings = surfaceStrings || clerk->generatesString();
-    EXPECT_EQ(table->getOperator("gen_surface") != nullptr, surfaceStrings);
-    EXPECT_NE(table->getOperator("gen_lens"), nullptr);
-
-    const OP_BundleFilter *surfaces = OP_BundleFilter::findFilter("!!SHOP/SURFACE!!");
-    ASSERT_NE(surfaces, nullptr);
-    EXPECT_STREQ(surfaces->getLabel(), "SHOP: Surface Only");
-    ASSERT_NE(OP_BundleFilter::findFilter("!!SHOP/CVEX!!"), nullptr);
-    OP_Node *lens = myNet->createNode("gen_lens");
-    EXPECT_FALSE(surfaces->isNodeValid(nullptr, lens));
-    EXPECT_FALSE(surfaces->isNodeValid(nullptr, myNet->getParent()));
-
-    std::unique_ptr<OP_Operator> a(SHOP_Node::getManagementOperator());
-    std::unique_ptr<OP_Operator> b(SHOP_Node::getManagementOperator());
-    EXPECT_NE(a.get(), b.get());
-    EXPECT_EQ(a->getName(), "shopnet");
-    EXPECT_EQ(a->getIconName(), "NETWORKS_shop");
-    EXPECT_EQ(a->getFlags(), b->getFlags());
-    EXPECT_EQ(infoOf(a.get()).getShaderType(), SHOP_ANY);
-    EXPECT_STREQ(infoOf(b.get()).getRenderMask(), "*");
 }

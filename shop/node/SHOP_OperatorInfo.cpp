@@ -1,9 +1,39 @@
-#include <shop/operator/SHOP_OperatorInfo.h>
+#include <shop/node/SHOP_OperatorInfo.h>
 
 #include <shop/clerk/SHOP_Clerk.h>
 #include <shop/clerk/SHOP_ClerkRegistry.h>
 
 #include <UT/UT_WorkBuffer.h>
+
+namespace
+{
+struct shop_Context
+{
+    SHOP_TYPE type;
+    int context;
+};
+
+// The shading contexts of the code generators, by the shader type that runs in them.
+constexpr shop_Context theVexContexts[] = {
+    {SHOP_SURFACE, 1},     {SHOP_DISPLACEMENT, 2}, {SHOP_LIGHT, 4},         {SHOP_LIGHT_SHADOW, 8},
+    {SHOP_ATMOSPHERE, 16}, {SHOP_PHOTON, 32},      {SHOP_IMAGE3D, 0x10000}, {SHOP_CVEX, 0x20000},
+};
+constexpr shop_Context theRslContexts[] = {
+    {SHOP_SURFACE, 1},
+    {SHOP_DISPLACEMENT, 2},
+    {SHOP_LIGHT, 4},
+    {SHOP_ATMOSPHERE, 8}, // the volume context
+};
+
+template <size_t N>
+int shop_contextOf(const shop_Context (&table)[N], SHOP_TYPE type)
+{
+    for (const shop_Context &row : table)
+        if (row.type == type)
+            return row.context;
+    return 0;
+}
+} // namespace
 
 SHOP_OperatorInfo::SHOP_OperatorInfo(int autoAddMode, const char *mask, SHOP_TYPE type)
     : myShaderType(type), myRenderMask(mask), myAutoAdd(autoAddMode)
@@ -50,27 +80,7 @@ void SHOP_OperatorInfo::applyAutoAdd()
 
 int SHOP_OperatorInfo::vexContextOf(SHOP_TYPE type)
 {
-    switch (type)
-    {
-    case SHOP_SURFACE:
-        return 1;
-    case SHOP_DISPLACEMENT:
-        return 2;
-    case SHOP_LIGHT:
-        return 4;
-    case SHOP_LIGHT_SHADOW:
-        return 8;
-    case SHOP_ATMOSPHERE:
-        return 16;
-    case SHOP_PHOTON:
-        return 32;
-    case SHOP_IMAGE3D:
-        return 0x10000;
-    case SHOP_CVEX:
-        return 0x20000;
-    default:
-        return 0;
-    }
+    return shop_contextOf(theVexContexts, type);
 }
 
 int SHOP_OperatorInfo::getVexContextType() const
@@ -83,21 +93,7 @@ int SHOP_OperatorInfo::getVexContextType() const
 
 int SHOP_OperatorInfo::getRslContextType() const
 {
-    if (!maskMatches("RIB", getRenderMask()))
-        return 0;
-    switch (myShaderType)
-    {
-    case SHOP_SURFACE:
-        return 1;
-    case SHOP_DISPLACEMENT:
-        return 2;
-    case SHOP_LIGHT:
-        return 4;
-    case SHOP_ATMOSPHERE:
-        return 8; // the volume context
-    default:
-        return 0;
-    }
+    return maskMatches("RIB", getRenderMask()) ? shop_contextOf(theRslContexts, myShaderType) : 0;
 }
 
 void SHOP_OperatorInfo::saveToDialogScript(std::ostream &os) const

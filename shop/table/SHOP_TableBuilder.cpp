@@ -1,4 +1,4 @@
-#include <shop/operator/SHOP_TableBuilder.h>
+#include <shop/table/SHOP_TableBuilder.h>
 
 #include <shop/clerk/SHOP_PyClerk.h>
 #include <shop/network/SHOP_CoShader.h>
@@ -7,11 +7,12 @@
 #include <shop/network/SHOP_Select.h>
 #include <shop/network/SHOP_SubNet.h>
 #include <shop/network/SHOP_Switch.h>
+#include <shop/node/SHOP_Node.h>
 #include <shop/operator/SHOP_BundleFilter.h>
 #include <shop/operator/SHOP_Generic.h>
 #include <shop/operator/SHOP_Operator.h>
-
 #include <shop/operator/SHOP_ScriptOperator.h>
+#include <shop/types/SHOP_TypeTable.h>
 
 #include <OP/OP_OTLDefinition.h>
 #include <OP/OP_OperatorTable.h>
@@ -20,6 +21,9 @@
 
 namespace
 {
+// As many inputs as users wire.
+constexpr unsigned theUnlimitedInputs = 9999;
+
 // Asset definitions: shader assets make script operators. Material assets (the subnet mark)
 // make no operator yet.
 OP_ScriptOperator *shop_scriptCreator(const OP_OTLDefinition &definition, std::string &why)
@@ -55,7 +59,7 @@ void SHOP_TableBuilder::buildShaderTable(OP_OperatorTable &table)
         const SHOP_TYPE type = static_cast<SHOP_TYPE>(v);
         if (SHOPgetType(v) == SHOP_UNDEFINED || type == SHOP_PROPERTIES)
             continue;
-        const std::string name = SHOP_Node::getShaderType(type);
+        const std::string name = SHOP_TypeTable::getShaderType(type);
         table.addScriptIndexFile("shop", ("SHOP" + name).c_str(), "SHOP_ScriptNode", name.c_str(),
                                  0, 0, false, false);
     }
@@ -70,7 +74,34 @@ void SHOP_TableBuilder::buildShaderTable(OP_OperatorTable &table)
     SHOP_BundleFilter::createFilters();
 }
 
-SHOP_Operator *SHOP_TableBuilder::makeOperator(const shop_NetworkOperator &row)
+std::vector<SHOP_TableBuilder::NetworkOperator> SHOP_TableBuilder::networkOperators()
+{
+    const unsigned switchFlags =
+        UT_EnvControl::getInt(ENV_SHOP_SWITCH_NOFLAGS) ? 0u : unsigned{OP_FLAG_UNORDERED};
+    return {
+        {"material", "Material", SHOP_SubNet::myConstructor, nullptr, 0, 0, SHOP_MATERIAL_OUTPUTS,
+         OP_FLAG_NETWORK | OP_FLAG_GENERATOR | OP_FLAG_MANAGER | OP_FLAG_OUTPUT, SHOP_MATERIAL, "*",
+         true},
+        {SHOP_Output::theOperatorName, "Output Shaders", SHOP_Output::myConstructor, nullptr, 0,
+         SHOP_MATERIAL_OUTPUTS, 1, OP_FLAG_GENERATOR, SHOP_PROPERTIES, "*", false},
+        {"select", "Select", SHOP_Select::myConstructor, SHOP_Select::getTemplates(), 1, 4, 1, 0,
+         SHOP_ANY, "*", true},
+        {"switch", "Switch", SHOP_Switch::myConstructor, SHOP_Switch::getTemplates(), 1,
+         theUnlimitedInputs, 1, switchFlags, SHOP_ANY, "*", true},
+        {"properties", "Properties", SHOP_Properties::myConstructor, nullptr, 0, theUnlimitedInputs,
+         1, OP_FLAG_UNORDERED, SHOP_PROPERTIES, "*", true},
+        {"mergecoshader", "Merge Co-Shader", SHOP_CoShader::myConstructor, nullptr, 0,
+         theUnlimitedInputs, 1, OP_FLAG_UNORDERED, SHOP_COSHADER, "RIB", true},
+    };
+}
+
+void SHOP_TableBuilder::addNetworkOperators(OP_OperatorTable &table)
+{
+    for (const NetworkOperator &row : networkOperators())
+        table.addOperator(makeOperator(row));
+}
+
+SHOP_Operator *SHOP_TableBuilder::makeOperator(const NetworkOperator &row)
 {
     auto *op = new SHOP_Operator(row.name, row.label, row.constructor, row.templates, row.minInputs,
                                  row.maxInputs, SHOP_Node::getVariables(), row.flags, 0);
@@ -80,42 +111,27 @@ SHOP_Operator *SHOP_TableBuilder::makeOperator(const shop_NetworkOperator &row)
     info.setNumOutputs(row.outputs);
     info.setShaderType(row.type);
     info.setRenderMask(row.mask);
+    info.setSkipInputEditor(!row.inputEditor);
     return op;
-}
-
-void SHOP_TableBuilder::addNetworkOperators(OP_OperatorTable &table)
-{
-    // As many inputs as users wire.
-    constexpr unsigned theUnlimitedInputs = 9999;
-    const unsigned switchFlags = UT_EnvControl::getInt(ENV_SHOP_SWITCH_NOFLAGS) ? 0 : 0x04;
-    // OP_FLAG_NETWORK marks the containers; the other bits are the operators' own.
-    const shop_NetworkOperator rows[] = {
-        {"material", "Material", SHOP_SubNet::myConstructor, nullptr, 0, 0,
-         SHOP_Output::getMaterialOutputCount(), 0x32 | OP_FLAG_NETWORK, SHOP_MATERIAL, "*"},
-        {"suboutput", "Output Shaders", SHOP_Output::myConstructor, nullptr, 0,
-         SHOP_Output::theMaxInputSize, 1, 0x02, SHOP_PROPERTIES, "*"},
-        {"select", "Select", SHOP_Select::myConstructor, SHOP_Select::getTemplates(), 1, 4, 1, 0,
-         SHOP_ANY, "*"},
-        {"switch", "Switch", SHOP_Switch::myConstructor, SHOP_Switch::getTemplates(), 1,
-         theUnlimitedInputs, 1, switchFlags, SHOP_ANY, "*"},
-        {"properties", "Properties", SHOP_Properties::myConstructor, nullptr, 0, theUnlimitedInputs,
-         1, 0x04, SHOP_PROPERTIES, "*"},
-        {"mergecoshader", "Merge Co-Shader", SHOP_CoShader::myConstructor, nullptr, 0,
-         theUnlimitedInputs, 1, 0x04, SHOP_COSHADER, "RIB"},
-    };
-    for (const shop_NetworkOperator &row : rows)
-    {
-        SHOP_Operator *op = makeOperator(row);
-        if (std::string(row.name) == "suboutput")
-            op->getShopInfo().setSkipInputEditor(true);
-        table.addOperator(op);
-    }
 }
 
 OP_Operator *SHOP_TableBuilder::getManagementOperator()
 {
-    SHOP_Operator *op = makeOperator({"shopnet", "SHOP Network", SHOP_SubNet::myManagerConstruct,
-                                      nullptr, 0, 0, 1, 0x12 | OP_FLAG_NETWORK, SHOP_ANY, "*"});
+    SHOP_Operator *op =
+        makeOperator({"shopnet", "SHOP Network", SHOP_SubNet::myManagerConstruct, nullptr, 0, 0, 1,
+                      OP_FLAG_NETWORK | OP_FLAG_GENERATOR | OP_FLAG_MANAGER, SHOP_ANY, "*", true});
     op->setIconName("NETWORKS_shop");
     return op;
+}
+
+// The library's entry points, declared with the node base and defined here, above every node
+// type they register.
+void SHOP_Node::buildShaderTable(OP_OperatorTable &table)
+{
+    SHOP_TableBuilder::buildShaderTable(table);
+}
+
+OP_Operator *SHOP_Node::getManagementOperator()
+{
+    return SHOP_TableBuilder::getManagementOperator();
 }
