@@ -1,17 +1,20 @@
 # The two commands a new user types: `make demo` and `make test`.
 # Both install the Debian packages that are missing first (as root), then configure and build.
 
-PACKAGES := cmake ninja-build g++ python3 libpython3.11-dev libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES := cmake ninja-build g++ python3 libpython3.11-dev libgtest-dev libgmock-dev libbenchmark-dev \
+            clang-format-14
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 RELEASE_BUILD ?= build-release
+# One formatter version for everyone: another version lays out the same code differently.
+CLANG_FORMAT := clang-format-14
 # Where ccache is installed it serves every build tree (handy with several checkouts); CI has none.
 CMAKE_FLAGS ?= $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # Our own builds let no warning in; a plain `cmake` configure does not make warnings errors.
 CMAKE_FLAGS += -DSHOP_WERROR=ON
 
-.PHONY: all deps build build-asan build-release test test-normal test-asan demo format clean
+.PHONY: all deps build build-asan build-release test test-normal test-asan demo format format-check clean
 
 all: build
 
@@ -58,8 +61,12 @@ demo: build
 	  echo "== $$f"; ./$(BUILD)/apps/shophost/shophost "$$f" || exit 1; \
 	done
 
-format:
-	clang-format -i $$(git ls-files '*.h' '*.cpp')
+format: deps
+	$(CLANG_FORMAT) -i $$(git ls-files '*.h' '*.cpp')
+
+# Fails, listing the places, when a source file is not formatted as `make format` would.
+format-check: deps
+	$(CLANG_FORMAT) --dry-run -Werror $$(git ls-files '*.h' '*.cpp')
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD)

@@ -93,8 +93,7 @@ bool op_readChannel(void *instanceData, OP_Node *owner, const std::string &path,
     }
     // A channel whose own expression fails (a reference loop among others) fails this one
     // too, rather than passing on a 0 that looks like a value.
-    if (!parm->evalValue(component, time, thread, asText ? EV_TYPE_STRING : EV_TYPE_FLOAT,
-                         result))
+    if (!parm->evalValue(component, time, thread, asText ? EV_TYPE_STRING : EV_TYPE_FLOAT, result))
     {
         error = "Channel '" + path + "' cannot be evaluated";
         return false;

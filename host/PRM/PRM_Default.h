@@ -5,8 +5,8 @@
 /// How a default's text is meant.
 enum PRM_DefaultMeaning
 {
-    PRM_DEFAULT_LITERAL = 0,    ///< the text is the value
-    PRM_DEFAULT_EXPRESSION = 1, ///< the text is an expression evaluated when the value is needed
+    PRM_DEFAULT_LITERAL = 0,       ///< the text is the value
+    PRM_DEFAULT_EXPRESSION = 1,    ///< the text is an expression evaluated when the value is needed
     PRM_DEFAULT_DIALOG_SCRIPT = 3, ///< the number picks one of the host's dialog scripts
 };
 

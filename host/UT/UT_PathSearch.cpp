@@ -31,8 +31,8 @@ void UT_PathSearch::rehash()
         if (end == std::string::npos)
             end = text.size();
         std::string dir = text.substr(start, end - start);
-        if (!dir.empty() && std::find(myDirectories.begin(), myDirectories.end(), dir) ==
-                                myDirectories.end())
+        if (!dir.empty() &&
+            std::find(myDirectories.begin(), myDirectories.end(), dir) == myDirectories.end())
             myDirectories.push_back(dir);
         start = end + 1;
     }

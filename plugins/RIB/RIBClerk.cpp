@@ -22,9 +22,9 @@ struct rib_Kind
 
 // The shader types of the RenderMan shading language and the request that calls each.
 constexpr rib_Kind theKinds[] = {
-    {SHOP_SURFACE, "Surface"},         {SHOP_DISPLACEMENT, "Displacement"},
-    {SHOP_LIGHT, "LightSource"},       {SHOP_ATMOSPHERE, "Atmosphere"},
-    {SHOP_INTERIOR, "Interior"},       {SHOP_COSHADER, "Shader"},
+    {SHOP_SURFACE, "Surface"},   {SHOP_DISPLACEMENT, "Displacement"},
+    {SHOP_LIGHT, "LightSource"}, {SHOP_ATMOSPHERE, "Atmosphere"},
+    {SHOP_INTERIOR, "Interior"}, {SHOP_COSHADER, "Shader"},
 };
 
 const char *rib_request(SHOP_TYPE type)
@@ -87,8 +87,8 @@ protected:
         // Declare the type the parameter's kind implies, on a copy so that the node's own
         // template is left as it is.
         PRM_Template typed(*tmpl);
-        auto withType = spare ? std::make_shared<PRM_SpareData>(*spare)
-                              : std::make_shared<PRM_SpareData>();
+        auto withType =
+            spare ? std::make_shared<PRM_SpareData>(*spare) : std::make_shared<PRM_SpareData>();
         withType->addTokenValue(PRM_SpareData::theRenderManTypeKey,
                                 rib_declaredType(*tmpl).c_str());
         typed.setSpareData(withType);

@@ -16,7 +16,8 @@ class ObjectTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        static const bool theTables = [] {
+        static const bool theTables = []
+        {
             OP_Director *director = OPgetDirector();
             OBJ_Node::buildOperatorTable(
                 *director->getOperatorTable(OBJ_Node::theTableName),
