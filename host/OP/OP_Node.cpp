@@ -109,6 +109,7 @@ thread_local int theCookDepth = 0;
 
 uint64_t OP_Node::theCookCount = 0;
 uint64_t OP_Node::theChangeCount = 0;
+uint64_t OP_Node::theShapeCount = 0;
 
 OP_Node::OP_Node(OP_Network *parent, const char *name, OP_Operator *op)
     : OP_Parameters(op), myName(name ? name : ""), myParent(parent)

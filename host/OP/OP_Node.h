@@ -319,6 +319,7 @@ private:
     /// opChanged without marking this node to cook when `dirty` is false.
     void noteChange(OP_EventType reason, void *data, bool dirty);
     void propagateChange(unsigned pass);
+    bool toldOfValuesBefore(OP_EventType reason);
     static void deliverPendingChanges();
     /// Whether `src` already reads `dst` through wires, so that wiring it into `dst` would
     /// close a loop.
@@ -371,8 +372,13 @@ private:
     unsigned myWalkMark = 0; // the loop check's marks
     // The cook count (plus one) when this network was last told of a change below it.
     uint64_t myChildChangeStamp = 0;
+    // The settled count (below) when this node was last told that an input's value changed.
+    uint64_t myValueChangeStamp = 0;
     // Cooks run so far, by any node.
     static uint64_t theCookCount;
+    // Changes to the shape of the scene (wiring, names, nodes made or deleted, flags, parameter
+    // sets) so far, by any node.
+    static uint64_t theShapeCount;
     static uint64_t theChangeCount;
     bool myBeingDestroyed = false; // set by a network tearing down its children
     int myBlockModify = 0;

@@ -34,6 +34,23 @@ thread_local op_Delivery theDelivery;
 std::atomic<unsigned> theNextPass = 0;
 
 void *const theAnyInput = reinterpret_cast<void *>(intptr_t(-1));
+
+// Whether an event changes only values, leaving the shape of the scene (what reads what, the
+// nodes, their names, flags and parameter sets) as it was.
+bool changesOnlyValues(OP_EventType reason)
+{
+    switch (reason)
+    {
+    case OP_PARM_CHANGED:
+    case OP_INPUT_CHANGED:
+    case OP_CHILD_CHANGED:
+    case OP_UI_CHANGED:
+    case OP_OUTPUTS_CHANGED:
+        return true;
+    default:
+        return false;
+    }
+}
 } // namespace
 
 void OP_Node::opChanged(OP_EventType reason, void *data)
@@ -44,6 +61,8 @@ void OP_Node::opChanged(OP_EventType reason, void *data)
 void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
 {
     ++theChangeCount;
+    if (!changesOnlyValues(reason))
+        ++theShapeCount;
     if (dirty)
         myDirty = true;
     // Handlers may remove themselves; walk a copy (most nodes have none to copy).
@@ -69,7 +88,7 @@ void OP_Node::propagateChange(unsigned pass)
     std::deque<op_PendingChange> &pending = theDelivery.pending;
     auto tell = [pass, &pending](OP_Node &target, OP_EventType reason, void *data)
     {
-        if (target.myLastPass == pass)
+        if (target.myLastPass == pass || target.toldOfValuesBefore(reason))
             return;
         target.myLastPass = pass;
         pending.push_back({target.myUniqueId, reason, data});
@@ -92,12 +111,28 @@ void OP_Node::propagateChange(unsigned pass)
     }
 }
 
+// A node told that an input's value changed is dirty, and so is everything that reads it: it
+// told them in turn. Until something cooks or the scene changes shape, telling it again would
+// only walk the same nodes once more, so that changing each of many thousand nodes of a chain
+// one after another would cost the square of its length.
+bool OP_Node::toldOfValuesBefore(OP_EventType reason)
+{
+    if (reason != OP_INPUT_CHANGED)
+        return false;
+    const uint64_t settled = theCookCount + theShapeCount + 1;
+    if (myValueChangeStamp == settled)
+        return true;
+    myValueChangeStamp = settled;
+    return false;
+}
+
 void OP_Node::sendChange(OP_Node &target, OP_EventType reason, void *data)
 {
     op_Delivery &delivery = theDelivery;
     if (delivery.activePass != 0)
     {
-        delivery.pending.push_back({target.myUniqueId, reason, data});
+        if (!target.toldOfValuesBefore(reason))
+            delivery.pending.push_back({target.myUniqueId, reason, data});
         return;
     }
     delivery.activePass = ++theNextPass;

@@ -321,6 +321,52 @@ TEST_F(OP_Node_Test, ChangesReachEveryDependantOnceHoweverLongTheChain)
     }
 }
 
+TEST_F(OP_Node_Test, ChangingEveryNodeOfAChainTellsEachDependantOnceUntilSomethingCooks)
+{
+    constexpr int theLength = 3000;
+    std::vector<TestNode *> chain{leaf()};
+    for (int i = 1; i < theLength; ++i)
+    {
+        chain.push_back(leaf());
+        ASSERT_TRUE(chain[i]->setInput(0, chain[i - 1]));
+    }
+    long told = 0;
+    for (TestNode *node : chain)
+        node->addEventHandler([&told](OP_Node &, OP_EventType type, void *)
+                              { told += type == OP_INPUT_CHANGED; });
+    OP_Context context(0);
+    auto cookAll = [&]
+    {
+        for (TestNode *node : chain)
+            node->cook(context);
+    };
+    cookAll();
+
+    // Each node once, not once for every node changed above it.
+    for (int i = 0; i < theLength; ++i)
+        chain[i]->getParmPtr("val")->setValue(0, i + 1);
+    EXPECT_EQ(told, theLength - 1);
+    for (TestNode *node : chain)
+        ASSERT_TRUE(node->isCookNeeded(context));
+    cookAll();
+    EXPECT_FLOAT_EQ(chain.back()->lastValue, float(theLength));
+
+    // A cook anywhere, or a change of what reads what, means the nodes hear of values again.
+    told = 0;
+    chain[0]->getParmPtr("val")->setValue(0, 7);
+    chain[1]->cook(context);
+    chain[0]->getParmPtr("val")->setValue(0, 8);
+    EXPECT_EQ(told, 2 * (theLength - 1));
+    TestNode *reader = leaf("reader");
+    reader->addEventHandler([&told](OP_Node &, OP_EventType type, void *)
+                            { told += type == OP_INPUT_CHANGED; });
+    ASSERT_TRUE(reader->setInput(0, chain[theLength / 2]));
+    told = 0;
+    chain[0]->getParmPtr("val")->setValue(0, 9);
+    EXPECT_EQ(told, theLength);
+    EXPECT_TRUE(reader->isCookNeeded(context));
+}
+
 TEST_F(OP_Node_Test, ChangesDeepInsideReachEveryEnclosingNetwork)
 {
     constexpr int theDepth = 20000;
