@@ -52,15 +52,18 @@ void op_deleteChannelSite(void *site)
     delete static_cast<op_ChannelSite *>(site);
 }
 
-// The channel `path` names from `owner`, and the dependency on its node recorded.
+// The channel `path` names from `owner`, and the dependency on its node recorded. A `literal`
+// path is the call site's own constant argument, the same at every call, so what the site
+// found for it needs no comparison of texts.
 bool op_resolveChannel(void *instanceData, int thread, OP_Node *owner, const std::string &path,
-                       OP_Node *&node, PRM_Parm *&parm, int &component)
+                       bool literal, OP_Node *&node, PRM_Parm *&parm, int &component)
 {
     // Call sites are shared by every thread evaluating the expression; only the main thread
     // keeps what it found, so that no two write it at once.
     auto *site = thread == 0 ? static_cast<op_ChannelSite *>(instanceData) : nullptr;
     const uint64_t changes = OP_Node::getChangeCount();
-    if (site && site->changeCount == changes && site->owner == owner && site->path == path)
+    if (site && site->changeCount == changes && site->owner == owner &&
+        (literal || site->path == path))
     {
         node = site->node;
         parm = site->parm;
@@ -79,14 +82,14 @@ bool op_resolveChannel(void *instanceData, int thread, OP_Node *owner, const std
 // What ch() (or chs(), `asText`) of `path` gives for `owner`: false with `error` set when the
 // channel is not found or cannot be evaluated; `timeDependent` set when the value depends on
 // time.
-bool op_readChannel(void *instanceData, OP_Node *owner, const std::string &path, float time,
-                    int thread, bool asText, EV_Value &result, bool &timeDependent,
+bool op_readChannel(void *instanceData, OP_Node *owner, const std::string &path, bool literal,
+                    float time, int thread, bool asText, EV_Value &result, bool &timeDependent,
                     std::string &error)
 {
     OP_Node *node = nullptr;
     PRM_Parm *parm = nullptr;
     int component = 0;
-    if (!op_resolveChannel(instanceData, thread, owner, path, node, parm, component))
+    if (!op_resolveChannel(instanceData, thread, owner, path, literal, node, parm, component))
     {
         error = "Unknown channel '" + path + "'";
         return false;
@@ -107,8 +110,8 @@ void op_channel(EV_FunctionCall &call, bool asText)
 {
     EV_Value value;
     if (!op_readChannel(call.instanceData, static_cast<OP_Node *>(call.context.owner),
-                        call.args[0].str, call.context.time, call.context.thread, asText, value,
-                        call.context.timeDependent, call.context.error))
+                        call.args[0].str, false, call.context.time, call.context.thread, asText,
+                        value, call.context.timeDependent, call.context.error))
     {
         call.failed = true;
         return;
@@ -197,7 +200,7 @@ bool OPreadChannelReference(const EV_Expression &expr, OP_Node &owner, float tim
         return false;
     // As the call would run: its one argument already a text, its function never time
     // dependent by itself.
-    ok = op_readChannel(instanceData, &owner, (*args)[0].str, time, thread,
+    ok = op_readChannel(instanceData, &owner, (*args)[0].str, true, time, thread,
                         function == &theChsFunction, value, timeDependent, error);
     return true;
 }

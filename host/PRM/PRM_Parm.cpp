@@ -21,6 +21,10 @@ namespace
 std::atomic<int> theEvaluations{0};
 std::mutex theRetiredLock;
 std::vector<std::unique_ptr<EV_Expression>> theRetired;
+// Whether theRetired may hold anything, so that the end of every evaluation need not take the
+// lock to find it empty. An expression retired just after this was read waits for the end of
+// the next evaluation, which is always safe.
+std::atomic<bool> theAnyRetired{false};
 
 class prm_Evaluating
 {
@@ -28,13 +32,17 @@ public:
     prm_Evaluating() { theEvaluations.fetch_add(1, std::memory_order_acquire); }
     ~prm_Evaluating()
     {
-        if (theEvaluations.fetch_sub(1, std::memory_order_acq_rel) != 1)
+        if (theEvaluations.fetch_sub(1, std::memory_order_acq_rel) != 1 ||
+            !theAnyRetired.load(std::memory_order_acquire))
             return;
         std::vector<std::unique_ptr<EV_Expression>> done;
         std::lock_guard<std::mutex> lock(theRetiredLock);
         // Another evaluation may have begun since; what it may read stays.
         if (theEvaluations.load(std::memory_order_acquire) == 0)
+        {
             done.swap(theRetired);
+            theAnyRetired.store(false, std::memory_order_release);
+        }
     }
     prm_Evaluating(const prm_Evaluating &) = delete;
     prm_Evaluating &operator=(const prm_Evaluating &) = delete;
@@ -48,6 +56,7 @@ void PRM_Parm::prm_RetireExpression::operator()(EV_Expression *expr) const
         return;
     std::lock_guard<std::mutex> lock(theRetiredLock);
     theRetired.push_back(std::move(owned));
+    theAnyRetired.store(true, std::memory_order_release);
 }
 
 namespace
