@@ -80,10 +80,15 @@ private:
 // Nested evaluations (an expression reading a parameter whose expression reads another...)
 // past this depth are a reference loop.
 constexpr int theMaxEvalDepth = 64;
-thread_local int theEvalDepth = 0;
-// The parameter expressions being evaluated on this thread: meeting one again is a loop, found
-// at once instead of after the whole depth has been climbed.
-thread_local std::vector<const EV_Expression *> theActiveExpressions;
+struct op_Evaluations
+{
+    int depth = 0;
+    // The parameter expressions being evaluated: meeting one again is a loop, found at once
+    // instead of after the whole depth has been climbed.
+    std::vector<const EV_Expression *> active;
+};
+// One object per thread, reached once per evaluation: each reach costs a call.
+thread_local op_Evaluations theEvaluations;
 
 // Whether what an expression gave can stand as the parameter's value: no renderer reads a NaN
 // or an infinity, and integers are written with 32 bits. Integer results round, as evalInt
@@ -301,16 +306,17 @@ bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &
         UT_AutoErrorManager errors(myErrors);
         UTaddError("OP", 1, (getFullPath() + " " + parm.getToken() + ": " + why).c_str());
     };
-    if (theEvalDepth >= theMaxEvalDepth ||
-        std::find(theActiveExpressions.begin(), theActiveExpressions.end(), &expr) !=
-            theActiveExpressions.end())
+    op_Evaluations &evaluations = theEvaluations;
+    if (evaluations.depth >= theMaxEvalDepth ||
+        std::find(evaluations.active.begin(), evaluations.active.end(), &expr) !=
+            evaluations.active.end())
     {
         report("references loop back");
         return false;
     }
     OP_NodePin pin(this, OP_USE_EVALUATION);
-    ++theEvalDepth;
-    theActiveExpressions.push_back(&expr);
+    ++evaluations.depth;
+    evaluations.active.push_back(&expr);
     // A reference to another channel and nothing else (ch("../a/tx")), the commonest
     // expression there is, is read directly: it reads no variable and reports its failures
     // as text, so it needs neither this node's evaluation frame nor its error list made
@@ -332,8 +338,8 @@ bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &
         error = std::move(context.error);
         warning = std::move(context.warning);
     }
-    theActiveExpressions.pop_back();
-    --theEvalDepth;
+    evaluations.active.pop_back();
+    --evaluations.depth;
     if (timeDependent && myCooking)
         myTimeDependent = true;
     if (ok && !warning.empty())
@@ -360,7 +366,8 @@ bool OP_Node::evaluateExpression(const std::string &text, float time, EV_Value &
     std::unique_ptr<EV_Expression> expr = EV_Expression::parse(text, error);
     if (!expr)
         return false;
-    if (theEvalDepth >= theMaxEvalDepth)
+    op_Evaluations &evaluations = theEvaluations;
+    if (evaluations.depth >= theMaxEvalDepth)
     {
         error = "Expression references loop back";
         return false;
@@ -371,9 +378,9 @@ bool OP_Node::evaluateExpression(const std::string &text, float time, EV_Value &
     context.thread = UT_Thread::getMySequentialThreadIndex();
     context.owner = this;
     CH_AutoEvaluate evaluating(this, time, context.thread);
-    ++theEvalDepth;
+    ++evaluations.depth;
     bool ok = expr->evaluate(context, value);
-    --theEvalDepth;
+    --evaluations.depth;
     if (!ok)
         error = context.error;
     return ok;
