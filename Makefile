@@ -2,7 +2,7 @@
 # Both install the Debian packages that are missing first (as root), then configure and build.
 
 PACKAGES := cmake ninja-build g++ python3 libpython3.11-dev libgtest-dev libgmock-dev libbenchmark-dev \
-            clang-format-14
+            clang-format-14 libedit-dev
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan

@@ -2,14 +2,14 @@
 
 #include "HostSetup.h"
 #include "ShopCommands.h"
+#include "ShophostOutput.h"
+#include "ShophostShell.h"
 
 #include <CMD/CMD_Manager.h>
 #include <PY/PY_HostLock.h>
 
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -25,56 +25,14 @@ const char *theUsage =
     "at its first failing line, and shophost then exits with status 1.\n"
     "Type 'help' for the commands.\n";
 
-// Whatever is still buffered goes out now; a write that failed at any point (a full disk, a
-// closed pipe) is reported, since the answers it carried are lost.
-bool shophost_outputWritten()
-{
-    errno = 0;
-    std::cout.flush();
-    const bool ok = !std::cout.fail() && std::fflush(stdout) == 0 && !std::ferror(stdout);
-    if (!ok)
-        std::cerr << "Error: cannot write standard output"
-                  << (errno ? std::string(": ") + std::strerror(errno) : std::string())
-                  << std::endl;
-    return ok;
-}
-
-// At a terminal a failing line is reported and the shell goes on; anywhere else standard
-// input is a script like any other.
-int shophost_interactive(CMD_Manager &manager)
-{
-    std::string line;
-    int number = 0;
-    bool written = true;
-    for (;;)
-    {
-        std::cout << "shophost> " << std::flush;
-        {
-            // Python threads may go on while the user types.
-            PY_HostLock::Released waiting;
-            if (!std::getline(std::cin, line))
-                break;
-        }
-        std::string error;
-        ++number;
-        if (!manager.execute(line, std::cout, std::cerr, error) && !error.empty())
-            std::cerr << "Error: " << CMD_Manager::printable(error) << " (stdin:" << number << ")"
-                      << std::endl;
-        if (written && !shophost_outputWritten())
-            written = false;
-    }
-    std::cout << std::endl;
-    return shophost_outputWritten() && written ? 0 : 1;
-}
-
 int shophost_run(CMD_Manager &manager, const std::vector<std::pair<bool, std::string>> &jobs)
 {
     if (jobs.empty())
     {
         if (isatty(STDIN_FILENO))
-            return shophost_interactive(manager);
+            return ShophostShell(manager).run();
         const bool ok = manager.runScript(std::cin, "stdin", std::cout, std::cerr);
-        return shophost_outputWritten() && ok ? 0 : 1;
+        return ShophostOutput::flush() && ok ? 0 : 1;
     }
     for (const auto &[isFile, text] : jobs)
     {
@@ -83,11 +41,11 @@ int shophost_run(CMD_Manager &manager, const std::vector<std::pair<bool, std::st
                          : manager.runScript(in, "-c", std::cout, std::cerr);
         if (!ok)
         {
-            shophost_outputWritten();
+            ShophostOutput::flush();
             return 1;
         }
     }
-    return shophost_outputWritten() ? 0 : 1;
+    return ShophostOutput::flush() ? 0 : 1;
 }
 } // namespace
 
@@ -99,7 +57,7 @@ int main(int argc, char **argv)
         if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0)
         {
             std::cout << theUsage;
-            return shophost_outputWritten() ? 0 : 1;
+            return ShophostOutput::flush() ? 0 : 1;
         }
         if (std::strcmp(argv[i], "-c") == 0)
         {
