@@ -8,8 +8,10 @@
 #include <EV/EV_Function.h>
 #include <OP/OP_Director.h>
 #include <UT/UT_File.h>
+#include <UT/UT_Progress.h>
 #include <UT/UT_Utf8.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <sstream>
@@ -173,7 +175,7 @@ bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostre
 }
 
 bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::ostream &out,
-                            std::ostream &err, bool stopOnError)
+                            std::ostream &err, bool stopOnError, UT_Progress *progress)
 {
     // A script that sources itself would otherwise recurse until the stack runs out.
     constexpr int theMaxSourceDepth = 32;
@@ -200,7 +202,11 @@ bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::os
             error = "Cannot write the output";
         }
         if (done)
+        {
+            if (progress)
+                progress->update(static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0)));
             continue;
+        }
         ok = false;
         if (!error.empty())
             err << "Error: " << printable(error) << " (" << printable(source) << ":" << number

@@ -18,6 +18,8 @@ using CMD_Callback = void (*)(CMD_Args &args);
 /// ("-t surface"). A letter may carry a long name in parentheses after it ("x(explain)"), and
 /// "--explain" then stands for "-x". Any other word is an argument (so negative numbers, and quoted
 /// words such as '-e', are plain arguments), and every word after "--" is.
+class UT_Progress;
+
 class CMD_Manager
 {
 public:
@@ -36,9 +38,10 @@ public:
 
     /// Runs lines from a stream until the first failure, which is printed on `err` as
     /// "Error: <what> (<source>:<line>)". A command whose output cannot be written to `out`
-    /// fails too. Returns whether every line succeeded.
+    /// fails too. Returns whether every line succeeded. A `progress` hears how far into the
+    /// stream each line ends.
     bool runScript(std::istream &in, const std::string &source, std::ostream &out,
-                   std::ostream &err, bool stopOnError = true);
+                   std::ostream &err, bool stopOnError = true, UT_Progress *progress = nullptr);
     /// Runs a command script file; a file that is missing, unreadable or not a regular file
     /// is an error.
     bool runFile(const std::string &path, std::ostream &out, std::ostream &err);

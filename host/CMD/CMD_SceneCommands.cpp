@@ -5,6 +5,7 @@
 #include <CMD/CMD_SceneWriter.h>
 #include <OP/OP_Director.h>
 #include <UT/UT_File.h>
+#include <UT/UT_Progress.h>
 
 #include <sstream>
 
@@ -19,7 +20,10 @@ void cmd_save(CMD_Args &args)
     }
     const std::string path = args(1);
     std::ostringstream text;
-    CMD_SceneWriter(text).write(*OPgetDirector()->getRoot());
+    {
+        UT_Progress progress("Saving " + CMD_Manager::printable(path), 0);
+        CMD_SceneWriter(text, &progress).write(*OPgetDirector()->getRoot());
+    }
     std::string error;
     if (!UT_File::replace(path, text.str(), error))
         args.fail("Cannot write scene '" + path + "': " + error);

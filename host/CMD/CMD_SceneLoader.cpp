@@ -9,6 +9,7 @@
 #include <PRM/PRM_ParmList.h>
 #include <PRM/PRM_ParmNameMap.h>
 #include <UT/UT_File.h>
+#include <UT/UT_Progress.h>
 
 #include <algorithm>
 #include <memory>
@@ -90,11 +91,12 @@ bool CMD_SceneLoader::load(const std::string &path, std::ostream &out, std::ostr
         return false;
     }
     std::istringstream in(text);
-    return load(in, path, out, err, error);
+    UT_Progress progress("Loading " + CMD_Manager::printable(path), text.size());
+    return load(in, path, out, err, error, &progress);
 }
 
 bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ostream &out,
-                           std::ostream &err, std::string &error)
+                           std::ostream &err, std::string &error, UT_Progress *progress)
 {
     if (theActive)
     {
@@ -113,7 +115,7 @@ bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ost
     // nodes, values and current network alike.
     std::unique_ptr<OP_Network> previous = director->detachRoot();
     director->setCwd(director->getRoot());
-    if (!run(in, source, out, err))
+    if (!run(in, source, out, err, progress))
     {
         director->restoreRoot(std::move(previous));
         director->setCwd(cwd);
@@ -128,14 +130,14 @@ bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ost
 }
 
 bool CMD_SceneLoader::run(std::istream &in, const std::string &source, std::ostream &out,
-                          std::ostream &err)
+                          std::ostream &err, UT_Progress *progress)
 {
     OP_Director *director = OPgetDirector();
     myHeld.clear();
     bool ok = false;
     {
         cmd_LoadingScope scope(this);
-        ok = CMDgetManager()->runScript(in, source, out, err);
+        ok = CMDgetManager()->runScript(in, source, out, err, true, progress);
     }
     if (ok)
     {

@@ -6,6 +6,7 @@
 #include <vector>
 
 class OP_Node;
+class UT_Progress;
 
 /// Reads a scene file (a command script, as CMD_SceneWriter writes) in place of the current
 /// scene.
@@ -32,7 +33,7 @@ public:
     bool load(const std::string &path, std::ostream &out, std::ostream &err, std::string &error);
     /// The same for a scene already read; `source` names it in messages.
     bool load(std::istream &in, const std::string &source, std::ostream &out, std::ostream &err,
-              std::string &error);
+              std::string &error, UT_Progress *progress = nullptr);
 
     /// Holds back a `set` for a parameter or channel that `node` lacks.
     void holdSet(OP_Node &node, const std::string &name, std::vector<std::string> values,
@@ -51,7 +52,8 @@ private:
         std::vector<cmd_HeldSet> sets;
     };
 
-    bool run(std::istream &in, const std::string &source, std::ostream &out, std::ostream &err);
+    bool run(std::istream &in, const std::string &source, std::ostream &out, std::ostream &err,
+             UT_Progress *progress);
     void resolve(OP_Node &node, std::vector<cmd_HeldSet> &sets, std::ostream &err);
     void askForParameters(OP_Node &node, std::vector<cmd_HeldSet *> &held, std::ostream &err);
     void askForChannels(OP_Node &node, std::vector<cmd_HeldSet *> &held, std::ostream &err);

@@ -3,6 +3,7 @@
 #include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
 #include <PRM/PRM_Parm.h>
+#include <UT/UT_Progress.h>
 
 #include <charconv>
 #include <string>
@@ -57,6 +58,9 @@ void CMD_SceneWriter::write(OP_Network &root)
     myCwdDepth = -1;
     myCwdUp = 0;
     writeNodes();
+    // Three walks over every node follow.
+    if (myProgress)
+        myProgress->setTotal(3 * myNodeCount);
     // Spare parameters first: a parameter's value may refer to another node's spare one.
     walk([this](OP_Node &node) { writeSpareParms(node); });
     walk([this](OP_Node &node) { writeParms(node); });
@@ -102,6 +106,8 @@ void CMD_SceneWriter::walk(Visit visit)
             continue;
         }
         visit(*child);
+        if (myProgress)
+            myProgress->update(++myVisits);
         if (child->isNetwork())
         {
             enter(*static_cast<OP_Network *>(child));
@@ -120,6 +126,7 @@ void CMD_SceneWriter::writeNodes()
         if (next.back() < 0 && network.getNchildren() > 0)
         {
             myOut << "cd " << networkPath() << "\n";
+            myNodeCount += network.getNchildren();
             for (int i = 0; i < network.getNchildren(); ++i)
             {
                 OP_Node *child = network.getChild(i);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 class OP_Network;
 class OP_Node;
 class PRM_Parm;
+class UT_Progress;
 
 /// Writes a scene as a command script that rebuilds it: first every node (network by network,
 /// in each network's order), then each node's spare parameters and the parameters that differ
@@ -22,7 +24,11 @@ class PRM_Parm;
 class CMD_SceneWriter
 {
 public:
-    explicit CMD_SceneWriter(std::ostream &out) : myOut(out) {}
+    /// A `progress` hears how much of the scene has been written.
+    explicit CMD_SceneWriter(std::ostream &out, UT_Progress *progress = nullptr)
+        : myOut(out), myProgress(progress)
+    {
+    }
 
     /// Writes everything below `root` (not `root` itself).
     void write(OP_Network &root);
@@ -52,6 +58,9 @@ private:
     void writeWires(OP_Node &node);
 
     std::ostream &myOut;
+    UT_Progress *myProgress;
+    uint64_t myNodeCount = 0;
+    uint64_t myVisits = 0;
     // The networks from the root down to the one being written, and its absolute path
     // ("" for the root).
     std::vector<OP_Network *> myNetworks;
