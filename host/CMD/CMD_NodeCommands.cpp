@@ -3,6 +3,7 @@
 #include <CMD/CMD_Manager.h>
 #include <CMD/CMD_SceneLoader.h>
 #include <EV/EV_Expression.h>
+#include <OP/OP_BundleFilter.h>
 #include <OP/OP_Director.h>
 #include <OP/OP_GalleryEntry.h>
 #include <OP/OP_NodePin.h>
@@ -120,9 +121,20 @@ void cmd_ls(CMD_Args &args)
         args.fail(node->getFullPath() + " is not a network");
         return;
     }
+    const OP_BundleFilter *filter = nullptr;
+    if (const char *name = args.argp('f'); name && !(filter = OP_BundleFilter::findFilter(name)))
+    {
+        std::string known;
+        for (const OP_BundleFilter *f : OP_BundleFilter::getFilters())
+            known += std::string(" ") + f->getName();
+        args.fail(std::string("Unknown bundle filter '") + name +
+                  "'; the filters are:" + (known.empty() ? std::string(" none") : known));
+        return;
+    }
     OP_Network *net = static_cast<OP_Network *>(node);
     for (int i = 0; i < net->getNchildren(); ++i)
-        args.out() << net->getChild(i)->getName() << "\n";
+        if (!filter || filter->isNodeValid(nullptr, net->getChild(i)))
+            args.out() << net->getChild(i)->getName() << "\n";
 }
 
 void cmd_rm(CMD_Args &args)
@@ -487,7 +499,7 @@ void CMD_NodeCommands::install(CMD_Manager &m)
     m.installCommand("add", "", cmd_add, true, "add TYPE [NAME]");
     m.installCommand("cd", "", cmd_cd, true, "cd [PATH]");
     m.installCommand("pwd", "", cmd_pwd, true, "pwd");
-    m.installCommand("ls", "", cmd_ls, true, "ls [PATH]");
+    m.installCommand("ls", "f:", cmd_ls, true, "ls [-f FILTER] [PATH]");
     m.installCommand("rm", "", cmd_rm, true, "rm PATH...");
     m.installCommand("rename", "", cmd_rename, true, "rename PATH NEWNAME");
     m.installCommand("wire", "", cmd_wire, true, "wire SRC DST INPUT [OUTPUT]");

@@ -35,3 +35,8 @@ const OP_BundleFilter *OP_BundleFilter::findFilter(const char *name)
             return filter;
     return nullptr;
 }
+
+std::vector<const OP_BundleFilter *> OP_BundleFilter::getFilters()
+{
+    return {op_filters().begin(), op_filters().end()};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class OP_Bundle;
 class OP_Node;
@@ -21,4 +22,6 @@ public:
 
     /// The registered filter of that name, or null.
     static const OP_BundleFilter *findFilter(const char *name);
+    /// Every registered filter, in the order they were made.
+    static std::vector<const OP_BundleFilter *> getFilters();
 };

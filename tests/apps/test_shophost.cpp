@@ -104,6 +104,24 @@ TEST(Shophost, BuildsNodesAndFollowsRenamedReferences)
     EXPECT_EQ(run.err, "");
 }
 
+TEST(Shophost, ListsTheShadersABundleFilterAccepts)
+{
+    HostRun run = shophost("", "cd /shop\n"
+                               "add plastic p\n"
+                               "add gen_displace d\n"
+                               "add switch s\n"
+                               "wire p s 0\n"
+                               "ls -f '!!SHOP/SURFACE!!'\n"
+                               "ls -f '!!SHOP/DISPLACEMENT!!' /shop\n"
+                               "ls -f nope\n");
+    EXPECT_EQ(run.status, 1);
+    // A switch passes on the type of what it chooses.
+    EXPECT_EQ(run.out, "p\ns\nd\n");
+    EXPECT_NE(run.err.find("Unknown bundle filter 'nope'; the filters are: !!SHOP/MATERIAL!!"),
+              std::string::npos)
+        << run.err;
+}
+
 TEST(Shophost, FailingLineNamesFileAndLineAndStopsTheScript)
 {
     std::string script = writeScript("bad.cmd", "echo first\n"
