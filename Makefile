@@ -2,7 +2,8 @@
 # Both install the Debian packages that are missing first (as root), then configure and build.
 
 PACKAGES := cmake ninja-build g++ python3 libpython3.11-dev libgtest-dev libgmock-dev libbenchmark-dev \
-            clang-format-14
+            clang-format-14 libegl-dev libgl1-mesa-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri \
+            libpng-dev libssl-dev glslang-tools
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
