@@ -24,9 +24,9 @@ void main()
     {
         vec3 t = normalize(gl_NormalMatrix * direction);
         float th = dot(t, h);
-        highlight = pow(sqrt(max(1.0 - th * th, 0.0)), exponent * 0.25);
+        highlight = 0.6 * pow(sqrt(max(1.0 - th * th, 0.0)), exponent);
     }
     else
         highlight = pow(max(dot(n, h), 0.0), exponent);
-    gl_FragColor = vec4(Ks * tint * (environment + highlight), gl_FrontMaterial.diffuse.a);
+    gl_FragColor = vec4(Ks * tint * (0.8 * environment + highlight), gl_FrontMaterial.diffuse.a);
 }

@@ -6,6 +6,7 @@
 #include <RE/RE_TextureCallback.h>
 #include <UT/UT_String.h>
 
+#include <iterator>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -106,19 +107,37 @@ RE_Texture2DMap *shop_ReTextureCallback::getTextureMap(int index)
 }
 } // namespace
 
+namespace
+{
+// The tokens by code: "GL_NEAREST_MIPMAP_LINEAR" is 3 and "GL_LINEAR_MIPMAP_NEAREST" 4.
+const char *const theFilterTokens[] = {
+    "GL_NEAREST",
+    "GL_LINEAR",
+    "GL_NEAREST_MIPMAP_NEAREST",
+    "GL_NEAREST_MIPMAP_LINEAR",
+    "GL_LINEAR_MIPMAP_NEAREST",
+    "GL_LINEAR_MIPMAP_LINEAR",
+};
+constexpr int theFilterCount = static_cast<int>(std::size(theFilterTokens));
+} // namespace
+
 int SHOP_ReTextureCallback::filterCode(const char *token)
 {
     // Built on first use and kept; main thread only, as every viewport request is.
-    static const std::unordered_map<std::string, int> theCodes = {
-        {"GL_NEAREST", 0},
-        {"GL_LINEAR", 1},
-        {"GL_NEAREST_MIPMAP_NEAREST", 2},
-        {"GL_NEAREST_MIPMAP_LINEAR", 3},
-        {"GL_LINEAR_MIPMAP_NEAREST", 4},
-        {"GL_LINEAR_MIPMAP_LINEAR", 5},
-    };
+    static const std::unordered_map<std::string, int> theCodes = []
+    {
+        std::unordered_map<std::string, int> codes;
+        for (int code = 0; code < theFilterCount; ++code)
+            codes.emplace(theFilterTokens[code], code);
+        return codes;
+    }();
     const auto it = token ? theCodes.find(token) : theCodes.end();
     return it == theCodes.end() ? 0 : it->second;
+}
+
+const char *SHOP_ReTextureCallback::filterToken(int code)
+{
+    return code >= 0 && code < theFilterCount ? theFilterTokens[code] : theFilterTokens[0];
 }
 
 RE_TextureCallback *SHOP_ReTextureCallback::create(SHOP_Node &node, float now,

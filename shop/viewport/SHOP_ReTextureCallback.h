@@ -16,4 +16,6 @@ public:
     static RE_TextureCallback *create(SHOP_Node &node, float now, const UT_Options *overrides);
     /// The host's filter code of a GL filter token ("GL_LINEAR" 1 ...); 0 for an unknown one.
     static int filterCode(const char *token);
+    /// The GL filter token of a filter code; "GL_NEAREST" for an unknown one.
+    static const char *filterToken(int code);
 };
