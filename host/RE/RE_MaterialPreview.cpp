@@ -202,6 +202,8 @@ bool RE_MaterialPreview::render(const RE_Material &material, int size, IMG_Raste
     re_drawCheckerboard();
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_NORMALIZE);
+    // The picture is opaque: a material's alpha shows against the checkerboard, not as holes.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     re_setMaterialState(material);
     re_bindLayerTexture(material);
     RE_Shader *shader = material.getShader();

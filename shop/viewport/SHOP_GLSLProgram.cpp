@@ -97,7 +97,7 @@ bool shop_bindParameter(SHOP_Node &node, RE_Shader &shader, const PRM_Template &
         attempted = true;
         return shop_bindNumbers(shader, tmpl, values, size);
     }
-    if (type.isStringType() && (type.getFlags() & PRM_TYPE_FILTERS) == PRM_TYPE_PIC)
+    if (type.isStringType() && (type.getFlags() & PRM_TYPE_PIC))
     {
         UT_String file;
         node.evalString(file, index, 0, now);

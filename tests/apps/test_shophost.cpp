@@ -470,7 +470,7 @@ TEST(Shophost, RenderMasksNameOnlyTheRenderersAShaderServes)
               "Shader type: surface\nRender mask: VKorvit RIB OSL OGL2 OGL\n"
               "Shader type: surface\nRender mask: VKorvit RIB OSL OGL\n"
               "Shader type: surface\nRender mask: VKorvit RIB OSL OGL2 OGL\n"
-              "Shader type: surface\nRender mask: VKorvit RIB OSL OGL\n"
+              "Shader type: surface\nRender mask: VKorvit RIB OSL OGL2 OGL\n"
               "Shader type: displace\nRender mask: VKorvit RIB OSL\n"
               "Shader type: light\nRender mask: VKorvit RIB OSL\n"
               "Shader type: fog\nRender mask: VKorvit RIB\n"
