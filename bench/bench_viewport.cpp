@@ -34,17 +34,12 @@ struct bench_Scene
         templates.emplace_back(PRM_RGB, 3, PRM_Name("ogl_diff"), std::vector{PRM_Default(0.5)});
         templates.emplace_back(PRM_FLT, 1, PRM_Name("ogl_rough"), std::vector{PRM_Default(0.1)});
         templates.emplace_back();
-        OP_Director *director = OPgetDirector();
-        auto *net = new SHOP_Operator("benchshopnet", "Net", bench_Net::myConstructor, nullptr, 0,
-                                      0, nullptr, OP_FLAG_NETWORK | OP_FLAG_MANAGER, 0);
-        net->setChildTableName(SHOP_Node::theOpTypeName);
-        director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
         auto *op = new SHOP_Operator("benchsurface", "Bench Surface", bench_Surface::myConstructor,
                                      templates.data(), 0, 0, SHOP_Node::getVariables(), 0);
         op->getShopInfo().setShaderType(SHOP_SURFACE);
         op->getShopInfo().setRenderMask("OGL");
-        director->getOperatorTable(SHOP_Node::theOpTypeName)->addOperator(op);
-        auto *root = static_cast<OP_Network *>(director->getRoot()->createNode("benchshopnet"));
+        OPgetDirector()->getOperatorTable(SHOP_Node::theOpTypeName)->addOperator(op);
+        OP_Network *root = bench_makeNet();
         node = static_cast<SHOP_Node *>(root->createNode("benchsurface"));
         clerk = node->getClerk("OGL");
         overrides.setOptionF("ogl_rough", 0.25);
