@@ -2,7 +2,8 @@
 # Both install the Debian packages that are missing first (as root), then configure and build.
 
 PACKAGES := cmake ninja-build g++ python3 libpython3.11-dev libgtest-dev libgmock-dev libbenchmark-dev \
-            clang-format-14 libedit-dev
+            clang-format-14 libedit-dev libegl-dev libgl1-mesa-dev libopengl-dev libegl-mesa0 \
+            libgl1-mesa-dri libpng-dev libssl-dev glslang-tools
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -56,9 +57,21 @@ test-asan: build-asan
 
 test: test-normal test-asan
 
+# Preview pictures of the shipped surfaces, drawn without and with their GLSL programs.
+PREVIEW_SURFACES := plastic matte metal constant
+
 demo: build
 	@for f in examples/*.cmd; do \
 	  echo "== $$f"; ./$(BUILD)/apps/shophost/shophost "$$f" || exit 1; \
+	done
+	@mkdir -p $(BUILD)/previews
+	@for s in $(PREVIEW_SURFACES); do \
+	  for glsl in 0 1; do \
+	    out=$(BUILD)/previews/$$s-glsl$$glsl.png; \
+	    printf 'cd /shop\nadd %s\nmaterial %s1 -p %s\n' $$s $$s $$out | \
+	      SHOP_GLSL=$$glsl ./$(BUILD)/apps/shophost/shophost >/dev/null || exit 1; \
+	    echo "== $$out"; \
+	  done; \
 	done
 
 format: deps

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <shop/node/SHOP_Node.h>
+#include <shop/operator/SHOP_Operator.h>
+
+#include <OP/OP_Director.h>
 
 // The shader nodes the benchmarks build on: a surface whose shader parameters are its first
 // `ParmCount` templates, and a plain network to hold it.
@@ -32,3 +35,14 @@ public:
         return new bench_Net(parent, name, op);
     }
 };
+
+/// A network to hold the benchmark's shaders, with the operator that makes it.
+inline OP_Network *bench_makeNet()
+{
+    OP_Director *director = OPgetDirector();
+    auto *net = new SHOP_Operator("benchshopnet", "Net", bench_Net::myConstructor, nullptr, 0, 0,
+                                  nullptr, OP_FLAG_NETWORK | OP_FLAG_MANAGER, 0);
+    net->setChildTableName(SHOP_Node::theOpTypeName);
+    director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
+    return static_cast<OP_Network *>(director->getRoot()->createNode("benchshopnet"));
+}

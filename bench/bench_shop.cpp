@@ -60,17 +60,12 @@ struct bench_Scene
                                    PRM_Name(bench_name(i).c_str()));
         templates.emplace_back();
 
-        OP_Director *director = OPgetDirector();
-        auto *net = new SHOP_Operator("benchshopnet", "Net", bench_Net::myConstructor, nullptr, 0,
-                                      0, nullptr, OP_FLAG_NETWORK | OP_FLAG_MANAGER, 0);
-        net->setChildTableName(SHOP_Node::theOpTypeName);
-        director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
-        director->getOperatorTable(SHOP_Node::theOpTypeName)
+        OPgetDirector()
+            ->getOperatorTable(SHOP_Node::theOpTypeName)
             ->addOperator(new SHOP_Operator("benchsurface", "Bench Surface",
                                             bench_Surface::myConstructor, templates.data(), 0, 0,
                                             SHOP_Node::getVariables(), 0));
-        auto *root = static_cast<OP_Network *>(director->getRoot()->createNode("benchshopnet"));
-        node = static_cast<SHOP_Node *>(root->createNode("benchsurface"));
+        node = static_cast<SHOP_Node *>(bench_makeNet()->createNode("benchsurface"));
         for (int i = 0; i < theParmCount; ++i)
             for (int c = 0; c < bench_size(i); ++c)
                 node->getParmPtr(bench_name(i).c_str())->setValue(c, bench_value(i, c));

@@ -250,3 +250,18 @@ void ShopCommands::install(CMD_Manager &m)
     m.installCommand("shadertypes", "", sc_shadertypes, true, "shadertypes");
     m.installCommand("clerks", "", sc_clerks, true, "clerks [TYPE]");
 }
+
+SHOP_Node *ShopCommands::shaderNode(CMD_Args &args, const char *path)
+{
+    return sc_shaderNode(args, path);
+}
+
+bool ShopCommands::time(CMD_Args &args, float &now)
+{
+    return sc_time(args, now);
+}
+
+bool ShopCommands::overrides(CMD_Args &args, UT_Options &options)
+{
+    return sc_overrides(args, options);
+}

@@ -1,6 +1,7 @@
 // shophost: builds shader networks from command scripts and answers what renderers ask.
 
 #include "HostSetup.h"
+#include "MaterialCommand.h"
 #include "ShopCommands.h"
 #include "ShophostOutput.h"
 #include "ShophostShell.h"
@@ -78,6 +79,7 @@ int main(int argc, char **argv)
     HostSetup::install();
     CMD_Manager &manager = *CMDgetManager();
     ShopCommands::install(manager);
+    MaterialCommand::install(manager);
 
     const int status = shophost_run(manager, jobs);
     // As Python itself does, the program ends once the threads its scripts started are done.

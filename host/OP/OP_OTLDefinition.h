@@ -22,6 +22,8 @@ public:
     /// 1-based line of the definition in its asset file.
     int getLine() const { return myLine; }
     const FS_IndexFile &getIndexFile() const { return *myIndexFile; }
+    /// The sections, shared with the operators the definition makes.
+    std::shared_ptr<const FS_IndexFile> shareIndexFile() const { return myIndexFile; }
 
     void setName(std::string v) { myName = std::move(v); }
     void setLabel(std::string v) { myLabel = std::move(v); }

@@ -132,6 +132,7 @@ bool OP_OperatorTable::loadScriptOperator(const OP_OTLDefinition &def, std::ostr
             << (why.empty() ? "the " + myName + " creator made none" : why) << "\n";
         return false;
     }
+    op->setOTLIndexFile(def.shareIndexFile());
     std::string script;
     if (def.getIndexFile().readSection("DialogScript", script))
     {

@@ -3,9 +3,11 @@
 #include <OP/OP_Operator.h>
 #include <UT/UT_String.h>
 
+#include <memory>
 #include <string>
 
 class DS_Stream;
+class FS_IndexFile;
 class UT_InfoTree;
 class UT_WorkBuffer;
 
@@ -31,6 +33,12 @@ public:
     /// The operator's type text, as the definition gave it.
     const std::string &getTypeText() const { return myTypeText; }
     void setTypeText(const char *text) { myTypeText = text ? text : ""; }
+    /// The sections of the asset definition the operator came from; null when none.
+    const FS_IndexFile *getOTLIndexFile() const { return myIndexFile.get(); }
+    void setOTLIndexFile(std::shared_ptr<const FS_IndexFile> file)
+    {
+        myIndexFile = std::move(file);
+    }
     const std::string &getHelp() const { return myHelp; }
     void setHelp(const char *help) { myHelp = help ? help : ""; }
 
@@ -54,5 +62,6 @@ private:
     std::string myDefinition;
     std::string myTypeText;
     std::string myHelp;
+    std::shared_ptr<const FS_IndexFile> myIndexFile;
     int myVexContext = 0;
 };

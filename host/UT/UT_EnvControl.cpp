@@ -14,6 +14,8 @@ const char *UT_EnvControl::getVariableName(UT_IntControl control)
         return "SHOP_ALL_PARMS";
     case ENV_SHOP_SWITCH_NOFLAGS:
         return "SHOP_SWITCH_NOFLAGS";
+    case ENV_SHOP_NO_RENDERER:
+        return "SHOP_NO_RENDERER";
     }
     return nullptr;
 }

@@ -9,8 +9,6 @@ class SHOP_Data
 public:
     explicit SHOP_Data(const SHOP_Clerk *clerk) : myClerk(clerk) {}
     virtual ~SHOP_Data() = default;
-    SHOP_Data(const SHOP_Data &) = delete;
-    SHOP_Data &operator=(const SHOP_Data &) = delete;
 
     virtual const void *getRenderData() = 0;
     virtual const char *getStringData() = 0;
@@ -26,6 +24,11 @@ public:
     {
         return clerk == myClerk && object == myObjectId && sop == mySopId ? 1 : 0;
     }
+
+protected:
+    // Only a kind of data that knows how to share what it holds may be copied.
+    SHOP_Data(const SHOP_Data &) = default;
+    SHOP_Data &operator=(const SHOP_Data &) = default;
 
 private:
     const SHOP_Clerk *myClerk;

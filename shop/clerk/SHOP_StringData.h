@@ -9,6 +9,9 @@ class SHOP_StringData : public SHOP_Data
 public:
     explicit SHOP_StringData(const SHOP_Clerk *clerk) : SHOP_Data(clerk) {}
     ~SHOP_StringData() override;
+    // Two copies would free one text twice.
+    SHOP_StringData(const SHOP_StringData &) = delete;
+    SHOP_StringData &operator=(const SHOP_StringData &) = delete;
 
     const void *getRenderData() override { return myString; }
     const char *getStringData() override { return myString; }

@@ -13,6 +13,7 @@
 #include <shop/operator/SHOP_Operator.h>
 #include <shop/operator/SHOP_ScriptOperator.h>
 #include <shop/types/SHOP_TypeTable.h>
+#include <shop/viewport/SHOP_OGL.h>
 
 #include <OP/OP_OTLDefinition.h>
 #include <OP/OP_OperatorTable.h>
@@ -46,6 +47,9 @@ void SHOP_TableBuilder::installClerks()
     if (theInstalled)
         return;
     theInstalled = true;
+    // The viewport clerks first, so that a plug-in or script clerk of the same name replaces
+    // them.
+    SHOP_OGL::installShaders();
     UT_DSO::run("newShopClerk", nullptr, 1);
     SHOP_PyClerk::installClerks();
 }

@@ -205,7 +205,7 @@ TEST(Shophost, PluginClerksServeGenericShadersForBothRenderers)
                                "shader s -r RIB\n"
                                "shader s -t displace\n");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "surface: RIB VKorvit OSL\n"
+    EXPECT_EQ(run.out, "surface: OGL OGL2 RIB VKorvit OSL\n"
                        "plastic Kd 0.5\n"
                        "Surface \"plastic\" \"float Kd\" [ 0.5]\n");
     EXPECT_EQ(run.err, "Error: No displace shader at /shop/s for VKorvit (stdin:8)\n");
@@ -292,7 +292,7 @@ TEST(Shophost, ShippedScriptClerkWritesOslShaderGroups)
                                "add gen_fog mist\n"
                                "shader mist -t fog -r OSL\n");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "surface: RIB VKorvit OSL\n"
+    EXPECT_EQ(run.out, "surface: OGL OGL2 RIB VKorvit OSL\n"
                        "param float Kd 0.5 ;\n"
                        "shader plastic red ;\n"
                        "param float Kd 0.5 ;\n"
@@ -485,16 +485,16 @@ TEST(Shophost, RenderMasksNameOnlyTheRenderersAShaderServes)
     HostRun run = shophost("", script + "shader ribonly -r RIB\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(linesStarting(run.out, {"Shader type: ", "Render mask: ", "Surface"}),
-              "Shader type: surface\nRender mask: VKorvit RIB OSL\n"
-              "Shader type: surface\nRender mask: VKorvit RIB OSL\n"
-              "Shader type: surface\nRender mask: VKorvit RIB OSL\n"
-              "Shader type: surface\nRender mask: VKorvit RIB OSL\n"
+              "Shader type: surface\nRender mask: VKorvit RIB OSL OGL2 OGL\n"
+              "Shader type: surface\nRender mask: VKorvit RIB OSL OGL\n"
+              "Shader type: surface\nRender mask: VKorvit RIB OSL OGL2 OGL\n"
+              "Shader type: surface\nRender mask: VKorvit RIB OSL OGL2 OGL\n"
               "Shader type: displace\nRender mask: VKorvit RIB OSL\n"
               "Shader type: light\nRender mask: VKorvit RIB OSL\n"
               "Shader type: fog\nRender mask: VKorvit RIB\n"
               "Shader type: coshader\nRender mask: RIB OSL\n"
               "Shader type: cvex\nRender mask: VKorvit\n"
-              "Shader type: surface\nRender mask: RIB\n"
+              "Shader type: surface\nRender mask: RIB OGL\n"
               "Shader type: surface\nRender mask: RIB VKorvit OSL\n"
               "Shader type: any\nRender mask: *\n"
               "Surface \"ribonly\"\n");

@@ -287,7 +287,7 @@ TEST_F(ShophostSafety, OnlyRegularFilesAreOpenedAsPluginsOrAssets)
     // does not load or register anything is named once, and the others still serve.
     HostRun run = shophost("", "clerks surface\n", environment() + " timeout 60");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "surface: RIB VKorvit OSL Rogue\n");
+    EXPECT_EQ(run.out, "surface: OGL OGL2 RIB VKorvit OSL Rogue\n");
     const std::string dso = (myRoot / "dso").string();
     const std::string broken = "Warning: plug-in " + dso + "/broken.so cannot be loaded: ";
     ASSERT_EQ(run.err.rfind(broken, 0), 0u) << run.err;
