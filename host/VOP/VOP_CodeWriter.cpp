@@ -46,10 +46,12 @@ const char *vop_typeWord(VOP_Type type)
     }
 }
 
+// Parameters hold single-precision values, so the shortest text that reads back as the same
+// float is the value exactly ("0.2", not the double nearest the float).
 std::string vop_number(double value)
 {
     char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value);
+    const auto result = std::to_chars(text, text + sizeof text, static_cast<float>(value));
     return std::string(text, result.ptr);
 }
 } // namespace
