@@ -4,6 +4,7 @@
 // the code of a surface network, whenever there is any, must pass the grammar check the tests
 // use: one function, declared parameters, every variable assigned before it is read.
 
+#include "../tests/host/VOP/VOP_ForwardingOwner.h"
 #include "../tests/host/VOP/VOP_SourceCheck.h"
 
 #include <OP/OP_Director.h>
@@ -22,37 +23,10 @@
 
 namespace
 {
-// A network owning a generator, forwarding its events as shader networks do.
-class fuzz_Owner : public OP_Network
-{
-public:
-    fuzz_Owner(OP_Network *parent, const char *name, OP_Operator *op, int vex, int rsl)
-        : OP_Network(parent, name, op), myGenerator(this, vex, rsl, 0, 0)
-    {
-    }
-    VOP_CodeGenerator *getVopCodeGenerator() override { return &myGenerator; }
-    OP_OperatorFilter *getOperatorFilter() override { return myGenerator.getOperatorFilter(); }
-    void opChanged(OP_EventType reason, void *data = nullptr) override
-    {
-        OP_Network::opChanged(reason, data);
-        myGenerator.ownerChanged(reason, data);
-    }
-
-protected:
-    void childCreated(OP_Node *node) override
-    {
-        myGenerator.beforeAddNode(node);
-        myGenerator.afterAddNode(node);
-    }
-
-private:
-    VOP_CodeGenerator myGenerator;
-};
-
 template <int VEX, int RSL>
 OP_Node *fuzz_make(OP_Network *parent, const char *name, OP_Operator *op)
 {
-    return new fuzz_Owner(parent, name, op, VEX, RSL);
+    return new voptest::ForwardingOwner(parent, name, op, VEX, RSL);
 }
 
 const char *const theOwners[] = {"vexsurface", "rslsurface", "vexdisplace",
@@ -111,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     const size_t kind = data[0] % 6;
-    auto *owner =
-        static_cast<fuzz_Owner *>(OPgetDirector()->getRoot()->createNode(theOwners[kind], "net"));
+    auto *owner = static_cast<voptest::ForwardingOwner *>(
+        OPgetDirector()->getRoot()->createNode(theOwners[kind], "net"));
     if (!owner)
         std::abort();
     std::vector<int> ids; // by id: operations delete nodes

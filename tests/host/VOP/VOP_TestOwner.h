@@ -9,6 +9,8 @@
 #include <VOP/VOP_CodeGenerator.h>
 #include <VOP/VOP_Operator.h>
 
+#include "VOP_ForwardingOwner.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,44 +18,10 @@
 namespace voptest
 {
 
+using TestOwner = ForwardingOwner;
+
 inline constexpr const char *theOwnerTable = "VOPTestOwners";
 inline constexpr const char *theManagerType = "voptestmgr";
-
-class TestOwner : public OP_Network
-{
-public:
-    TestOwner(OP_Network *parent, const char *name, OP_Operator *op, int vex, int rsl)
-        : OP_Network(parent, name, op), myGenerator(this, vex, rsl, 0, 0)
-    {
-    }
-    VOP_CodeGenerator *getVopCodeGenerator() override { return &myGenerator; }
-    OP_OperatorFilter *getOperatorFilter() override { return myGenerator.getOperatorFilter(); }
-    void opChanged(OP_EventType reason, void *data = nullptr) override
-    {
-        OP_Network::opChanged(reason, data);
-        myGenerator.ownerChanged(reason, data);
-    }
-    void finishedLoadingNetwork() override
-    {
-        myGenerator.ownerFinishedLoadingNetwork();
-        OP_Network::finishedLoadingNetwork();
-    }
-    bool getVariableString(int index, UT_String &value, int thread) override
-    {
-        return myGenerator.getVariableString(index, value) ||
-               OP_Network::getVariableString(index, value, thread);
-    }
-
-protected:
-    void childCreated(OP_Node *node) override
-    {
-        myGenerator.beforeAddNode(node);
-        myGenerator.afterAddNode(node);
-    }
-
-private:
-    VOP_CodeGenerator myGenerator;
-};
 
 template <int VEX, int RSL>
 OP_Node *makeOwner(OP_Network *parent, const char *name, OP_Operator *op)
