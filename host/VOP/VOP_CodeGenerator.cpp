@@ -136,6 +136,12 @@ VOP_CodeGenerator::VOP_CodeGenerator(OP_Network *owner, int vexContext, int rslC
 
 VOP_CodeGenerator::~VOP_CodeGenerator() = default;
 
+void *VOP_CodeGenerator::childChangeMark()
+{
+    static char theMark;
+    return &theMark;
+}
+
 int VOP_CodeGenerator::forceCompile(void *data, int, float, const PRM_Template *)
 {
     auto *owner = static_cast<OP_Node *>(data);
@@ -190,9 +196,12 @@ void VOP_CodeGenerator::ownerChanged(OP_EventType reason, void *data)
             return;
         break;
     }
+    case OP_CHILD_CHANGED:
+        if (data != childChangeMark())
+            return;
+        break;
     case OP_CHILD_CREATED:
     case OP_CHILD_DELETED:
-    case OP_CHILD_CHANGED:
     case OP_NAME_CHANGED:
     case OP_SPAREPARM_MODIFIED:
         break;

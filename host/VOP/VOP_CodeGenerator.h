@@ -47,6 +47,11 @@ public:
     VOP_CodeGenerator(const VOP_CodeGenerator &) = delete;
     VOP_CodeGenerator &operator=(const VOP_CodeGenerator &) = delete;
 
+    /// The data of the OP_CHILD_CHANGED event by which VOP nodes tell their network of their
+    /// changes, once per change however many nodes it reaches. The host's own notice of the
+    /// same change (data: the child) is left alone, so that one change writes the code once.
+    static void *childChangeMark();
+
     // Events the owner forwards -------------------------------------------------------------
     void ownerChanged(OP_EventType reason, void *data);
     void ownerFinishedLoadingNetwork();

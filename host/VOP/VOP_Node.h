@@ -2,6 +2,8 @@
 
 #include <OP/OP_Node.h>
 
+#include <vector>
+
 class VOP_Operator;
 
 /// A node of a VOP network: one step of the shader its network compiles to. Its operator
@@ -23,4 +25,11 @@ public:
 
 protected:
     VOP_Node(OP_Network *parent, const char *name, OP_Operator *op);
+
+private:
+    static void tellOwners();
+    // Ids of the networks to tell once the change being delivered has run its course.
+    static thread_local std::vector<int> theOwnersToTell;
+    // Whether a change that a VOP node started is being delivered.
+    static thread_local int theBatchDepth;
 };

@@ -248,7 +248,10 @@ TEST_F(VOPCodeGeneratorTest, WritesAgainOnlyWhenTheNetworkChanges)
     // parameter along, and a spare parameter the generator did not make stays.
     std::string error;
     ASSERT_TRUE(net->getParmPtr("Kd2")->setExpression(0, "0.5 + 0.25", error)) << error;
+    // One change reaching every node downstream writes the code once.
+    const int beforeEdit = gen.getGenerationCount();
     set(s.kd, "floatdef", "0.3");
+    EXPECT_EQ(gen.getGenerationCount(), beforeEdit + 1);
     EXPECT_FLOAT_EQ(net->evalFloat("Kd2", 0, 0), 0.75f);
     EXPECT_TRUE(net->getParmPtr("Kd2")->isExpression(0));
     ASSERT_TRUE(net->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("mine")), error)) << error;
