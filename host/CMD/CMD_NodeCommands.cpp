@@ -11,6 +11,7 @@
 #include <UT/UT_FloatText.h>
 #include <UT/UT_String.h>
 #include <UT/UT_WorkBuffer.h>
+#include <VOP/VOP_CodeGenerator.h>
 
 #include <cctype>
 #include <cmath>
@@ -437,6 +438,31 @@ void cmd_info(CMD_Args &args)
     args.out() << text.toStdString() << "\n";
 }
 
+void cmd_vopcode(CMD_Args &args)
+{
+    if (!cmd_needArgs(args, 1))
+        return;
+    OP_Node *node = cmd_findNode(args, args(1));
+    if (!node)
+        return;
+    VOP_CodeGenerator *generator = node->getVopCodeGenerator();
+    if (!generator)
+    {
+        args.fail(node->getFullPath() + " is not a VOP network");
+        return;
+    }
+    const std::string &source = generator->getSource();
+    if (source.empty())
+    {
+        std::string why;
+        for (const UT_Error &error : generator->getErrorManager().getErrors())
+            why += (why.empty() ? "" : "; ") + error.getMessage();
+        args.fail("No code for " + node->getFullPath() + ": " + why);
+        return;
+    }
+    args.out() << source;
+}
+
 void cmd_echo(CMD_Args &args)
 {
     for (int i = 1; i < args.argc(); ++i)
@@ -500,6 +526,7 @@ void CMD_NodeCommands::install(CMD_Manager &m)
     m.installCommand("cd", "", cmd_cd, true, "cd [PATH]");
     m.installCommand("pwd", "", cmd_pwd, true, "pwd");
     m.installCommand("ls", "f:", cmd_ls, true, "ls [-f FILTER] [PATH]");
+    m.installCommand("vopcode", "", cmd_vopcode, true, "vopcode PATH");
     m.installCommand("rm", "", cmd_rm, true, "rm PATH...");
     m.installCommand("rename", "", cmd_rename, true, "rename PATH NEWNAME");
     m.installCommand("wire", "", cmd_wire, true, "wire SRC DST INPUT [OUTPUT]");

@@ -12,6 +12,7 @@
 #include <shop/operator/SHOP_Generic.h>
 #include <shop/operator/SHOP_Operator.h>
 #include <shop/operator/SHOP_ScriptOperator.h>
+#include <shop/operator/SHOP_Vopnet.h>
 #include <shop/types/SHOP_TypeTable.h>
 #include <shop/viewport/SHOP_OGL.h>
 
@@ -38,6 +39,32 @@ OP_ScriptOperator *shop_scriptCreator(const OP_OTLDefinition &definition, std::s
     if (!op)
         why = "'" + definition.getOpType() + "' is not a shader type";
     return op;
+}
+
+// The shaders written from VOP networks: eight VEX flavours, then four RSL ones.
+void shop_addVopOperators(OP_OperatorTable &table)
+{
+    struct Row
+    {
+        const char *name, *label, *mask;
+        SHOP_TYPE type;
+    };
+    const Row rows[] = {
+        {"vopsurface", "VOP VEX Surface SHOP", "VKorvit", SHOP_SURFACE},
+        {"vopdisplace", "VOP VEX Displacement SHOP", "VKorvit", SHOP_DISPLACEMENT},
+        {"voplight", "VOP VEX Light SHOP", "VKorvit", SHOP_LIGHT},
+        {"vopshadow", "VOP VEX Shadow SHOP", "VKorvit", SHOP_LIGHT_SHADOW},
+        {"vopfog", "VOP VEX Fog SHOP", "VKorvit", SHOP_ATMOSPHERE},
+        {"vopphoton", "VOP VEX Photon SHOP", "VKorvit", SHOP_PHOTON},
+        {"vopimage3d", "VOP VEX Image3D SHOP", "I3D", SHOP_IMAGE3D},
+        {"vopcvex", "VOP CVEX SHOP", "VKorvit", SHOP_CVEX},
+        {"rsl_vopsurface", "VOP RSL Surface SHOP", "RIB", SHOP_SURFACE},
+        {"rsl_vopdisplace", "VOP RSL Displacement SHOP", "RIB", SHOP_DISPLACEMENT},
+        {"rsl_voplight", "VOP RSL Light SHOP", "RIB", SHOP_LIGHT},
+        {"rsl_vopvolume", "VOP RSL Volume SHOP", "RIB", SHOP_ATMOSPHERE},
+    };
+    for (const Row &row : rows)
+        table.addOperator(SHOP_Vopnet::buildOperator(row.name, row.label, row.mask, row.type));
 }
 } // namespace
 
@@ -75,6 +102,7 @@ void SHOP_TableBuilder::buildShaderTable(OP_OperatorTable &table)
             if (OP_Operator *op = SHOP_Generic::buildOperator(static_cast<SHOP_TYPE>(v)))
                 table.addOperator(op);
     table.setDefaultType("gen_surface");
+    shop_addVopOperators(table);
     SHOP_BundleFilter::createFilters();
 }
 

@@ -110,3 +110,32 @@ TEST(ShopTable, DefaultTypeFiltersAndManagementOperator)
     EXPECT_EQ(infoOf(*net->getOperator()).getShaderType(), SHOP_ANY);
     OPgetDirector()->getRoot()->destroyNode(net);
 }
+
+TEST(ShopTable, VopNetworkTypesServeTheirRenderersWithVopChildren)
+{
+    OP_OperatorTable &table = shaderTable();
+    struct Row
+    {
+        const char *name;
+        SHOP_TYPE type;
+        const char *renderer;
+    };
+    const Row rows[] = {
+        {"vopsurface", SHOP_SURFACE, "VKorvit"}, {"vopdisplace", SHOP_DISPLACEMENT, "VKorvit"},
+        {"voplight", SHOP_LIGHT, "VKorvit"},     {"vopshadow", SHOP_LIGHT_SHADOW, "VKorvit"},
+        {"vopfog", SHOP_ATMOSPHERE, "VKorvit"},  {"vopphoton", SHOP_PHOTON, "VKorvit"},
+        {"vopimage3d", SHOP_IMAGE3D, "I3D"},     {"vopcvex", SHOP_CVEX, "VKorvit"},
+        {"rsl_vopsurface", SHOP_SURFACE, "RIB"}, {"rsl_vopdisplace", SHOP_DISPLACEMENT, "RIB"},
+        {"rsl_voplight", SHOP_LIGHT, "RIB"},     {"rsl_vopvolume", SHOP_ATMOSPHERE, "RIB"},
+    };
+    for (const Row &row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        const OP_Operator *op = table.getOperator(row.name);
+        ASSERT_NE(op, nullptr);
+        EXPECT_EQ(infoOf(*op).getShaderType(), row.type);
+        EXPECT_TRUE(SHOP_OperatorInfo::maskMatches(row.renderer, infoOf(*op).getRenderMask()));
+        EXPECT_EQ(op->getChildTableName(), "Vop");
+        EXPECT_EQ(op->maxInputs(), 0u);
+    }
+}
