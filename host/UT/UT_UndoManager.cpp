@@ -1,0 +1,90 @@
+#include <UT/UT_UndoManager.h>
+
+void UT_UndoManager::beginUndoBlock(const char *name)
+{
+    if (myDepth++ == 0)
+    {
+        myOpen.name = name ? name : "";
+        ++myBlockSerial;
+    }
+}
+
+void UT_UndoManager::endUndoBlock()
+{
+    if (myDepth == 0 || --myDepth > 0)
+        return;
+    ut_Block block = std::move(myOpen);
+    myOpen = {};
+    if (block.records.empty())
+        return;
+    myUndo.push_back(std::move(block));
+    myRedo.clear();
+}
+
+bool UT_UndoManager::willAcceptUndoAddition() const
+{
+    return myDepth > 0 && myDisabled == 0 && !UTperformingUndoRedo();
+}
+
+void UT_UndoManager::addToUndoBlock(std::unique_ptr<UT_Undo> undo)
+{
+    if (undo && willAcceptUndoAddition())
+        myOpen.records.push_back(std::move(undo));
+}
+
+bool UT_UndoManager::undo(std::string *name)
+{
+    if (myUndo.empty())
+        return false;
+    ut_Block block = std::move(myUndo.back());
+    myUndo.pop_back();
+    {
+        UT_UndoRedoScope scope;
+        for (auto it = block.records.rbegin(); it != block.records.rend(); ++it)
+            (*it)->undo();
+    }
+    if (name)
+        *name = block.name;
+    myRedo.push_back(std::move(block));
+    return true;
+}
+
+bool UT_UndoManager::redo(std::string *name)
+{
+    if (myRedo.empty())
+        return false;
+    ut_Block block = std::move(myRedo.back());
+    myRedo.pop_back();
+    {
+        UT_UndoRedoScope scope;
+        for (auto &record : block.records)
+            record->redo();
+    }
+    if (name)
+        *name = block.name;
+    myUndo.push_back(std::move(block));
+    return true;
+}
+
+void UT_UndoManager::clearUndos()
+{
+    myUndo.clear();
+    myRedo.clear();
+    myOpen.records.clear();
+}
+
+UT_UndoManager *UTgetUndoManager()
+{
+    static UT_UndoManager theManager;
+    return &theManager;
+}
+
+void UTbeginUndoBlock(const char *name, void *)
+{
+    UTgetUndoManager()->beginUndoBlock(name);
+}
+
+void UTendUndoBlock(void *)
+{
+    UTgetUndoManager()->endUndoBlock();
+}
