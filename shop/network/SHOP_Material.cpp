@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,13 +28,14 @@ void shop_appendLines(UT_String &errors, const std::vector<std::string> &message
         errors.str() += message + "\n";
 }
 
-// Applies an edited set to the material, its messages appended one per line.
+// Applies an edited set to the material, its messages appended one per line, each naming it.
 void shop_apply(SHOP_Node &material, PI_EditScriptedParms &edit, UT_String &errors)
 {
     UT_String applied;
     OPgetDirector()->changeNodeSpareParms(material, edit.getTemplates(), applied);
-    if (applied.isstring())
-        errors.str() += applied.toStdString() + "\n";
+    std::istringstream lines(applied.toStdString());
+    for (std::string line; std::getline(lines, line);)
+        errors.str() += material.getFullPath() + ": " + line + "\n";
 }
 
 bool shop_isPromoted(const PI_EditScriptedParm &entry)

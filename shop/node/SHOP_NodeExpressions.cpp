@@ -40,8 +40,7 @@ void shop_shopstring(EV_FunctionCall &call)
             evaluating->addExtraInput(shader, OP_INTEREST_DATA);
         const float now = CHgetManager()->getEvaluateTime(call.context.thread);
         OP_Context context(now, call.context.thread);
-        const bool timeDependent =
-            shader->cook(context) < UT_ERROR_ABORT && shader->isTimeDependent();
+        const bool usable = shader->cook(context) < UT_ERROR_ABORT;
         OP_Node *object = nullptr;
         OP_Node *geometry = nullptr;
         if (evaluating->castToSOPNode())
@@ -54,8 +53,14 @@ void shop_shopstring(EV_FunctionCall &call)
         UT_Options overrides;
         overrides.setOptionS("rendertype", call.args[1].str.c_str());
         shader->buildShaderString(result, now, &overrides, object, geometry);
-        if (timeDependent)
-            call.context.timeDependent = true;
+        // A shader's cook reads none of its parameters, the build does: only after it does the
+        // node know whether its string changes with time.
+        if (usable)
+        {
+            shader->checkTimeDependencies(1, 0, 0);
+            if (shader->isTimeDependent())
+                call.context.timeDependent = true;
+        }
     }
     result.substitute("\"", "\\\"");
     call.result = EV_Value::string(result.toStdString());

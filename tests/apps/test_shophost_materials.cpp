@@ -128,16 +128,22 @@ TEST(ShophostMaterials, ClearKeepsTheMaterialsOwnParametersUnlessForced)
     EXPECT_NE(run.err.find("No parameter 'own'"), std::string::npos) << run.err;
 }
 
-TEST(ShophostMaterials, CommandWarnsOfPatternsAndNodesThatAreNoMaterials)
+TEST(ShophostMaterials, CommandWarnsOfPatternsNodesAndMessagesOncePerMaterial)
 {
     MaterialFolder user;
+    // Two materials whose own parameter takes the name a promotion would give.
     HostRun run = shophost("", std::string(theScene) +
-                                   "add material plain\n"
+                                   "add tlook look2\n"
+                                   "cd look2\nadd tsurf surface1\nwire surface1 out 1\ncd ..\n"
+                                   "spare look surface1_diff float 1\n"
+                                   "spare look2 surface1_diff float 1\n"
                                    "shoppromote /shop/nothing* /shop/look/surface1 /shop/*\n"
                                    "eval look surface1_mode\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "Warning: No materials match /shop/nothing*\n"
-                       "Warning: /shop/look/surface1 is not a material\n");
+                       "Warning: /shop/look/surface1 is not a material\n"
+                       "/shop/look: Parameter 'surface1_diff' already exists\n"
+                       "/shop/look2: Parameter 'surface1_diff' already exists\n");
     EXPECT_EQ(run.out, "1\n");
 }
 
