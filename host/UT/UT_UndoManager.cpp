@@ -34,6 +34,14 @@ void UT_UndoManager::addToUndoBlock(std::unique_ptr<UT_Undo> undo)
 
 bool UT_UndoManager::undo(std::string *name)
 {
+    // Asked from inside a step (a script taking back its own commands): what the step did so
+    // far becomes a step of its own, the one taken back.
+    if (!myOpen.records.empty())
+    {
+        myUndo.push_back({myOpen.name, std::move(myOpen.records)});
+        myOpen.records.clear();
+        myRedo.clear();
+    }
     if (myUndo.empty())
         return false;
     ut_Block block = std::move(myUndo.back());

@@ -45,7 +45,8 @@ public:
     /// Adds a record to the open block; dropped when none would be kept.
     void addToUndoBlock(std::unique_ptr<UT_Undo> undo);
 
-    /// Takes back the last step; false when there is none. `name` gets the step's name.
+    /// Takes back the last step; false when there is none. `name` gets the step's name. Inside
+    /// an open block, what the block recorded so far is that step.
     bool undo(std::string *name = nullptr);
     /// Replays the last step taken back; false when there is none.
     bool redo(std::string *name = nullptr);

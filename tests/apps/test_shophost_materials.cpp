@@ -153,47 +153,29 @@ TEST(ShophostMaterials, UndoTakesBackWholeStepsAndRedoReplaysThem)
     const std::string before = tempPath("before"), promoted = tempPath("promoted"),
                       undone = tempPath("undone"), redone = tempPath("redone"),
                       edited = tempPath("edited"), back = tempPath("back");
-    HostRun run = shophost("", std::string(theScene) +
-                                   "spare look own float 1 3\n"
-                                   "set look own 4\n"
-                                   "save " +
-                                   before +
-                                   "\n"
-                                   "shoppromote look\n"
-                                   "set look surface1_diff 0.2\n"
-                                   "save " +
-                                   promoted +
-                                   "\n"
-                                   "undo\nundo\n"
-                                   "save " +
-                                   undone +
-                                   "\n"
-                                   "redo\nredo\n"
-                                   "save " +
-                                   redone +
-                                   "\n"
-                                   // A clear, a rename and a deletion.
-                                   "shoppromote -c -f look\n"
-                                   "rename look/surface1 renamed\n"
-                                   "rm look/renamed\n"
-                                   "save " +
-                                   edited +
-                                   "\n"
-                                   "undo\nundo\nundo\n"
-                                   "save " +
-                                   back +
-                                   "\n"
-                                   "redo\nredo\nredo\nredo\n"
-                                   "load " +
-                                   before +
-                                   "\n"
-                                   "undo\n");
+    const std::string python = writeScript(
+        "undo.py", "import host\n"
+                   "host.cmd('cd /obj')\nhost.cmd('add null n')\n"
+                   "print(host.undo(), host.node('/obj/n'), host.redo(), host.redo())\n");
+    std::string script = theScene;
+    for (const std::string &line : std::initializer_list<std::string>{
+             "spare look own float 1 3", "set look own 4", "save " + before,
+             // A promotion and a change of a promoted parameter, taken back and replayed.
+             "shoppromote look", "set look surface1_diff 0.2", "save " + promoted, "undo\nundo",
+             "save " + undone, "redo\nredo", "save " + redone,
+             // A clear, a rename and a deletion.
+             "shoppromote -c -f look", "rename look/surface1 renamed", "rm look/renamed",
+             "save " + edited, "undo\nundo\nundo", "save " + back, "redo\nredo\nredo\nredo",
+             // A loaded scene starts a new history; Python takes back its own commands.
+             "load " + before, "undo", "python " + python})
+        script += line + "\n";
+    HostRun run = shophost("", script);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readFile(undone), readFile(before));
     EXPECT_EQ(readFile(redone), readFile(promoted));
     EXPECT_EQ(readFile(back), readFile(promoted));
     EXPECT_NE(readFile(edited), readFile(promoted));
     EXPECT_NE(readFile(promoted), readFile(before));
-    // Nothing is left to redo after the three, and a loaded scene starts a new history.
     EXPECT_EQ(run.err, "Warning: nothing to redo\nWarning: nothing to undo\n");
+    EXPECT_EQ(run.out, "True None True False\n");
 }
