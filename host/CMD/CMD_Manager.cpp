@@ -9,6 +9,7 @@
 #include <OP/OP_Director.h>
 #include <UT/UT_File.h>
 #include <UT/UT_Progress.h>
+#include <UT/UT_UndoManager.h>
 #include <UT/UT_Utf8.h>
 
 #include <algorithm>
@@ -165,7 +166,12 @@ bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostre
     CMD_Args args(words[0], out, err);
     if (!parseOptions(it->second, words, plain, args, error))
         return false;
-    it->second.callback(args);
+    {
+        // Each command is one step of the history, with whatever it runs in turn. A command
+        // that fails keeps what it changed before failing, as one step.
+        UT_AutoUndoBlock step(line.c_str());
+        it->second.callback(args);
+    }
     if (args.failed())
     {
         error = args.failure();

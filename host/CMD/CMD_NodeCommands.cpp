@@ -7,6 +7,7 @@
 #include <OP/OP_Director.h>
 #include <OP/OP_GalleryEntry.h>
 #include <OP/OP_NodePin.h>
+#include <OP/OP_SpareParmState.h>
 #include <PRM/PRM_Parm.h>
 #include <UT/UT_FloatText.h>
 #include <UT/UT_String.h>
@@ -293,6 +294,42 @@ void cmd_set(CMD_Args &args)
     }
 }
 
+// The texts given with -t KEY=VALUE, or null for none.
+std::shared_ptr<PRM_SpareData> cmd_spareData(CMD_Args &args)
+{
+    if (!args.found('t'))
+        return nullptr;
+    auto spare = std::make_shared<PRM_SpareData>();
+    for (const std::string &pair : args.argValues('t'))
+    {
+        const std::string::size_type equals = pair.find('=');
+        if (equals == 0 || equals == std::string::npos)
+        {
+            args.fail("Bad tag '" + pair + "' (KEY=VALUE)");
+            return nullptr;
+        }
+        spare->addTokenValue(pair.substr(0, equals).c_str(), pair.substr(equals + 1).c_str());
+    }
+    return spare;
+}
+
+// A folder's default: the number of entries it holds and its label, as "COUNT:LABEL".
+bool cmd_folderDefault(CMD_Args &args, const char *text, std::vector<PRM_Default> &defaults)
+{
+    const std::string word = text;
+    const std::string::size_type colon = word.find(':');
+    unsigned count = 0;
+    if (colon == std::string::npos ||
+        !cmd_index(args, word.substr(0, colon).c_str(), "folder size", count))
+    {
+        if (!args.failed())
+            args.fail("Bad folder '" + word + "' (COUNT:LABEL)");
+        return false;
+    }
+    defaults.emplace_back(count, word.substr(colon + 1).c_str());
+    return true;
+}
+
 void cmd_spare(CMD_Args &args)
 {
     // The root is not saved with the scene, so nothing on it could come back from a file.
@@ -301,16 +338,19 @@ void cmd_spare(CMD_Args &args)
         return;
     const std::string type = args(3);
     static const std::map<std::string, PRM_Type> theTypes = {
-        {"int", PRM_INT},       {"float", PRM_FLT}, {"string", PRM_STRING},
-        {"toggle", PRM_TOGGLE}, {"color", PRM_RGB}, {"vector", PRM_XYZ},
+        {"int", PRM_INT},   {"float", PRM_FLT},  {"string", PRM_STRING},   {"toggle", PRM_TOGGLE},
+        {"color", PRM_RGB}, {"vector", PRM_XYZ}, {"folder", PRM_SWITCHER},
     };
     auto it = theTypes.find(type);
     if (it == theTypes.end())
     {
         args.fail("Unknown parameter type '" + type +
-                  "' (int, float, string, toggle, color or vector)");
+                  "' (int, float, string, toggle, color, vector or folder)");
         return;
     }
+    auto spare = cmd_spareData(args);
+    if (args.failed())
+        return;
     unsigned size = 0;
     if (!cmd_index(args, args(4), "size", size))
         return;
@@ -322,7 +362,12 @@ void cmd_spare(CMD_Args &args)
     std::vector<PRM_Default> defaults;
     for (int i = 5; i < args.argc(); ++i)
     {
-        if (it->second.isStringType())
+        if (it->second == PRM_SWITCHER)
+        {
+            if (!cmd_folderDefault(args, args(i), defaults))
+                return;
+        }
+        else if (it->second.isStringType())
             defaults.emplace_back(0, args(i));
         else if (UT_String::isNumber(args(i)) &&
                  PRM_Parm::fitsNumber(it->second.getBasicType(), std::strtod(args(i), nullptr)))
@@ -335,7 +380,9 @@ void cmd_spare(CMD_Args &args)
     }
     std::string error;
     const char *label = args.found('l') ? args.argp('l') : args(2);
-    if (!node->addSpareParm(PRM_Template(it->second, size, PRM_Name(args(2), label), defaults),
+    OP_SpareParmState::record(*node);
+    if (!node->addSpareParm(PRM_Template(it->second, size, PRM_Name(args(2), label), defaults,
+                                         nullptr, {}, std::move(spare)),
                             error))
         args.fail(error);
     else
@@ -532,8 +579,8 @@ void CMD_NodeCommands::install(CMD_Manager &m)
     m.installCommand("wire", "", cmd_wire, true, "wire SRC DST INPUT [OUTPUT]");
     m.installCommand("unwire", "", cmd_unwire, true, "unwire DST INPUT");
     m.installCommand("set", "e", cmd_set, true, "set [-e] PATH PARM VALUE...");
-    m.installCommand("spare", "l:", cmd_spare, true,
-                     "spare [-l LABEL] PATH NAME TYPE SIZE [DEFAULT...]");
+    m.installCommand("spare", "l:t:", cmd_spare, true,
+                     "spare [-l LABEL] [-t KEY=VALUE]... PATH NAME TYPE SIZE [DEFAULT...]");
     m.installCommand("eval", "", cmd_eval, true, "eval PATH PARM [COMPONENT]");
     m.installCommand("errors", "", cmd_errors, true, "errors PATH");
     m.installCommand("info", "", cmd_info, true, "info PATH");

@@ -4,8 +4,10 @@
 #include <CMD/CMD_SceneLoader.h>
 #include <CMD/CMD_SceneWriter.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_UndoRecorder.h>
 #include <UT/UT_File.h>
 #include <UT/UT_Progress.h>
+#include <UT/UT_UndoManager.h>
 
 #include <sstream>
 
@@ -38,8 +40,25 @@ void cmd_load(CMD_Args &args)
     }
     CMD_SceneLoader loader;
     std::string error;
-    if (!loader.load(args(1), args.out(), args.err(), error))
+    // A new scene starts a new history: the steps before it would name nodes it lacks. A
+    // load that fails keeps the scene, and its history with it.
+    UTgetUndoManager()->disable();
+    const bool loaded = loader.load(args(1), args.out(), args.err(), error);
+    UTgetUndoManager()->enable();
+    if (loaded)
+        UTgetUndoManager()->clearUndos();
+    else
         args.fail(error);
+}
+
+// Both take back or replay one step: a command, with everything it changed.
+void cmd_undoRedo(CMD_Args &args)
+{
+    const bool undo = args.getName() == "undo";
+    UT_UndoManager *history = UTgetUndoManager();
+    std::string name;
+    if (!(undo ? history->undo(&name) : history->redo(&name)))
+        args.err() << "Warning: nothing to " << args.getName() << "\n";
 }
 } // namespace
 
@@ -47,4 +66,7 @@ void CMD_SceneCommands::install(CMD_Manager &m)
 {
     m.installCommand("save", "", cmd_save, false, "save FILE");
     m.installCommand("load", "", cmd_load, true, "load FILE");
+    m.installCommand("undo", "", cmd_undoRedo, true, "undo");
+    m.installCommand("redo", "", cmd_undoRedo, true, "redo");
+    OP_UndoRecorder::setSubtreeIO(CMD_SceneWriter::writeSubtree, CMD_SceneLoader::runSubtree);
 }

@@ -76,6 +76,28 @@ public:
 };
 } // namespace
 
+bool CMD_SceneLoader::runSubtree(const std::string &text, std::string &error)
+{
+    OP_Director *director = OPgetDirector();
+    OP_Network *cwd = director->getCwd();
+    const int cwdId = cwd->getUniqueId();
+    std::istringstream in(text);
+    std::ostringstream out;
+    std::ostringstream err;
+    bool ok = false;
+    {
+        CMD_SceneLoader loader;
+        cmd_LoadingScope scope(&loader);
+        ok = CMDgetManager()->runScript(in, "undo", out, err);
+    }
+    OP_Node *back = director->lookupNode(cwdId);
+    director->setCwd(back && back->isNetwork() ? static_cast<OP_Network *>(back)
+                                               : director->getRoot());
+    if (!ok)
+        error = err.str();
+    return ok;
+}
+
 CMD_SceneLoader *CMD_SceneLoader::active()
 {
     return theActive;

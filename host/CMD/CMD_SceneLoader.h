@@ -35,6 +35,10 @@ public:
     bool load(std::istream &in, const std::string &source, std::ostream &out, std::ostream &err,
               std::string &error, UT_Progress *progress = nullptr);
 
+    /// Runs text that CMD_SceneWriter::writeSubtree wrote, within the current scene, as a
+    /// file is read (no creation scripts), keeping the current network. False with `error`
+    /// set when a command of it fails.
+    static bool runSubtree(const std::string &text, std::string &error);
     /// Holds back a `set` for a parameter or channel that `node` lacks.
     void holdSet(OP_Node &node, const std::string &name, std::vector<std::string> values,
                  bool expression);

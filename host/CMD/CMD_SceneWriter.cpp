@@ -2,10 +2,12 @@
 
 #include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
+#include <OP/OP_Operator.h>
 #include <PRM/PRM_Parm.h>
 #include <UT/UT_Progress.h>
 
 #include <charconv>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,9 +19,22 @@ std::string cmd_q(const std::string &word)
     return CMD_Tokenizer::quote(word);
 }
 
+// Whether a component's default is an expression, which `spare` cannot give: the parameter is
+// then written with a default of 0 and its expression set after it.
+bool cmd_expressionDefault(const PRM_Parm &parm, int component)
+{
+    const PRM_Default *def = parm.getTemplatePtr()->getDefault(component);
+    return parm.isSpareParm() && def && def->isExpression();
+}
+
 std::string cmd_defaultText(const PRM_Template &tmpl, int component)
 {
     const PRM_Default *def = tmpl.getDefault(component);
+    if (def && def->isExpression())
+        return tmpl.getBasicType() == PRM_BASIC_STRING ? "" : "0";
+    if (tmpl.getType().hasFlag(PRM_TYPE_SWITCHERLIST))
+        return std::to_string(def ? def->getOrdinal() : 0) + ":" +
+               (def && def->getString() ? def->getString() : "");
     if (tmpl.getBasicType() == PRM_BASIC_STRING)
         return def && def->getString() ? def->getString() : "";
     // The shortest text that reads back as the same number.
@@ -32,6 +47,8 @@ std::string cmd_defaultText(const PRM_Template &tmpl, int component)
 const char *CMD_SceneWriter::spareTypeName(const PRM_Parm &parm)
 {
     const PRM_Type &type = parm.getTemplatePtr()->getType();
+    if (type.hasFlag(PRM_TYPE_SWITCHERLIST))
+        return "folder";
     if (type == PRM_TOGGLE)
         return "toggle";
     if (type == PRM_RGB)
@@ -66,6 +83,55 @@ void CMD_SceneWriter::write(OP_Network &root)
     walk([this](OP_Node &node) { writeParms(node); });
     walk([this](OP_Node &node) { writeWires(node); });
     myOut << "cd /\n";
+}
+
+std::string CMD_SceneWriter::writeSubtree(OP_Node &node)
+{
+    std::ostringstream out;
+    CMD_SceneWriter writer(out);
+    OP_Network *parent = node.getParent();
+    if (!parent)
+        return std::string();
+    // The node's own lines are written from its network, its contents' from itself.
+    auto at = [&writer](OP_Network &network)
+    {
+        const std::string path = network.getFullPath();
+        writer.myNetworks.assign(1, &network);
+        writer.myPath = path == "/" ? std::string() : path;
+        writer.myCwdDepth = -1;
+        writer.myCwdUp = 0;
+    };
+    auto *network = node.isNetwork() ? static_cast<OP_Network *>(&node) : nullptr;
+    at(*parent);
+    out << "cd " << writer.networkPath() << "\n";
+    out << "add " << cmd_q(node.getOperator()->getName()) << " " << cmd_q(node.getName()) << "\n";
+    if (network)
+    {
+        at(*network);
+        writer.writeNodes();
+    }
+    at(*parent);
+    writer.writeSpareParms(node);
+    writer.writeParms(node);
+    writer.writeWires(node);
+    for (OP_Node *reader : node.getOutputNodes())
+        for (unsigned i = 0; i < reader->nInputs(); ++i)
+            if (reader->getInput(i) == &node)
+            {
+                out << "wire " << writer.nodePath(node) << " " << writer.nodePath(*reader) << " "
+                    << i;
+                if (reader->getInputOutputIndex(i) > 0)
+                    out << " " << reader->getInputOutputIndex(i);
+                out << "\n";
+            }
+    if (network)
+    {
+        at(*network);
+        writer.walk([&writer](OP_Node &child) { writer.writeSpareParms(child); });
+        writer.walk([&writer](OP_Node &child) { writer.writeParms(child); });
+        writer.walk([&writer](OP_Node &child) { writer.writeWires(child); });
+    }
+    return out.str();
 }
 
 void CMD_SceneWriter::enter(OP_Network &network)
@@ -203,6 +269,9 @@ void CMD_SceneWriter::writeSpareParms(OP_Node &node)
         myOut << "spare ";
         if (std::string(tmpl.getLabel()) != tmpl.getToken())
             myOut << "-l " << cmd_q(tmpl.getLabel()) << " ";
+        if (const PRM_SpareData *spare = tmpl.getSparePtr())
+            for (const auto &[key, value] : spare->getValues())
+                myOut << "-t " << cmd_q(key + "=" + value) << " ";
         myOut << path << " " << cmd_q(tmpl.getToken()) << " " << spareTypeName(parm) << " "
               << tmpl.getVectorSize();
         if (tmpl.hasDefaults())
@@ -226,7 +295,7 @@ void CMD_SceneWriter::writeParm(const OP_Node &node, const PRM_Parm &parm)
     for (int c = 0; c < parm.getVectorSize(); ++c)
     {
         anyExpression = anyExpression || parm.isExpression(c);
-        anyChange = anyChange || !parm.isFactoryDefault(c);
+        anyChange = anyChange || !parm.isFactoryDefault(c) || cmd_expressionDefault(parm, c);
     }
     if (!anyChange)
         return;
@@ -243,7 +312,7 @@ void CMD_SceneWriter::writeParm(const OP_Node &node, const PRM_Parm &parm)
     // Otherwise each changed component by its channel name, as values and expressions mix.
     for (int c = 0; c < parm.getVectorSize(); ++c)
     {
-        if (parm.isFactoryDefault(c))
+        if (parm.isFactoryDefault(c) && !cmd_expressionDefault(parm, c))
             continue;
         myOut << (parm.isExpression(c) ? "set -e " : "set ") << path << " "
               << cmd_q(parm.getChannelToken(c)) << " " << cmd_q(parm.getValueText(c)) << "\n";

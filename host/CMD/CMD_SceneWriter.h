@@ -33,6 +33,9 @@ public:
     /// Writes everything below `root` (not `root` itself).
     void write(OP_Network &root);
 
+    /// The text that makes `node` again where it is, with everything inside it, its values
+    /// and its wires both ways; run by CMD_SceneLoader::runSubtree.
+    static std::string writeSubtree(OP_Node &node);
     /// The word of the `spare` command for a parameter template's type.
     static const char *spareTypeName(const PRM_Parm &parm);
 

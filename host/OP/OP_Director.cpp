@@ -2,8 +2,11 @@
 
 #include <OP/OP_ExprFunctions.h>
 #include <OP/OP_NodePin.h>
+#include <OP/OP_SpareParmState.h>
+#include <OP/OP_UndoRecorder.h>
 #include <UT/UT_Error.h>
 #include <UT/UT_Thread.h>
+#include <UT/UT_UndoManager.h>
 
 #include <algorithm>
 #include <set>
@@ -35,6 +38,7 @@ OP_Director *OPgetDirector()
 OP_Director::OP_Director()
 {
     OPinstallExpressionFunctions();
+    OP_UndoRecorder::installParmHook();
     // Node framework errors carry their whole text.
     UTsetErrorText("OP", 1, "%s");
     UTsetErrorText("OP", 2, "%s");
@@ -149,29 +153,26 @@ void OP_Director::destroyRoot(std::unique_ptr<OP_Network> root)
 void OP_Director::changeNodeSpareParms(OP_Node &node, const PRM_Template *templates,
                                        UT_String &errors)
 {
-    std::set<std::string> wanted;
-    for (const PRM_Template *t = templates; t && !t->isTerminator(); ++t)
-        wanted.insert(t->getToken());
-    std::vector<std::string> gone;
+    OP_SpareParmState::record(node);
+    // What the parameters that stay hold, by name, as it was typed: they are made again in
+    // the new order, with the new templates.
+    OP_SpareParmState::Values kept = OP_SpareParmState::captureValues(node);
+    std::vector<std::string> names;
     for (const PRM_Template *t = node.getSpareParmTemplates(); t && !t->isTerminator(); ++t)
-        if (!wanted.count(t->getToken()))
-            gone.push_back(t->getToken());
-    bool changed = !gone.empty();
-    for (const std::string &name : gone)
+        names.emplace_back(t->getToken());
+    for (const std::string &name : names)
         node.removeSpareParm(name.c_str());
     for (const PRM_Template *t = templates; t && !t->isTerminator(); ++t)
     {
-        const PRM_Parm *existing = node.getParmPtr(t->getToken());
-        if (existing && existing->isSpareParm())
-            continue;
         std::string error;
-        if (node.addSpareParm(*t, error))
-            changed = true;
-        else
+        if (!node.addSpareParm(*t, error))
             errors.str() += (errors.isstring() ? "\n" : "") + error;
     }
-    if (changed)
-        node.opChanged(OP_SPAREPARM_MODIFIED);
+    // Values the parameters had already: the set's own record takes them back.
+    UTgetUndoManager()->disable();
+    OP_SpareParmState::restoreValues(node, kept);
+    UTgetUndoManager()->enable();
+    node.opChanged(OP_SPAREPARM_MODIFIED);
 }
 
 void OP_Director::traverse(OP_Network *network, const std::function<void(OP_Node &)> &visit)

@@ -141,8 +141,6 @@ void op_channelDependency(const EV_CallSite &site)
         owner->addExtraInput(node, OP_INTEREST_PARM);
 }
 
-// When a node is renamed the expression's owner may itself lie inside it, so the owner's path
-// before the rename is rebuilt to read the old reference the way it was written.
 bool op_channelRename(const EV_CallSite &site, int arg, const std::string &oldPath,
                       const std::string &newPath, std::string &replacement)
 {
@@ -153,23 +151,12 @@ bool op_channelRename(const EV_CallSite &site, int arg, const std::string &oldPa
     std::string::size_type slash = text.rfind('/');
     if (slash == std::string::npos)
         return false; // the owner's own channel: follows the owner wherever it goes
-    const std::string nodePart = slash == 0 ? "/" : text.substr(0, slash);
-    const std::string channel = text.substr(slash + 1);
-
-    const std::string ownerNow = owner->getFullPath();
-    std::string ownerBefore = ownerNow;
-    if (OP_Path::isWithin(ownerNow, newPath))
-        ownerBefore = oldPath + ownerNow.substr(newPath.size());
-    const std::string targetBefore = OP_Path::resolve(ownerBefore, nodePart);
-    if (targetBefore.empty() || !OP_Path::isWithin(targetBefore, oldPath))
+    std::string nodeText;
+    if (!OPrenameNodeReference(*owner, slash == 0 ? "/" : text.substr(0, slash), oldPath, newPath,
+                               nodeText))
         return false;
-    const std::string targetNow = newPath + targetBefore.substr(oldPath.size());
-    std::string nodeText = nodePart[0] == '/' ? targetNow : OP_Path::relative(ownerNow, targetNow);
-    std::string rewritten = nodeText + "/" + channel;
-    if (rewritten == text)
-        return false;
-    replacement = rewritten;
-    return true;
+    replacement = nodeText + "/" + text.substr(slash + 1);
+    return replacement != text;
 }
 
 // Not finding the file is an answer ("" tests false), not an error, so that expressions can
@@ -189,6 +176,26 @@ EV_FUNCTION theChsFunction(0, "chs", 1, EV_TYPE_STRING, theStringArg, op_chs, op
                            op_channelRename);
 EV_FUNCTION theFindfileFunction(0, "findfile", 1, EV_TYPE_STRING, theStringArg, op_findfile);
 } // namespace
+
+// When a node is renamed the expression's owner may itself lie inside it, so the owner's path
+// before the rename is rebuilt to read the old reference the way it was written.
+bool OPrenameNodeReference(const OP_Node &owner, const std::string &reference,
+                           const std::string &oldPath, const std::string &newPath,
+                           std::string &rewritten)
+{
+    if (reference.empty())
+        return false;
+    const std::string ownerNow = owner.getFullPath();
+    std::string ownerBefore = ownerNow;
+    if (OP_Path::isWithin(ownerNow, newPath))
+        ownerBefore = oldPath + ownerNow.substr(newPath.size());
+    const std::string targetBefore = OP_Path::resolve(ownerBefore, reference);
+    if (targetBefore.empty() || !OP_Path::isWithin(targetBefore, oldPath))
+        return false;
+    const std::string targetNow = newPath + targetBefore.substr(oldPath.size());
+    rewritten = reference[0] == '/' ? targetNow : OP_Path::relative(ownerNow, targetNow);
+    return rewritten != reference;
+}
 
 bool OPreadChannelReference(const EV_Expression &expr, OP_Node &owner, float time, int thread,
                             EV_Value &value, bool &timeDependent, std::string &error, bool &ok)

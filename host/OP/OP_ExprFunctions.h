@@ -16,6 +16,13 @@ void OPinstallExpressionFunctions();
 bool OPfindChannel(OP_Node *from, const char *path, OP_Node *&node, PRM_Parm *&parm,
                    int &component);
 
+/// The text of a node path reference (absolute, or relative to `owner`) after the node at
+/// `oldPath` became `newPath`; false when the reference does not name that node or anything
+/// inside it, or reads the same.
+bool OPrenameNodeReference(const OP_Node &owner, const std::string &reference,
+                           const std::string &oldPath, const std::string &newPath,
+                           std::string &rewritten);
+
 /// When `expr` is a plain reference, one ch() or chs() of a literal path, evaluates it for
 /// `owner` as evaluating the expression would (the channel found, the dependency recorded,
 /// the channel evaluated), setting `ok`, and `value`, `timeDependent` or `error`, and returns

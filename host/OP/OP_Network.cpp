@@ -5,6 +5,7 @@
 #include <OP/OP_NodePin.h>
 #include <OP/OP_OperatorFilter.h>
 #include <OP/OP_OperatorTable.h>
+#include <OP/OP_UndoRecorder.h>
 
 #include <algorithm>
 #include <cctype>
@@ -100,6 +101,7 @@ OP_Node *OP_Network::createNode(const char *type, const char *name, std::string 
         return nullptr;
     }
     myChildren.append(std::unique_ptr<OP_Node>(node));
+    OP_UndoRecorder::nodeCreated(*node);
     childCreated(node);
     opChanged(OP_CHILD_CREATED, node);
     // A node read from a scene file comes back as it was saved, with whatever its creation
@@ -218,7 +220,9 @@ bool OP_Network::renameNode(OP_Node *child, const char *name, std::string &error
         return false;
     }
     const std::string oldPath = child->getFullPath();
+    const std::string oldName = child->getName();
     myChildren.rename(child, name);
+    OP_UndoRecorder::nodeRenamed(*child, oldName);
     op_renameReferences(oldPath, child->getFullPath());
     child->opChanged(OP_NAME_CHANGED);
     return true;
@@ -281,6 +285,7 @@ bool OP_Network::destroyNode(OP_Node *child, std::string &error)
         error = "Cannot delete " + child->getFullPath() + ": " + use;
         return false;
     }
+    OP_UndoRecorder::nodeDeleting(*child);
     std::unique_ptr<OP_Node> doomed = myChildren.remove(child);
     doomed.reset();
     childDeleted(child); // only the address: the node is gone

@@ -5,6 +5,7 @@
 
 #include <OP/OP_Director.h>
 #include <OP/OP_Network.h>
+#include <OP/OP_UndoRecorder.h>
 #include <PRM/PRM_Parm.h>
 
 #include <algorithm>
@@ -106,6 +107,7 @@ bool OP_Node::setInput(unsigned index, OP_Node *src, unsigned outputIndex, std::
             return false;
         }
     }
+    OP_UndoRecorder::inputChanging(*this, index);
     if (index >= myInputs.size())
         myInputs.resize(index + 1);
     op_Input &input = myInputs[index];

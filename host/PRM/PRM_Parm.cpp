@@ -1,6 +1,7 @@
 #include <PRM/PRM_Parm.h>
 
 #include <EV/EV_Expression.h>
+#include <PRM/PRM_ChangeHook.h>
 #include <PRM/PRM_DialogScripts.h>
 #include <PRM/PRM_ParmOwner.h>
 #include <UT/UT_FloatText.h>
@@ -13,6 +14,15 @@
 #include <cstdlib>
 #include <mutex>
 #include <vector>
+
+namespace
+{
+void prm_aboutToChange(PRM_Parm &parm, int component)
+{
+    if (PRM_ChangeHook hook = PRMchangeHook())
+        hook(parm, component);
+}
+} // namespace
 
 namespace
 {
@@ -174,6 +184,7 @@ void PRM_Parm::revertToDefaults()
 {
     for (int i = 0; i < getVectorSize(); ++i)
     {
+        prm_aboutToChange(*this, i);
         setDefault(i);
         changed(i);
     }
@@ -195,6 +206,7 @@ bool PRM_Parm::setValue(int component, double value)
     // -0 would show as 0 in one place and -0 in another; it is the same value.
     if (value == 0)
         value = 0;
+    prm_aboutToChange(*this, component);
     prm_Component &c = myComponents[component];
     c.expr.reset();
     switch (myTemplate->getBasicType())
@@ -220,6 +232,7 @@ bool PRM_Parm::setValueFromText(int component, const char *text, std::string &er
     text = text ? text : "";
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
     {
+        prm_aboutToChange(*this, component);
         prm_Component &c = myComponents[component];
         c.expr.reset();
         c.str = text;
@@ -249,6 +262,7 @@ bool PRM_Parm::setExpression(int component, const char *text, std::string &error
     std::unique_ptr<EV_Expression> expr = EV_Expression::parse(text ? text : "", error);
     if (!expr)
         return false;
+    prm_aboutToChange(*this, component);
     myComponents[component].expr.reset(expr.release());
     if (myOwner)
         myOwner->parmExpressionSet(*this, component, *myComponents[component].expr);

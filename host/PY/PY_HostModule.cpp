@@ -5,6 +5,7 @@
 #include <PY/PY_InterpreterAutoLock.h>
 #include <UT/UT_File.h>
 #include <UT/UT_PathSearch.h>
+#include <UT/UT_UndoManager.h>
 
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
@@ -82,6 +83,17 @@ PyObject *py_cmd(PyObject *, PyObject *arg)
     return pyFromText(output);
 }
 
+// Take back or replay one step of the history; True when there was one.
+PyObject *py_undo(PyObject *, PyObject *)
+{
+    return PyBool_FromLong(UTgetUndoManager()->undo());
+}
+
+PyObject *py_redo(PyObject *, PyObject *)
+{
+    return PyBool_FromLong(UTgetUndoManager()->redo());
+}
+
 PyObject *py_time(PyObject *, PyObject *)
 {
     return PyFloat_FromDouble(pyCurrentTime());
@@ -91,6 +103,8 @@ PyMethodDef theModuleMethods[] = {
     {"node", py_node, METH_O, "node(path): the node at the path, or None."},
     {"cmd", py_cmd, METH_O, "cmd(text): runs command lines and returns their output."},
     {"time", py_time, METH_NOARGS, "time(): the current evaluation time."},
+    {"undo", py_undo, METH_NOARGS, "undo(): takes back the last step; False when there is none."},
+    {"redo", py_redo, METH_NOARGS, "redo(): replays the last step taken back; False when none."},
     {nullptr, nullptr, 0, nullptr},
 };
 

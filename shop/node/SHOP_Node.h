@@ -51,6 +51,13 @@ public:
     static void buildShaderTable(OP_OperatorTable &table);
     /// A new "shopnet" operator, for the containers of shader networks; the caller owns it.
     static OP_Operator *getManagementOperator();
+    /// Installs the library's command "shoppromote" (defined beside the command, with the
+    /// materials it promotes). Called by buildShaderTable.
+    static void installCommands();
+    /// Adds the expression function shopstring(path, renderer), the shader string of a node,
+    /// with its node-lookup caches and its dependency and rename callbacks. Called by
+    /// buildShaderTable.
+    static void initializeExpressions();
 
     /// Takes the node and all below it out of the type counts of the networks above it.
     ~SHOP_Node() override;

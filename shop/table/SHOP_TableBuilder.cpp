@@ -2,6 +2,7 @@
 
 #include <shop/clerk/SHOP_PyClerk.h>
 #include <shop/network/SHOP_CoShader.h>
+#include <shop/network/SHOP_Material.h>
 #include <shop/network/SHOP_Output.h>
 #include <shop/network/SHOP_Properties.h>
 #include <shop/network/SHOP_Select.h>
@@ -26,15 +27,12 @@ namespace
 // As many inputs as users wire.
 constexpr unsigned theUnlimitedInputs = 9999;
 
-// Asset definitions: shader assets make script operators. Material assets (the subnet mark)
-// make no operator yet.
+// Asset definitions: material assets (the subnet mark) make materials, shader assets script
+// operators.
 OP_ScriptOperator *shop_scriptCreator(const OP_OTLDefinition &definition, std::string &why)
 {
     if (definition.getIsSubnet())
-    {
-        why = "material assets are not supported";
-        return nullptr;
-    }
+        return SHOP_Material::createScriptOperator(definition);
     OP_ScriptOperator *op = SHOP_ScriptOperator::createScriptOperator(definition);
     if (!op)
         why = "'" + definition.getOpType() + "' is not a shader type";
@@ -84,6 +82,7 @@ void SHOP_TableBuilder::installClerks()
 void SHOP_TableBuilder::buildShaderTable(OP_OperatorTable &table)
 {
     installClerks();
+    SHOP_Node::installCommands();
     table.setScriptCreator(shop_scriptCreator);
     for (int v = 0; v < SHOP_MAX_TYPES; ++v)
     {
@@ -103,6 +102,7 @@ void SHOP_TableBuilder::buildShaderTable(OP_OperatorTable &table)
                 table.addOperator(op);
     table.setDefaultType("gen_surface");
     shop_addVopOperators(table);
+    SHOP_Node::initializeExpressions();
     SHOP_BundleFilter::createFilters();
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -52,4 +53,48 @@ inline std::string writeScript(const std::string &name, const std::string &text)
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
+
+// A search-path folder of the test's own, ahead of the shipped runtime folder for as long as it
+// lives: asset files in assets/, script clerks in python/shopclerks/.
+class UserFolder
+{
+public:
+    UserFolder()
+    {
+        char dir[] = "/tmp/shophost_userXXXXXX";
+        EXPECT_NE(mkdtemp(dir), nullptr);
+        myRoot = dir;
+        std::filesystem::create_directories(myRoot / "assets");
+        std::filesystem::create_directories(myRoot / "python" / "shopclerks");
+        setenv("SHOP_HOST_PATH", myRoot.c_str(), 1);
+    }
+    ~UserFolder()
+    {
+        unsetenv("SHOP_HOST_PATH");
+        std::filesystem::remove_all(myRoot);
+    }
+    UserFolder(const UserFolder &) = delete;
+    UserFolder &operator=(const UserFolder &) = delete;
+
+    std::string write(const std::string &relative, const std::string &text) const
+    {
+        const std::string path = (myRoot / relative).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    // One definition of an asset file: name, type text, subnet mark and dialog script (by
+    // default one that only names the definition).
+    static std::string definition(const std::string &name, const std::string &type, bool subnet,
+                                  std::string script = "")
+    {
+        if (script.empty())
+            script = "{ name " + name + " }";
+        return "definition " + name + "\n    type " + type + "\n    subnet " +
+               (subnet ? "1" : "0") + "\n    section DialogScript 0 " +
+               std::to_string(script.size()) + "\n" + script + "\nend\n";
+    }
+
+private:
+    std::filesystem::path myRoot;
+};
 } // namespace shophosttest

@@ -29,50 +29,6 @@ HostRun eachLine(const std::string &lines)
     return shophost("", "python " + python + " " + writeScript("each_line.cmd", lines) + "\n");
 }
 
-// A search-path folder of the test's own, ahead of the shipped runtime folder for as long as it
-// lives: asset files in assets/, script clerks in python/shopclerks/.
-class UserFolder
-{
-public:
-    UserFolder()
-    {
-        char dir[] = "/tmp/shophost_userXXXXXX";
-        EXPECT_NE(mkdtemp(dir), nullptr);
-        myRoot = dir;
-        std::filesystem::create_directories(myRoot / "assets");
-        std::filesystem::create_directories(myRoot / "python" / "shopclerks");
-        setenv("SHOP_HOST_PATH", myRoot.c_str(), 1);
-    }
-    ~UserFolder()
-    {
-        unsetenv("SHOP_HOST_PATH");
-        std::filesystem::remove_all(myRoot);
-    }
-    UserFolder(const UserFolder &) = delete;
-    UserFolder &operator=(const UserFolder &) = delete;
-
-    std::string write(const std::string &relative, const std::string &text) const
-    {
-        const std::string path = (myRoot / relative).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    // One definition of an asset file: name, type text, subnet mark and dialog script (by
-    // default one that only names the definition).
-    static std::string definition(const std::string &name, const std::string &type, bool subnet,
-                                  std::string script = "")
-    {
-        if (script.empty())
-            script = "{ name " + name + " }";
-        return "definition " + name + "\n    type " + type + "\n    subnet " +
-               (subnet ? "1" : "0") + "\n    section DialogScript 0 " +
-               std::to_string(script.size()) + "\n" + script + "\nend\n";
-    }
-
-private:
-    std::filesystem::path myRoot;
-};
-
 // The lines of `text` that begin with one of `prefixes`.
 std::string linesStarting(const std::string &text, std::initializer_list<const char *> prefixes)
 {
@@ -521,7 +477,6 @@ TEST(Shophost, DefinitionsThatMakeNoNodeTypeAreReported)
                        UserFolder::definition("nothing", "undefined", false) +
                        UserFolder::definition("settings", "properties", false) +
                        UserFolder::definition("surfacenet", "surface", true) +
-                       UserFolder::definition("look", "subnet", true) +
                        UserFolder::definition("kept", "surface", false));
     HostRun run = shophost("-c 'cd /shop' -c 'add kept'");
     EXPECT_EQ(run.status, 0) << run.err;
@@ -532,8 +487,7 @@ TEST(Shophost, DefinitionsThatMakeNoNodeTypeAreReported)
                   "nothing: makes no node type: SHOP makes none of type 'undefined'\n" + where +
                   "settings: makes no node type: SHOP makes none of type 'properties'\n" + where +
                   "surfacenet: makes no node type: SHOP makes none of type 'surface' "
-                  "marked as a subnet\n" +
-                  where + "look: makes no node type: material assets are not supported\n");
+                  "marked as a subnet\n");
 }
 
 TEST(Shophost, ScriptClerkWithAnEmptyCreationScriptRunsNone)

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <PRM/PRM_Template.h>
+
+#include <string>
+#include <vector>
+
+class OP_Node;
+
+/// What a node's spare parameters hold, kept apart from the node: their values as typed, and
+/// for the history their templates too, so that an edit of the set can be taken back.
+class OP_SpareParmState
+{
+public:
+    struct Component
+    {
+        int index;
+        bool expression;
+        std::string text;
+    };
+    /// Per spare parameter with a component away from its default: its name and those
+    /// components.
+    using Values = std::vector<std::pair<std::string, std::vector<Component>>>;
+
+    /// The values of the node's spare parameters that differ from their defaults.
+    static Values captureValues(OP_Node &node);
+    /// Gives the named spare parameters those values again (what no longer fits is left);
+    /// with `revertOthers` every other spare component goes back to its default first.
+    static void restoreValues(OP_Node &node, const Values &values, bool revertOthers = false);
+
+    /// Adds to the history the node's spare parameter set as it is now, to be put back by an
+    /// undo; nothing when the history takes no record.
+    static void record(OP_Node &node);
+};
