@@ -61,10 +61,10 @@ test: test-normal test-asan
 PREVIEW_SURFACES := plastic matte metal constant
 
 demo: build
+	@mkdir -p $(BUILD)/previews
 	@for f in examples/*.cmd; do \
 	  echo "== $$f"; ./$(BUILD)/apps/shophost/shophost "$$f" || exit 1; \
 	done
-	@mkdir -p $(BUILD)/previews
 	@for s in $(PREVIEW_SURFACES); do \
 	  for glsl in 0 1; do \
 	    out=$(BUILD)/previews/$$s-glsl$$glsl.png; \
