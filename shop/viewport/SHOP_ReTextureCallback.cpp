@@ -4,11 +4,17 @@
 
 #include <RE/RE_Texture2DMap.h>
 #include <RE/RE_TextureCallback.h>
+#include <PRM/PRM_Parm.h>
+#include <PRM/PRM_ParmList.h>
+#include <UT/UT_Options.h>
 #include <UT/UT_String.h>
 
+#include <algorithm>
+#include <charconv>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -43,25 +49,52 @@ std::string shop_layerParm(const char *base, int layer)
     return base + std::to_string(layer);
 }
 
+// The number k of a layer parameter name "ogl_tex<k>" (as "%d" writes k), else 0.
+int shop_layerNumber(const char *name)
+{
+    constexpr std::string_view thePrefix = "ogl_tex";
+    const std::string_view text(name ? name : "");
+    if (!text.starts_with(thePrefix))
+        return 0;
+    const std::string_view digits = text.substr(thePrefix.size());
+    int number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size() || number <= 0 ||
+        std::to_string(number) != digits)
+        return 0;
+    return number;
+}
+
+// The highest layer that names a picture, by the node's parameters or the overrides.
+int shop_lastNamedLayer(const SHOP_Node &node, const UT_Options *overrides)
+{
+    int last = 0;
+    const PRM_ParmList *parms = node.getParmList();
+    for (int i = 0; i < parms->getEntries(); ++i)
+        last = std::max(last, shop_layerNumber(parms->getParmPtr(i)->getToken()));
+    if (overrides)
+        for (const auto &entry : overrides->entries())
+            last = std::max(last, shop_layerNumber(entry.first.c_str()));
+    return last;
+}
+
 shop_ReTextureCallback::shop_ReTextureCallback(SHOP_Node &node, float now,
                                                const UT_Options *overrides)
 {
     int count = 0;
     if (!node.evalShopParameter("ogl_numtex", 0, now, count, overrides, true) || count <= 0)
         return;
-    // The layer count is a number a user types: only layers that can hold a file get a slot,
-    // so an absurd count costs nothing beyond its last named file.
+    // The layer count is a number a user types: only layers up to the last one that has a
+    // picture parameter (or override) get a slot, so an absurd count costs nothing beyond it.
+    // A layer between without a parameter is an empty slot, as one with no file is.
+    count = std::min(count, shop_lastNamedLayer(node, overrides));
     const std::string path = node.getFullPath();
     std::vector<std::unique_ptr<shop_TextureLayer>> layers;
     for (int i = 1; i <= count; ++i)
     {
         UT_String file;
-        if (!node.evalShopParameter(shop_layerParm("ogl_tex", i).c_str(), 0, now, file, overrides,
-                                    true))
-        {
-            // No parameter for this layer: none for any later one either.
-            break;
-        }
+        node.evalShopParameter(shop_layerParm("ogl_tex", i).c_str(), 0, now, file, overrides,
+                               true);
         layers.emplace_back();
         if (!file.isstring())
             continue;

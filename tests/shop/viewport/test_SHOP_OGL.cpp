@@ -300,6 +300,21 @@ TEST_F(ViewportTest, TextureLayersAreMadeOnDemandAndReadOnce)
     layers = material(node, data, &viaOgl2)->getCallback();
     ASSERT_NE(layers, nullptr);
     EXPECT_NE(layers->getTextureMap(2), nullptr);
+
+    // Layers added one by one need not be consecutive: a missing second layer is an empty
+    // slot, and the third is still drawn.
+    addShader("vt_gaps", R"({ name vt_gaps rendermask OGL2
+        parm { name ogl_numtex type int default { 3 } }
+        parm { name ogl_tex1 type image default { "" } }
+        parm { name ogl_tex3 type image default { "" } }
+    })");
+    MaskNode *gaps = make("vt_gaps");
+    vt_setText(gaps, "ogl_tex3", file);
+    layers = material(gaps, data, &viaOgl2)->getCallback();
+    ASSERT_NE(layers, nullptr);
+    EXPECT_EQ(layers->getLayerCount(), 3);
+    EXPECT_EQ(layers->getTextureMap(1), nullptr);
+    EXPECT_NE(layers->getTextureMap(2), nullptr);
 }
 
 TEST_F(ViewportTest, TheClerksAnswersAndTheirRenderData)
