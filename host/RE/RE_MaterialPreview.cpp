@@ -204,6 +204,10 @@ bool RE_MaterialPreview::render(const RE_Material &material, int size, IMG_Raste
     glEnable(GL_NORMALIZE);
     // The picture is opaque: a material's alpha shows against the checkerboard, not as holes.
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+    // The sphere stands in front of the eye (which is at the origin, looking down -z), so that
+    // lighting sees it as a viewer does and highlights fall where they should.
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(0, 0, -3);
     re_setMaterialState(material);
     re_bindLayerTexture(material);
     RE_Shader *shader = material.getShader();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -159,4 +160,19 @@ TEST(RE_MaterialPreview, DrawsALitTexturedSphereAndReadsTheFileOnce)
     EXPECT_FALSE(RE_MaterialPreview::render(material, 0, picture, error));
     EXPECT_FALSE(RE_MaterialPreview::render(material, IMG_Raster::theMaxSide + 1, picture, error));
     std::filesystem::remove_all(dir);
+
+    // A material that only reflects the light shows where it does: a highlight on the sphere,
+    // which the viewer sees from in front of it.
+    RE_Material shiny("shiny");
+    shiny.setAmb(0, 0, 0);
+    shiny.setDiff(0, 0, 0);
+    shiny.setEmit(0, 0, 0);
+    shiny.setSpec(1, 1, 1);
+    shiny.setRoughness(0.1f);
+    ASSERT_TRUE(RE_MaterialPreview::render(shiny, 64, picture, error)) << error;
+    int brightest = 0;
+    for (int y = 8; y < 56; ++y) // the sphere, inside the checkerboard around it
+        for (int x = 8; x < 56; ++x)
+            brightest = std::max(brightest, int(picture.getPixel(x, y)[1]));
+    EXPECT_GT(brightest, 200);
 }
