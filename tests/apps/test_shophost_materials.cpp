@@ -104,6 +104,16 @@ TEST(ShophostMaterials, PromotionMakesOneFolderOfLinkedParametersAndIsIdempotent
               std::string::npos);
     EXPECT_NE(saved.find("set -e /shop/look/surface1 far 'ch(\"/shop/outside/Kd\")'\n"),
               std::string::npos);
+
+    // A promoted material survives a save and a load: the same text again, and still driven
+    // from its own parameters.
+    HostRun again = shophost("", "load " + once + "\nsave " + twice +
+                                     "\nset /shop/look surface1_diff 0.125\nshader /shop/look\n");
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, "tsurf diff 0.125 spec 0.25 mode 1 tint 1 1 1 far 1\n");
+    EXPECT_EQ(readFile(twice), saved);
+    std::filesystem::remove(once);
+    std::filesystem::remove(twice);
 }
 
 TEST(ShophostMaterials, ClearKeepsTheMaterialsOwnParametersUnlessForced)
