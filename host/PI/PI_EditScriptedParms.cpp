@@ -56,8 +56,9 @@ int PI_EditScriptedParms::addLevel(const PRM_Template *templates, int at, int co
         for (int folder = 0; folder < tmpl.getVectorSize(); ++folder)
         {
             const PRM_Default *def = tmpl.getDefault(folder);
-            const std::string name = folder == 0 ? std::string(tmpl.getToken())
-                                                 : tmpl.getToken() + ("_" + std::to_string(folder));
+            std::string name = tmpl.getToken();
+            if (folder > 0)
+                name.append("_").append(std::to_string(folder));
             const char *label = def && def->getString() ? def->getString() : tmpl.getLabel();
             myParms.push_back(
                 {PI_EditScriptedParm(PI_EditScriptedParm::GROUP_START, name.c_str(), label), ""});
