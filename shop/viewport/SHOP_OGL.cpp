@@ -185,13 +185,15 @@ const char *SHOP_OGL::getCreationScript(SHOP_TYPE type) const
 
 void SHOP_OGL::installShaders()
 {
-    static SHOP_OGL *theOGL = nullptr;
-    if (theOGL)
+    // Live for the process, as every clerk does, and are registered once.
+    static SHOP_OGL theOGL;
+    static SHOP_OGL2 theOGL2;
+    static bool theInstalled = false;
+    if (theInstalled)
         return;
-    // Live for the process, as every clerk does.
-    theOGL = new SHOP_OGL;
-    SHOP_Node::addShaderClerk(SHOP_SURFACE, theOGL);
-    SHOP_Node::addShaderClerk(SHOP_SURFACE, new SHOP_OGL2);
+    theInstalled = true;
+    SHOP_Node::addShaderClerk(SHOP_SURFACE, &theOGL);
+    SHOP_Node::addShaderClerk(SHOP_SURFACE, &theOGL2);
 }
 
 RE_Material *SHOP_OGL::getCachedMaterial(SHOP_Node *node, float now, const UT_Options *overrides)
