@@ -29,8 +29,31 @@ struct op_Delivery
     std::deque<op_PendingChange> pending;
     std::vector<void (*)()> afterPass;
 };
-// One thread-local object, reached once per call: each reach costs a lookup in a library.
-thread_local op_Delivery theDelivery;
+// One object per thread, reached once per call: each reach costs a lookup in a library. It is
+// held by pointer, not as a thread-local object, because the main thread's thread-locals are
+// destroyed at exit before the scene is: nodes torn down after that still report changes, and
+// then get a fresh object rather than a destroyed one. A thread that ends frees its own.
+thread_local op_Delivery *theDelivery = nullptr;
+struct op_DeliveryOwner
+{
+    bool armed = false;
+    ~op_DeliveryOwner()
+    {
+        delete theDelivery;
+        theDelivery = nullptr;
+    }
+};
+thread_local op_DeliveryOwner theDeliveryOwner;
+
+op_Delivery &op_delivery()
+{
+    if (!theDelivery) [[unlikely]]
+    {
+        theDelivery = new op_Delivery;
+        theDeliveryOwner.armed = true;
+    }
+    return *theDelivery;
+}
 std::atomic<unsigned> theNextPass = 0;
 
 void *const theAnyInput = reinterpret_cast<void *>(intptr_t(-1));
@@ -73,7 +96,7 @@ void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
             handler(*this, reason, data);
     }
 
-    op_Delivery &delivery = theDelivery;
+    op_Delivery &delivery = op_delivery();
     const bool outermost = delivery.activePass == 0;
     if (outermost)
         delivery.activePass = ++theNextPass;
@@ -85,7 +108,7 @@ void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
 
 void OP_Node::propagateChange(unsigned pass)
 {
-    std::deque<op_PendingChange> &pending = theDelivery.pending;
+    std::deque<op_PendingChange> &pending = op_delivery().pending;
     auto tell = [pass, &pending](OP_Node &target, OP_EventType reason, void *data)
     {
         if (target.myLastPass == pass || target.toldOfValuesBefore(reason))
@@ -128,7 +151,7 @@ bool OP_Node::toldOfValuesBefore(OP_EventType reason)
 
 void OP_Node::sendChange(OP_Node &target, OP_EventType reason, void *data)
 {
-    op_Delivery &delivery = theDelivery;
+    op_Delivery &delivery = op_delivery();
     if (delivery.activePass != 0)
     {
         if (!target.toldOfValuesBefore(reason))
@@ -142,12 +165,12 @@ void OP_Node::sendChange(OP_Node &target, OP_EventType reason, void *data)
 
 bool OP_Node::isDeliveringChanges()
 {
-    return theDelivery.activePass != 0;
+    return op_delivery().activePass != 0;
 }
 
 void OP_Node::afterChangesDelivered(void (*done)())
 {
-    op_Delivery &delivery = theDelivery;
+    op_Delivery &delivery = op_delivery();
     if (delivery.activePass == 0)
         done();
     else
@@ -156,7 +179,7 @@ void OP_Node::afterChangesDelivered(void (*done)())
 
 void OP_Node::deliverPendingChanges()
 {
-    op_Delivery &delivery = theDelivery;
+    op_Delivery &delivery = op_delivery();
     OP_Director *director = OPgetDirector();
     while (!delivery.pending.empty())
     {

@@ -105,7 +105,7 @@ struct VOP_CodeWriter::vop_Writing
     // cannot carry.
     static bool quote(const std::string &text, std::string &out)
     {
-        out = "\"";
+        out.assign(1, '"');
         for (const char c : text)
         {
             if (c == '"' || c == '\\')
@@ -489,8 +489,13 @@ struct VOP_CodeWriter::vop_Writing
         else if (parm.type == VOP_TYPE_FLOAT || !vex())
             value = literal(parm.type, parm.defaults);
         else // parameter defaults are constants, which VEX writes in braces
-            value = "{" + vop_number(parm.defaults[0]) + ", " + vop_number(parm.defaults[1]) +
-                    ", " + vop_number(parm.defaults[2]) + "}";
+            value.append("{")
+                .append(vop_number(parm.defaults[0]))
+                .append(", ")
+                .append(vop_number(parm.defaults[1]))
+                .append(", ")
+                .append(vop_number(parm.defaults[2]))
+                .append("}");
         return std::string(typeName(parm.type)) + " " + parm.name + " = " + value;
     }
 

@@ -2,10 +2,10 @@
 
 #include <shop/node/SHOP_Node.h>
 
-#include <RE/RE_Texture2DMap.h>
-#include <RE/RE_TextureCallback.h>
 #include <PRM/PRM_Parm.h>
 #include <PRM/PRM_ParmList.h>
+#include <RE/RE_Texture2DMap.h>
+#include <RE/RE_TextureCallback.h>
 #include <UT/UT_Options.h>
 #include <UT/UT_String.h>
 
@@ -93,8 +93,7 @@ shop_ReTextureCallback::shop_ReTextureCallback(SHOP_Node &node, float now,
     for (int i = 1; i <= count; ++i)
     {
         UT_String file;
-        node.evalShopParameter(shop_layerParm("ogl_tex", i).c_str(), 0, now, file, overrides,
-                               true);
+        node.evalShopParameter(shop_layerParm("ogl_tex", i).c_str(), 0, now, file, overrides, true);
         layers.emplace_back();
         if (!file.isstring())
             continue;
