@@ -147,6 +147,36 @@ TEST(ShophostMaterials, CommandWarnsOfPatternsNodesAndMessagesOncePerMaterial)
     EXPECT_EQ(run.out, "1\n");
 }
 
+TEST(ShophostMaterials, BundleFilterChoosesWhatIsPromotedAndAnUnknownOneChangesNothing)
+{
+    MaterialFolder user;
+    const std::string cleared = tempPath("filtered");
+    const std::string materials = " -F '!!SHOP/MATERIAL!!'";
+    std::string script = std::string(theScene) +
+                         "add tlook look2\n"
+                         "cd look2\nadd tsurf surface1\nwire surface1 out 1\ncd ..\n"
+                         "add tsurf loose\n";
+    // No pattern: the materials among the current network's children, and no word of the
+    // surface beside them; a pattern that names only the surface matches nothing.
+    script += "shoppromote" + materials + "\neval look surface1_mode\neval look2 surface1_mode\n";
+    script += "shoppromote -c" + materials + " look* loose\nsave " + cleared + "\n";
+    // Matches that the filter turns away are no matches; an unknown filter stops the script.
+    script += "shoppromote -F '!!SHOP/SURFACE!!' look\n"
+              "shoppromote -F '!!SHOP/NOPE!!' look\n"
+              "echo never\n";
+    HostRun run = shophost("", script);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "1\n1\n");
+    const std::string saved = readFile(cleared);
+    EXPECT_NE(saved, "");
+    EXPECT_EQ(spareLines(saved, "/shop/look") + spareLines(saved, "/shop/look2"), "");
+    EXPECT_TRUE(run.err.starts_with("Warning: No materials match loose\n"
+                                    "Warning: No materials match look\n"
+                                    "Error: Unknown bundle filter '!!SHOP/NOPE!!'; the filters "
+                                    "are: !!SHOP/MATERIAL!! !!SHOP/PROPERTIES!!"))
+        << run.err;
+}
+
 TEST(ShophostMaterials, UndoTakesBackWholeStepsAndRedoReplaysThem)
 {
     MaterialFolder user;
