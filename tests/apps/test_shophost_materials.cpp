@@ -177,6 +177,33 @@ TEST(ShophostMaterials, BundleFilterChoosesWhatIsPromotedAndAnUnknownOneChangesN
         << run.err;
 }
 
+TEST(ShophostMaterials, CoShadersOfOneTypeGetNumberedFoldersAndNothingWiredOnlyClears)
+{
+    MaterialFolder user;
+    user.write(
+        "assets/co.asset",
+        "assetfile 1\n" +
+            UserFolder::definition("tco", "coshader", false,
+                                   "{ name tco parm { name amount type float default { 0.5 } } }"));
+    const std::string merged = tempPath("merged"), emptied = tempPath("emptied");
+    HostRun run = shophost("", "cd /shop\nadd tlook look\ncd look\n"
+                               "add tco co1\nadd tco co2\nadd mergecoshader merge\n"
+                               "wire co1 merge 0\nwire co2 merge 1\nwire merge out 0\n"
+                               "cd /shop\nshoppromote look\nsave " +
+                                   merged +
+                                   "\n"
+                                   // With the output node's inputs all empty, promotion takes
+                                   // back what it promoted before.
+                                   "rm look/merge\nshoppromote look\nsave " +
+                                   emptied + "\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(spareLines(readFile(merged), "/shop/look"),
+              "spare -l Co-Shader /shop/look folder1 folder 2 1:Co-Shader '1:Co-Shader 2'\n"
+              "spare -l amount -t material_promoted=1 /shop/look co1_amount float 1 0.5\n"
+              "spare -l amount -t material_promoted=1 /shop/look co2_amount float 1 0.5\n");
+    EXPECT_EQ(spareLines(readFile(emptied), "/shop/look"), "");
+}
+
 TEST(ShophostMaterials, UndoTakesBackWholeStepsAndRedoReplaysThem)
 {
     MaterialFolder user;
