@@ -11,9 +11,7 @@ namespace
 {
 UT_PtrArray<SHOP_Clerk *> &shop_list(int type)
 {
-    // Never destroyed: nodes destroyed at exit may still read them, and the clerks live for the
-    // process through these lists alone.
-    static auto *theLists = new UT_PtrArray<SHOP_Clerk *>[SHOP_MAX_TYPES];
+    static UT_PtrArray<SHOP_Clerk *> theLists[SHOP_MAX_TYPES];
     return theLists[SHOP_TypeTable::isValidType(type) ? type : SHOP_UNDEFINED];
 }
 } // namespace
