@@ -23,27 +23,14 @@ struct op_PendingChange
 // pass, a node's dependants are not told from inside its own opChanged but queued here and
 // told in turn by the call that began the pass, so that a change running down a chain of
 // many thousand nodes, or up a tree nested as deep, never nests calls per node.
-thread_local bool theDeliveryGone = false;
 struct op_Delivery
 {
     unsigned activePass = 0;
     std::deque<op_PendingChange> pending;
     std::vector<void (*)()> afterPass;
-    ~op_Delivery() { theDeliveryGone = true; }
 };
 // One thread-local object, reached once per call: each reach costs a lookup in a library.
 thread_local op_Delivery theDelivery;
-
-// The thread's delivery; once the thread has destroyed its own (the main thread does so at exit
-// before the director's scene, whose nodes still tell their dependants as they go), one that
-// the process keeps.
-op_Delivery &op_delivery()
-{
-    if (!theDeliveryGone) [[likely]]
-        return theDelivery;
-    static op_Delivery *theLate = new op_Delivery;
-    return *theLate;
-}
 std::atomic<unsigned> theNextPass = 0;
 
 void *const theAnyInput = reinterpret_cast<void *>(intptr_t(-1));
@@ -86,7 +73,7 @@ void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
             handler(*this, reason, data);
     }
 
-    op_Delivery &delivery = op_delivery();
+    op_Delivery &delivery = theDelivery;
     const bool outermost = delivery.activePass == 0;
     if (outermost)
         delivery.activePass = ++theNextPass;
@@ -98,7 +85,7 @@ void OP_Node::noteChange(OP_EventType reason, void *data, bool dirty)
 
 void OP_Node::propagateChange(unsigned pass)
 {
-    std::deque<op_PendingChange> &pending = op_delivery().pending;
+    std::deque<op_PendingChange> &pending = theDelivery.pending;
     auto tell = [pass, &pending](OP_Node &target, OP_EventType reason, void *data)
     {
         if (target.myLastPass == pass || target.toldOfValuesBefore(reason))
@@ -141,7 +128,7 @@ bool OP_Node::toldOfValuesBefore(OP_EventType reason)
 
 void OP_Node::sendChange(OP_Node &target, OP_EventType reason, void *data)
 {
-    op_Delivery &delivery = op_delivery();
+    op_Delivery &delivery = theDelivery;
     if (delivery.activePass != 0)
     {
         if (!target.toldOfValuesBefore(reason))
@@ -155,12 +142,12 @@ void OP_Node::sendChange(OP_Node &target, OP_EventType reason, void *data)
 
 bool OP_Node::isDeliveringChanges()
 {
-    return op_delivery().activePass != 0;
+    return theDelivery.activePass != 0;
 }
 
 void OP_Node::afterChangesDelivered(void (*done)())
 {
-    op_Delivery &delivery = op_delivery();
+    op_Delivery &delivery = theDelivery;
     if (delivery.activePass == 0)
         done();
     else
@@ -169,7 +156,7 @@ void OP_Node::afterChangesDelivered(void (*done)())
 
 void OP_Node::deliverPendingChanges()
 {
-    op_Delivery &delivery = op_delivery();
+    op_Delivery &delivery = theDelivery;
     OP_Director *director = OPgetDirector();
     while (!delivery.pending.empty())
     {
