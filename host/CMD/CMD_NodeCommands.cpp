@@ -124,13 +124,11 @@ void cmd_ls(CMD_Args &args)
         return;
     }
     const OP_BundleFilter *filter = nullptr;
-    if (const char *name = args.argp('f'); name && !(filter = OP_BundleFilter::findFilter(name)))
+    std::string error;
+    if (const char *name = args.argp('f');
+        name && !(filter = OP_BundleFilter::findFilter(name, error)))
     {
-        std::string known;
-        for (const OP_BundleFilter *f : OP_BundleFilter::getFilters())
-            known += std::string(" ") + f->getName();
-        args.fail(std::string("Unknown bundle filter '") + name +
-                  "'; the filters are:" + (known.empty() ? std::string(" none") : known));
+        args.fail(error);
         return;
     }
     OP_Network *net = static_cast<OP_Network *>(node);

@@ -36,6 +36,18 @@ const OP_BundleFilter *OP_BundleFilter::findFilter(const char *name)
     return nullptr;
 }
 
+const OP_BundleFilter *OP_BundleFilter::findFilter(const char *name, std::string &error)
+{
+    if (const OP_BundleFilter *filter = findFilter(name))
+        return filter;
+    std::string known;
+    for (const OP_BundleFilter *filter : op_filters())
+        known += std::string(" ") + filter->getName();
+    error = std::string("Unknown bundle filter '") + (name ? name : "") +
+            "'; the filters are:" + (known.empty() ? std::string(" none") : known);
+    return nullptr;
+}
+
 std::vector<const OP_BundleFilter *> OP_BundleFilter::getFilters()
 {
     return {op_filters().begin(), op_filters().end()};

@@ -22,6 +22,9 @@ public:
 
     /// The registered filter of that name, or null.
     static const OP_BundleFilter *findFilter(const char *name);
+    /// The registered filter of that name; when there is none, null with `error` saying so and
+    /// naming the filters there are, for commands that take a filter from their user.
+    static const OP_BundleFilter *findFilter(const char *name, std::string &error);
     /// Every registered filter, in the order they were made.
     static std::vector<const OP_BundleFilter *> getFilters();
 };

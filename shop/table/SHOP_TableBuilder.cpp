@@ -96,10 +96,7 @@ void SHOP_TableBuilder::buildShaderTable(OP_OperatorTable &table)
     addNetworkOperators(table);
     table.addScriptIndexFile("shop", "SHOPmaterial", "SHOP_ScriptNode", "subnet", 0, 0, true,
                              false);
-    for (int v = 0; v < SHOP_MAX_TYPES; ++v)
-        if (SHOPgetType(v) != SHOP_UNDEFINED)
-            if (OP_Operator *op = SHOP_Generic::buildOperator(static_cast<SHOP_TYPE>(v)))
-                table.addOperator(op);
+    addGenericOperators(table);
     table.setDefaultType("gen_surface");
     shop_addVopOperators(table);
     SHOP_Node::initializeExpressions();
@@ -112,8 +109,7 @@ std::vector<SHOP_TableBuilder::NetworkOperator> SHOP_TableBuilder::networkOperat
         UT_EnvControl::getInt(ENV_SHOP_SWITCH_NOFLAGS) ? 0u : unsigned{OP_FLAG_UNORDERED};
     return {
         {"material", "Material", SHOP_SubNet::myConstructor, nullptr, 0, 0, SHOP_MATERIAL_OUTPUTS,
-         OP_FLAG_NETWORK | OP_FLAG_GENERATOR | OP_FLAG_MANAGER | OP_FLAG_OUTPUT, SHOP_MATERIAL, "*",
-         true},
+         OP_FLAG_GENERATOR | OP_FLAG_MANAGER | OP_FLAG_OUTPUT, SHOP_MATERIAL, "*", true},
         {SHOP_Output::theOperatorName, "Output Shaders", SHOP_Output::myConstructor, nullptr, 0,
          SHOP_MATERIAL_OUTPUTS, 1, OP_FLAG_GENERATOR, SHOP_PROPERTIES, "*", false},
         {"select", "Select", SHOP_Select::myConstructor, SHOP_Select::getTemplates(), 1, 4, 1, 0,
@@ -131,6 +127,21 @@ void SHOP_TableBuilder::addNetworkOperators(OP_OperatorTable &table)
 {
     for (const NetworkOperator &row : networkOperators())
         table.addOperator(makeOperator(row));
+}
+
+void SHOP_TableBuilder::addGenericOperators(OP_OperatorTable &table)
+{
+    for (int v = 0; v < SHOP_MAX_TYPES; ++v)
+    {
+        if (SHOPgetType(v) == SHOP_UNDEFINED)
+            continue;
+        OP_Operator *op = SHOP_Generic::buildOperator(static_cast<SHOP_TYPE>(v));
+        // Generic operators are made once per process: one already in a table stays there
+        // alone, since a second owner (or the same table refusing its name) would free it under
+        // the first.
+        if (op && !op->getOperatorTable())
+            table.addOperator(op);
+    }
 }
 
 SHOP_Operator *SHOP_TableBuilder::makeOperator(const NetworkOperator &row)
@@ -151,7 +162,7 @@ OP_Operator *SHOP_TableBuilder::getManagementOperator()
 {
     SHOP_Operator *op =
         makeOperator({"shopnet", "SHOP Network", SHOP_SubNet::myManagerConstruct, nullptr, 0, 0, 1,
-                      OP_FLAG_NETWORK | OP_FLAG_GENERATOR | OP_FLAG_MANAGER, SHOP_ANY, "*", true});
+                      OP_FLAG_GENERATOR | OP_FLAG_MANAGER, SHOP_ANY, "*", true});
     op->setIconName("NETWORKS_shop");
     return op;
 }

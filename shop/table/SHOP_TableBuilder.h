@@ -29,7 +29,8 @@ public:
         unsigned minInputs;
         unsigned maxInputs;
         int outputs;
-        /// OP_FLAG_NETWORK marks the containers; the other bits are the operator's own.
+        /// The host's flags word, passed through as stored scenes and the host expect it; of
+        /// its bits the library reads only OP_FLAG_MANAGER (containers are listed first).
         unsigned flags;
         SHOP_TYPE type;
         const char *mask;
@@ -48,6 +49,9 @@ public:
     static std::vector<NetworkOperator> networkOperators();
     /// Adds an operator per network node type to `table`.
     static void addNetworkOperators(OP_OperatorTable &table);
+    /// Adds the generic operator of every shader type that has one, unless a table holds it
+    /// already.
+    static void addGenericOperators(OP_OperatorTable &table);
     /// The operator a row describes; the caller owns it.
     static SHOP_Operator *makeOperator(const NetworkOperator &row);
 };

@@ -157,6 +157,63 @@ TEST(ShophostMaterials, CommandWarnsOfPatternsNodesAndMessagesOncePerMaterial)
     EXPECT_EQ(run.out, "1\n");
 }
 
+TEST(ShophostMaterials, BundleFilterChoosesWhatIsPromotedAndAnUnknownOneChangesNothing)
+{
+    MaterialFolder user;
+    const std::string cleared = tempPath("filtered");
+    const std::string materials = " -F '!!SHOP/MATERIAL!!'";
+    std::string script = std::string(theScene) +
+                         "add tlook look2\n"
+                         "cd look2\nadd tsurf surface1\nwire surface1 out 1\ncd ..\n"
+                         "add tsurf loose\n";
+    // No pattern: the materials among the current network's children, and no word of the
+    // surface beside them; a pattern that names only the surface matches nothing.
+    script += "shoppromote" + materials + "\neval look surface1_mode\neval look2 surface1_mode\n";
+    script += "shoppromote -c" + materials + " look* loose\nsave " + cleared + "\n";
+    // Matches that the filter turns away are no matches; an unknown filter stops the script.
+    script += "shoppromote -F '!!SHOP/SURFACE!!' look\n"
+              "shoppromote -F '!!SHOP/NOPE!!' look\n"
+              "echo never\n";
+    HostRun run = shophost("", script);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "1\n1\n");
+    const std::string saved = readFile(cleared);
+    EXPECT_NE(saved, "");
+    EXPECT_EQ(spareLines(saved, "/shop/look") + spareLines(saved, "/shop/look2"), "");
+    EXPECT_TRUE(run.err.starts_with("Warning: No materials match loose\n"
+                                    "Warning: No materials match look\n"
+                                    "Error: Unknown bundle filter '!!SHOP/NOPE!!'; the filters "
+                                    "are: !!SHOP/MATERIAL!! !!SHOP/PROPERTIES!!"))
+        << run.err;
+}
+
+TEST(ShophostMaterials, CoShadersOfOneTypeGetNumberedFoldersAndNothingWiredOnlyClears)
+{
+    MaterialFolder user;
+    user.write(
+        "assets/co.asset",
+        "assetfile 1\n" +
+            UserFolder::definition("tco", "coshader", false,
+                                   "{ name tco parm { name amount type float default { 0.5 } } }"));
+    const std::string merged = tempPath("merged"), emptied = tempPath("emptied");
+    HostRun run = shophost("", "cd /shop\nadd tlook look\ncd look\n"
+                               "add tco co1\nadd tco co2\nadd mergecoshader merge\n"
+                               "wire co1 merge 0\nwire co2 merge 1\nwire merge out 0\n"
+                               "cd /shop\nshoppromote look\nsave " +
+                                   merged +
+                                   "\n"
+                                   // With the output node's inputs all empty, promotion takes
+                                   // back what it promoted before.
+                                   "rm look/merge\nshoppromote look\nsave " +
+                                   emptied + "\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(spareLines(readFile(merged), "/shop/look"),
+              "spare -l Co-Shader /shop/look folder1 folder 2 1:Co-Shader '1:Co-Shader 2'\n"
+              "spare -l amount -t material_promoted=1 /shop/look co1_amount float 1 0.5\n"
+              "spare -l amount -t material_promoted=1 /shop/look co2_amount float 1 0.5\n");
+    EXPECT_EQ(spareLines(readFile(emptied), "/shop/look"), "");
+}
+
 TEST(ShophostMaterials, UndoTakesBackWholeStepsAndRedoReplaysThem)
 {
     MaterialFolder user;
