@@ -17,7 +17,10 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
+#include <string>
+#include <unordered_map>
 
 namespace
 {
@@ -328,6 +331,49 @@ bool cmd_folderDefault(CMD_Args &args, const char *text, std::vector<PRM_Default
     return true;
 }
 
+// Every word of a `spare` command but the node's path: commands alike in these make templates
+// alike, which the nodes share.
+std::string cmd_spareKey(CMD_Args &args)
+{
+    std::string key = args.found('l') ? args.argp('l') : "";
+    key.push_back('\0');
+    if (args.found('t'))
+        for (const std::string &pair : args.argValues('t'))
+            key.append(pair).push_back('\0');
+    key.push_back('\1');
+    for (int i = 2; i < args.argc(); ++i)
+        key.append(args(i)).push_back('\0');
+    return key;
+}
+
+// Templates made by `spare`, by their command's words: a scene of a hundred thousand surfaces,
+// each given the same viewport parameters by its creation script or its saved file, keeps one
+// template of each.
+std::unordered_map<std::string, std::weak_ptr<PRM_Template>> &cmd_spareTemplates()
+{
+    static std::unordered_map<std::string, std::weak_ptr<PRM_Template>> theTemplates;
+    return theTemplates;
+}
+
+std::shared_ptr<PRM_Template> cmd_sharedSpareTemplate(CMD_Args &args)
+{
+    auto it = cmd_spareTemplates().find(cmd_spareKey(args));
+    return it == cmd_spareTemplates().end() ? nullptr : it->second.lock();
+}
+
+void cmd_shareSpareTemplate(CMD_Args &args, const std::shared_ptr<PRM_Template> &tmpl)
+{
+    auto &templates = cmd_spareTemplates();
+    static size_t theSweepAt = 64;
+    templates[cmd_spareKey(args)] = tmpl;
+    // Templates no node holds any more are dropped now and then.
+    if (templates.size() >= theSweepAt)
+    {
+        std::erase_if(templates, [](const auto &entry) { return entry.second.expired(); });
+        theSweepAt = 2 * templates.size() + 64;
+    }
+}
+
 void cmd_spare(CMD_Args &args)
 {
     // The root is not saved with the scene, so nothing on it could come back from a file.
@@ -378,10 +424,16 @@ void cmd_spare(CMD_Args &args)
     }
     std::string error;
     const char *label = args.found('l') ? args.argp('l') : args(2);
+    std::shared_ptr<PRM_Template> tmpl = cmd_sharedSpareTemplate(args);
+    if (!tmpl)
+    {
+        tmpl = std::make_shared<PRM_Template>(it->second, static_cast<int>(size),
+                                              PRM_Name(args(2), label), defaults, nullptr,
+                                              PRM_Range{}, std::move(spare));
+        cmd_shareSpareTemplate(args, tmpl);
+    }
     OP_SpareParmState::record(*node);
-    if (!node->addSpareParm(PRM_Template(it->second, size, PRM_Name(args(2), label), defaults,
-                                         nullptr, {}, std::move(spare)),
-                            error))
+    if (!node->addSpareParm(std::move(tmpl), error))
         args.fail(error);
     else
         node->opChanged(OP_SPAREPARM_MODIFIED);

@@ -74,6 +74,17 @@ void OP_Parameters::evalString(UT_String &value, int index, int component, float
 
 bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
 {
+    return addSpareParm(std::make_shared<PRM_Template>(tmpl), error);
+}
+
+bool OP_Parameters::addSpareParm(std::shared_ptr<PRM_Template> shared, std::string &error)
+{
+    if (!shared)
+    {
+        error = "No parameter template";
+        return false;
+    }
+    const PRM_Template &tmpl = *shared;
     const std::string name = tmpl.isTerminator() ? std::string() : tmpl.getToken();
     // Channel names are read out of expression texts, so they keep to what a reference can
     // spell.
@@ -86,19 +97,24 @@ bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
         error = "Bad parameter name '" + name + "'";
         return false;
     }
-    if (myParms.getParmPtr(name.c_str()))
+    // The quick test first, which builds no index that the addition would drop again; the
+    // exact one only when it finds something.
+    if (myParms.hasNameOrChannel(name) && myParms.getParmPtr(name.c_str()))
     {
         error = "Parameter '" + name + "' already exists";
         return false;
     }
     for (int c = 0; c < tmpl.getVectorSize(); ++c)
-        if (myParms.getParmPtrFromChannel(tmpl.getChannelToken(c).c_str()))
+    {
+        const std::string channel = tmpl.getChannelToken(c);
+        if (myParms.hasNameOrChannel(channel) && myParms.getParmPtrFromChannel(channel.c_str()))
         {
-            error = "Channel '" + tmpl.getChannelToken(c) + "' already exists";
+            error = "Channel '" + channel + "' already exists";
             return false;
         }
+    }
     OP_Node::countChange();
-    mySpareOwned.push_back(std::make_unique<PRM_Template>(tmpl));
+    mySpareOwned.push_back(std::move(shared));
     dropSpareTemplateCopies();
     myParms.appendParm(mySpareOwned.back().get(), this, true);
     return true;

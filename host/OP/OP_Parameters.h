@@ -50,6 +50,10 @@ public:
     /// Adds a spare parameter; false with `error` set when its name is not made of letters,
     /// digits and '_', or when its name or one of its channel names is taken.
     bool addSpareParm(const PRM_Template &tmpl, std::string &error);
+    /// The same with a template that other nodes' spare parameters of the same definition may
+    /// share (a scene of many nodes with the same spare parameters keeps one template of each):
+    /// nothing changes a spare parameter's template after it is added.
+    bool addSpareParm(std::shared_ptr<PRM_Template> tmpl, std::string &error);
     bool removeSpareParm(const char *name);
 
     /// Asked while a file is read, for the saved parameters the node lacks (`names`; those it
@@ -88,7 +92,7 @@ private:
 
     OP_Operator *myOperator;
     // Each spare parameter points at its template here, which never moves...
-    std::vector<std::unique_ptr<PRM_Template>> mySpareOwned;
+    std::vector<std::shared_ptr<PRM_Template>> mySpareOwned;
     // ... while callers get the terminated array they expect, made when first asked for after
     // a change (empty until then: most nodes never ask).
     std::vector<PRM_Template> mySpareTemplates;

@@ -76,6 +76,26 @@ PRM_Parm *PRM_ParmList::findParmOrChannel(const char *name, int *component) cons
     return getParmPtrFromChannel(name, component);
 }
 
+bool PRM_ParmList::hasNameOrChannel(std::string_view name) const
+{
+    if (myIndex)
+        return myIndex->byName.contains(name) || myIndex->byChannel.contains(name);
+    for (const auto &parm : myParms)
+    {
+        const std::string_view token = parm->getToken();
+        // A channel name begins with its parameter's name, so most parameters are passed
+        // over without spelling their channels.
+        if (!name.starts_with(token))
+            continue;
+        if (name == token)
+            return true;
+        for (int c = 0; c < parm->getVectorSize(); ++c)
+            if (parm->getChannelToken(c) == name)
+                return true;
+    }
+    return false;
+}
+
 PRM_Parm &PRM_ParmList::appendParm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare)
 {
     // Spare parameters come one at a time, and few: the list grows by one for each rather

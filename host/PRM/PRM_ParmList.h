@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 /// The parameters of one node, in template order, spare parameters after the operator's.
@@ -20,6 +21,12 @@ public:
     /// The parameter of that name; else the one with a component of that channel name, and
     /// the component (-1 otherwise: the whole parameter, or none found).
     PRM_Parm *findParmOrChannel(const char *name, int *component = nullptr) const;
+
+    /// Whether a parameter has that name or a component that channel name. Unlike the lookups
+    /// above it builds no index when there is none: a list that grows one parameter at a time
+    /// (spare parameters added, a scene loaded) asks this before each, and an index made for
+    /// one question would be dropped by the next addition.
+    bool hasNameOrChannel(std::string_view name) const;
 
     /// Makes room for `count` parameters in all.
     void reserve(int count) { myParms.reserve(static_cast<size_t>(count)); }

@@ -185,6 +185,26 @@ TEST_F(CommandTest, SpareParametersKeepTheirValuesAsMoreAreAdded)
     EXPECT_FALSE(run("spare t s3 int 1"));
     EXPECT_FALSE(run("spare t bad nosuchtype 1"));
     EXPECT_FALSE(run("spare t big float 17"));
+
+    // Nodes given the same parameter share its template, and nothing else: each keeps its own
+    // value, and one losing the parameter leaves the others theirs.
+    ASSERT_TRUE(run("add thing u"));
+    ASSERT_TRUE(run("add thing w"));
+    for (const char *node : {"t", "u", "w"})
+        ASSERT_TRUE(run(std::string("spare -l Tint -t k=v ") + node + " tint color 3 1 0.5 0"));
+    ASSERT_TRUE(run("spare -l Tint -t k=other t other color 3 1 0.5 0"));
+    ASSERT_TRUE(run("spare -l Tint u other color 3 1 0.5 0"));
+    OP_Node *t = myNet->getChild("t"), *u = myNet->getChild("u"), *w = myNet->getChild("w");
+    EXPECT_EQ(t->getParmPtr("tint")->getTemplatePtr(), u->getParmPtr("tint")->getTemplatePtr());
+    EXPECT_NE(t->getParmPtr("other")->getTemplatePtr(), u->getParmPtr("other")->getTemplatePtr());
+    ASSERT_TRUE(run("set u tint 0 0 1"));
+    ASSERT_TRUE(run("eval t tint 2"));
+    EXPECT_EQ(myOut.str(), "0\n");
+    ASSERT_TRUE(run("eval u tint 2"));
+    EXPECT_EQ(myOut.str(), "1\n");
+    ASSERT_TRUE(run("rm u"));
+    EXPECT_STREQ(w->getParmPtr("tint")->getTemplatePtr()->getLabel(), "Tint");
+    EXPECT_STREQ(w->getParmPtr("tint")->getTemplatePtr()->getSparePtr()->getValue("k"), "v");
 }
 
 TEST_F(CommandTest, ACommandWithABadTargetOrWordChangesNothing)

@@ -235,6 +235,20 @@ TEST_F(OP_Node_Test, SpareParametersKeepTheirTemplates)
     EXPECT_EQ(extra->getTemplatePtr(), extraTemplate);
     EXPECT_EQ(node->evalFloat("val", 0, 0), 0.0f);
     EXPECT_FLOAT_EQ(node->evalFloat("s6", 1, 0), 0.0f);
+
+    // Parameters added one after another, nothing looked up between: the same refusals, and
+    // a name that only begins like a taken one is free.
+    TestNode *fresh = leaf();
+    ASSERT_TRUE(fresh->addSpareParm(PRM_Template(PRM_RGB, 3, PRM_Name("c")), error));
+    ASSERT_TRUE(fresh->addSpareParm(PRM_Template(PRM_XYZ, 3, PRM_Name("cx")), error)) << error;
+    EXPECT_FALSE(fresh->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("cg")), error));
+    EXPECT_EQ(error, "Channel 'cg' already exists");
+    EXPECT_FALSE(fresh->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("cx")), error));
+    EXPECT_EQ(error, "Parameter 'cx' already exists");
+    EXPECT_FALSE(fresh->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("cxz")), error));
+    EXPECT_EQ(error, "Channel 'cxz' already exists");
+    EXPECT_TRUE(fresh->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("cgg")), error));
+    EXPECT_EQ(fresh->getNumSpareParms(), 3);
 }
 
 TEST_F(OP_Node_Test, LocalVariablesAndEvents)
