@@ -50,6 +50,11 @@ public:
     /// Adds a spare parameter; false with `error` set when its name is not made of letters,
     /// digits and '_', or when its name or one of its channel names is taken.
     bool addSpareParm(const PRM_Template &tmpl, std::string &error);
+    /// Adds a template to the instance group of the spare multi-parameter `multi`; its name
+    /// holds '#' where the instance number goes. Instances there already gain a parameter of
+    /// it. False with `error` set when there is no such multi-parameter, the name is bad, or
+    /// the group has a template of that name.
+    bool addSpareMultiChild(const char *multi, const PRM_Template &child, std::string &error);
     bool removeSpareParm(const char *name);
 
     /// Asked while a file is read, for the saved parameters the node lacks (`names`; those it

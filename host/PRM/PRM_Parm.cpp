@@ -203,6 +203,9 @@ bool PRM_Parm::setValue(int component, double value)
     value = myTemplate->getRange().clamp(value);
     if (!fitsNumber(myTemplate->getBasicType(), value))
         return false;
+    if (myTemplate->isMultiParm() &&
+        !(value >= 0 && value < PRM_Template::theMaxMultiInstances + 1))
+        return false;
     // -0 would show as 0 in one place and -0 in another; it is the same value.
     if (value == 0)
         value = 0;
@@ -244,8 +247,12 @@ bool PRM_Parm::setValueFromText(int component, const char *text, std::string &er
     {
         if (setValue(component, std::strtod(text, nullptr)))
             return true;
-        error = "Value '" + std::string(text) + "' is beyond the range of parameter '" +
-                getToken() + "'";
+        if (myTemplate->isMultiParm())
+            error = "Parameter '" + std::string(getToken()) + "' holds 0 to " +
+                    std::to_string(PRM_Template::theMaxMultiInstances) + " instances, not " + text;
+        else
+            error = "Value '" + std::string(text) + "' is beyond the range of parameter '" +
+                    getToken() + "'";
         return false;
     }
     const PRM_ChoiceList *menu = myTemplate->getChoiceList();
@@ -259,6 +266,14 @@ bool PRM_Parm::setExpression(int component, const char *text, std::string &error
 {
     if (!validComponent(component, error))
         return false;
+    // Instances are made when the count is set; a count that changed with time would make
+    // and remove parameters on every evaluation.
+    if (myTemplate->isMultiParm())
+    {
+        error = "Parameter '" + std::string(getToken()) +
+                "' counts instances: it takes a number, not an expression";
+        return false;
+    }
     std::unique_ptr<EV_Expression> expr = EV_Expression::parse(text ? text : "", error);
     if (!expr)
         return false;

@@ -31,6 +31,10 @@ public:
     }
     int getVectorSize() const { return static_cast<int>(myComponents.size()); }
     bool isSpareParm() const { return mySpare; }
+    /// Whether the parameter belongs to an instance of a multi-parameter (made and removed by
+    /// its count, never spare itself).
+    bool isMultiInstance() const { return myMultiInstance; }
+    void setMultiInstance(bool instance) { myMultiInstance = instance; }
     PRM_ParmOwner *getOwner() const { return myOwner; }
 
     /// Sets a component to a number (clamped to a restricted range; integers truncate). False
@@ -123,6 +127,7 @@ private:
     PRM_Template *myTemplate;
     PRM_ParmOwner *myOwner;
     bool mySpare;
+    bool myMultiInstance = false;
     mutable bool myTimeDependent = false;
     std::vector<prm_Component> myComponents;
 };
