@@ -31,6 +31,8 @@ namespace
 std::atomic<int> theEvaluations{0};
 std::mutex theRetiredLock;
 std::vector<std::unique_ptr<EV_Expression>> theRetired;
+// Parameters removed meanwhile, each with the template made for it (null for one it shares).
+std::vector<std::pair<std::unique_ptr<PRM_Parm>, std::unique_ptr<PRM_Template>>> theRetiredParms;
 // Whether theRetired may hold anything, so that the end of every evaluation need not take the
 // lock to find it empty. An expression retired just after this was read waits for the end of
 // the next evaluation, which is always safe.
@@ -46,11 +48,13 @@ public:
             !theAnyRetired.load(std::memory_order_acquire))
             return;
         std::vector<std::unique_ptr<EV_Expression>> done;
+        std::vector<std::pair<std::unique_ptr<PRM_Parm>, std::unique_ptr<PRM_Template>>> gone;
         std::lock_guard<std::mutex> lock(theRetiredLock);
         // Another evaluation may have begun since; what it may read stays.
         if (theEvaluations.load(std::memory_order_acquire) == 0)
         {
             done.swap(theRetired);
+            gone.swap(theRetiredParms);
             theAnyRetired.store(false, std::memory_order_release);
         }
     }
@@ -66,6 +70,15 @@ void PRM_Parm::prm_RetireExpression::operator()(EV_Expression *expr) const
         return;
     std::lock_guard<std::mutex> lock(theRetiredLock);
     theRetired.push_back(std::move(owned));
+    theAnyRetired.store(true, std::memory_order_release);
+}
+
+void PRM_Parm::retire(std::unique_ptr<PRM_Parm> parm, std::unique_ptr<PRM_Template> tmpl)
+{
+    if (theEvaluations.load(std::memory_order_acquire) == 0)
+        return;
+    std::lock_guard<std::mutex> lock(theRetiredLock);
+    theRetiredParms.emplace_back(std::move(parm), std::move(tmpl));
     theAnyRetired.store(true, std::memory_order_release);
 }
 

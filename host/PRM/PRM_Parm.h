@@ -70,6 +70,11 @@ public:
     bool isFactoryDefault() const;
     bool isFactoryDefault(int component) const;
 
+    /// Deletes a parameter taken out of its list, and the template made for it, once no
+    /// evaluation is under way anywhere: a count lowered by what an evaluation ran (a script)
+    /// may remove the very instance being evaluated.
+    static void retire(std::unique_ptr<PRM_Parm> parm, std::unique_ptr<PRM_Template> tmpl);
+
     /// Whether a parameter of this basic type can hold the number: a finite single-precision
     /// value for floats, a 32-bit integer once the fraction is dropped for ordinals (what shader
     /// strings write), any finite number for strings.

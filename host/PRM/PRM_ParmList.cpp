@@ -134,21 +134,23 @@ bool PRM_ParmList::removeParm(const char *name)
     {
         auto [first, last] = myInstances->range(parm);
         for (auto it = first; it != last; ++it)
-            eraseParm(it->parm);
+            eraseParm(it->parm, std::move(it->tmpl));
         myInstances->entries.erase(first, last);
     }
-    eraseParm(parm);
+    eraseParm(parm, nullptr);
     return true;
 }
 
-void PRM_ParmList::eraseParm(const PRM_Parm *parm)
+void PRM_ParmList::eraseParm(const PRM_Parm *parm, std::unique_ptr<PRM_Template> tmpl)
 {
     auto it = std::find_if(myParms.begin(), myParms.end(),
                            [parm](const auto &p) { return p.get() == parm; });
     if (it == myParms.end())
         return;
+    std::unique_ptr<PRM_Parm> owned = std::move(*it);
     myParms.erase(it);
     myIndex.reset();
+    PRM_Parm::retire(std::move(owned), std::move(tmpl));
 }
 
 bool PRM_ParmList::syncMultiInstances(PRM_Parm &count, PRM_ParmOwner *owner)
@@ -174,7 +176,7 @@ bool PRM_ParmList::syncMultiInstances(PRM_Parm &count, PRM_ParmOwner *owner)
     auto keepEnd =
         std::find_if(first, last, [wanted](const auto &e) { return e.instance >= wanted; });
     for (auto it = keepEnd; it != last; ++it)
-        eraseParm(it->parm);
+        eraseParm(it->parm, std::move(it->tmpl));
     changed = keepEnd != last;
     auto at = entries.erase(keepEnd, last);
     // Then every child of every instance that lacks one (children may have been added since).

@@ -58,7 +58,9 @@ private:
     struct prm_Index;
     struct prm_Instances;
     void rebuildIndex() const;
-    void eraseParm(const PRM_Parm *parm);
+    /// Takes the parameter out of the list; it goes, with the template made for it, once no
+    /// evaluation is under way.
+    void eraseParm(const PRM_Parm *parm, std::unique_ptr<PRM_Template> tmpl);
     void sortInstances();
 
     std::vector<std::unique_ptr<PRM_Parm>> myParms;
