@@ -374,6 +374,43 @@ void cmd_shareSpareTemplate(CMD_Args &args, const std::shared_ptr<PRM_Template> 
     }
 }
 
+// The defaults after a spare parameter's size, by its type; false (with the command failed)
+// on a bad one. A multi-parameter's one word there is the number of its first instance.
+bool cmd_spareDefaults(CMD_Args &args, const PRM_Type &type, std::vector<PRM_Default> &defaults,
+                       unsigned &first)
+{
+    for (int i = 5; i < args.argc(); ++i)
+    {
+        if (type == PRM_MULTIPARM)
+        {
+            // Numbers past a million are nobody's layers, and the last must fit an int.
+            if (args.argc() > 6 || !cmd_index(args, args(i), "first instance", first) ||
+                first > 1000000)
+            {
+                if (!args.failed())
+                    args.fail("A multi-parameter takes one number: its first instance's");
+                return false;
+            }
+        }
+        else if (type == PRM_SWITCHER)
+        {
+            if (!cmd_folderDefault(args, args(i), defaults))
+                return false;
+        }
+        else if (type.isStringType())
+            defaults.emplace_back(0, args(i));
+        else if (UT_String::isNumber(args(i)) &&
+                 PRM_Parm::fitsNumber(type.getBasicType(), std::strtod(args(i), nullptr)))
+            defaults.emplace_back(std::strtod(args(i), nullptr));
+        else
+        {
+            args.fail("Bad default '" + std::string(args(i)) + "'");
+            return false;
+        }
+    }
+    return true;
+}
+
 void cmd_spare(CMD_Args &args)
 {
     // The root is not saved with the scene, so nothing on it could come back from a file.
@@ -382,58 +419,73 @@ void cmd_spare(CMD_Args &args)
         return;
     const std::string type = args(3);
     static const std::map<std::string, PRM_Type> theTypes = {
-        {"int", PRM_INT},   {"float", PRM_FLT},  {"string", PRM_STRING},   {"toggle", PRM_TOGGLE},
-        {"color", PRM_RGB}, {"vector", PRM_XYZ}, {"folder", PRM_SWITCHER},
+        {"int", PRM_INT},         {"float", PRM_FLT}, {"string", PRM_STRING},
+        {"toggle", PRM_TOGGLE},   {"color", PRM_RGB}, {"vector", PRM_XYZ},
+        {"folder", PRM_SWITCHER}, {"file", PRM_FILE}, {"multi", PRM_MULTIPARM},
     };
     auto it = theTypes.find(type);
     if (it == theTypes.end())
     {
         args.fail("Unknown parameter type '" + type +
-                  "' (int, float, string, toggle, color, vector or folder)");
+                  "' (int, float, string, toggle, color, vector, file, folder or multi)");
         return;
     }
+    const bool child = args.found('m');
+    if (child && (it->second == PRM_SWITCHER || it->second == PRM_MULTIPARM))
+    {
+        args.fail("An instance group holds no " + type);
+        return;
+    }
+    // Scenes saved before an operator had a parameter of its own carry it as a spare one,
+    // which the operator's now stands for.
+    PRM_Parm *own = child ? nullptr : node->getParmPtr(args(2));
+    if (own && !own->isSpareParm() && !own->isMultiInstance() && OPgetDirector()->isLoading())
+        return;
     auto spare = cmd_spareData(args);
     if (args.failed())
         return;
     unsigned size = 0;
     if (!cmd_index(args, args(4), "size", size))
         return;
-    if (size < 1 || size > 16)
+    if (size < 1 || size > 16 || (it->second == PRM_MULTIPARM && size != 1))
     {
-        args.fail("A parameter has 1 to 16 components");
+        args.fail(it->second == PRM_MULTIPARM ? "A multi-parameter has one component"
+                                              : "A parameter has 1 to 16 components");
         return;
     }
     std::vector<PRM_Default> defaults;
-    for (int i = 5; i < args.argc(); ++i)
-    {
-        if (it->second == PRM_SWITCHER)
-        {
-            if (!cmd_folderDefault(args, args(i), defaults))
-                return;
-        }
-        else if (it->second.isStringType())
-            defaults.emplace_back(0, args(i));
-        else if (UT_String::isNumber(args(i)) &&
-                 PRM_Parm::fitsNumber(it->second.getBasicType(), std::strtod(args(i), nullptr)))
-            defaults.emplace_back(std::strtod(args(i), nullptr));
-        else
-        {
-            args.fail("Bad default '" + std::string(args(i)) + "'");
-            return;
-        }
-    }
-    std::string error;
+    unsigned first = 1;
+    if (!cmd_spareDefaults(args, it->second, defaults, first))
+        return;
     const char *label = args.found('l') ? args.argp('l') : args(2);
-    std::shared_ptr<PRM_Template> tmpl = cmd_sharedSpareTemplate(args);
-    if (!tmpl)
-    {
-        tmpl = std::make_shared<PRM_Template>(it->second, static_cast<int>(size),
-                                              PRM_Name(args(2), label), defaults, nullptr,
-                                              PRM_Range{}, std::move(spare));
-        cmd_shareSpareTemplate(args, tmpl);
-    }
+    std::string error;
     OP_SpareParmState::record(*node);
-    if (!node->addSpareParm(std::move(tmpl), error))
+    bool added = false;
+    if (child)
+    {
+        PRM_Template tmpl(it->second, static_cast<int>(size), PRM_Name(args(2), label), defaults,
+                          nullptr, PRM_Range{}, std::move(spare));
+        tmpl.setMultiStartOffset(static_cast<int>(first));
+        added = node->addSpareMultiChild(args.argp('m'), tmpl, error);
+    }
+    else
+    {
+        // A multi-parameter's template gains the children its group is given later, node by
+        // node: it is the node's own. Any other is shared by the nodes given it alike.
+        const bool shared = it->second != PRM_MULTIPARM;
+        std::shared_ptr<PRM_Template> tmpl = shared ? cmd_sharedSpareTemplate(args) : nullptr;
+        if (!tmpl)
+        {
+            tmpl = std::make_shared<PRM_Template>(it->second, static_cast<int>(size),
+                                                  PRM_Name(args(2), label), defaults, nullptr,
+                                                  PRM_Range{}, std::move(spare));
+            tmpl->setMultiStartOffset(static_cast<int>(first));
+            if (shared)
+                cmd_shareSpareTemplate(args, tmpl);
+        }
+        added = node->addSpareParm(std::move(tmpl), error);
+    }
+    if (!added)
         args.fail(error);
     else
         node->opChanged(OP_SPAREPARM_MODIFIED);
@@ -629,8 +681,9 @@ void CMD_NodeCommands::install(CMD_Manager &m)
     m.installCommand("wire", "", cmd_wire, true, "wire SRC DST INPUT [OUTPUT]");
     m.installCommand("unwire", "", cmd_unwire, true, "unwire DST INPUT");
     m.installCommand("set", "e", cmd_set, true, "set [-e] PATH PARM VALUE...");
-    m.installCommand("spare", "l:t:", cmd_spare, true,
-                     "spare [-l LABEL] [-t KEY=VALUE]... PATH NAME TYPE SIZE [DEFAULT...]");
+    m.installCommand("spare", "l:t:m:", cmd_spare, true,
+                     "spare [-l LABEL] [-t KEY=VALUE]... [-m MULTI] PATH NAME TYPE SIZE "
+                     "[DEFAULT...]");
     m.installCommand("eval", "", cmd_eval, true, "eval PATH PARM [COMPONENT]");
     m.installCommand("errors", "", cmd_errors, true, "errors PATH");
     m.installCommand("info", "", cmd_info, true, "info PATH");

@@ -44,11 +44,15 @@ std::string cmd_defaultText(const PRM_Template &tmpl, int component)
 }
 } // namespace
 
-const char *CMD_SceneWriter::spareTypeName(const PRM_Parm &parm)
+const char *CMD_SceneWriter::spareTypeName(const PRM_Template &tmpl)
 {
-    const PRM_Type &type = parm.getTemplatePtr()->getType();
+    const PRM_Type &type = tmpl.getType();
     if (type.hasFlag(PRM_TYPE_SWITCHERLIST))
         return "folder";
+    if (tmpl.isMultiParm())
+        return "multi";
+    if (type == PRM_FILE)
+        return "file";
     if (type == PRM_TOGGLE)
         return "toggle";
     if (type == PRM_RGB)
@@ -265,25 +269,41 @@ void CMD_SceneWriter::writeSpareParms(OP_Node &node)
         if (!parm.isSpareParm())
             continue;
         const PRM_Template &tmpl = *parm.getTemplatePtr();
-        const std::string path = nodePath(node);
-        myOut << "spare ";
-        if (std::string(tmpl.getLabel()) != tmpl.getToken())
-            myOut << "-l " << cmd_q(tmpl.getLabel()) << " ";
-        if (const PRM_SpareData *spare = tmpl.getSparePtr())
-            for (const auto &[key, value] : spare->getValues())
-                myOut << "-t " << cmd_q(key + "=" + value) << " ";
-        myOut << path << " " << cmd_q(tmpl.getToken()) << " " << spareTypeName(parm) << " "
-              << tmpl.getVectorSize();
-        if (tmpl.hasDefaults())
-            for (int c = 0; c < tmpl.getVectorSize(); ++c)
-                myOut << " " << cmd_q(cmd_defaultText(tmpl, c));
-        myOut << "\n";
+        writeSpareParm(node, tmpl, nullptr);
+        // A multi-parameter's instance group, one child a line.
+        if (tmpl.isMultiParm())
+            for (const PRM_Template *t = tmpl.getMultiParmTemplates().data();
+                 t && !t->isTerminator(); ++t)
+                writeSpareParm(node, *t, tmpl.getToken());
     }
+}
+
+void CMD_SceneWriter::writeSpareParm(OP_Node &node, const PRM_Template &tmpl, const char *multi)
+{
+    const std::string path = nodePath(node);
+    myOut << "spare ";
+    if (multi)
+        myOut << "-m " << cmd_q(multi) << " ";
+    if (std::string(tmpl.getLabel()) != tmpl.getToken())
+        myOut << "-l " << cmd_q(tmpl.getLabel()) << " ";
+    if (const PRM_SpareData *spare = tmpl.getSparePtr())
+        for (const auto &[key, value] : spare->getValues())
+            myOut << "-t " << cmd_q(key + "=" + value) << " ";
+    myOut << path << " " << cmd_q(tmpl.getToken()) << " " << spareTypeName(tmpl) << " "
+          << tmpl.getVectorSize();
+    // A count's one word after its size is the number of its first instance.
+    if (tmpl.isMultiParm())
+        myOut << " " << tmpl.getMultiStartOffset();
+    else if (tmpl.hasDefaults())
+        for (int c = 0; c < tmpl.getVectorSize(); ++c)
+            myOut << " " << cmd_q(cmd_defaultText(tmpl, c));
+    myOut << "\n";
 }
 
 void CMD_SceneWriter::writeParms(OP_Node &node)
 {
     const PRM_ParmList &list = *node.getParmList();
+    // Instances of multi-parameters come last, in order, after the counts that make them.
     for (int i = 0; i < list.getEntries(); ++i)
         writeParm(node, *list.getParmPtr(i));
 }

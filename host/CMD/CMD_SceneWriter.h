@@ -9,6 +9,7 @@
 class OP_Network;
 class OP_Node;
 class PRM_Parm;
+class PRM_Template;
 class UT_Progress;
 
 /// Writes a scene as a command script that rebuilds it: first every node (network by network,
@@ -37,7 +38,7 @@ public:
     /// and its wires both ways; run by CMD_SceneLoader::runSubtree.
     static std::string writeSubtree(OP_Node &node);
     /// The word of the `spare` command for a parameter template's type.
-    static const char *spareTypeName(const PRM_Parm &parm);
+    static const char *spareTypeName(const PRM_Template &tmpl);
 
     static constexpr size_t theLongPath = 256;
 
@@ -56,6 +57,8 @@ private:
 
     void writeNodes();
     void writeSpareParms(OP_Node &node);
+    /// One `spare` line; `multi` names the count whose instance group the template joins.
+    void writeSpareParm(OP_Node &node, const PRM_Template &tmpl, const char *multi);
     void writeParms(OP_Node &node);
     void writeParm(const OP_Node &node, const PRM_Parm &parm);
     void writeWires(OP_Node &node);

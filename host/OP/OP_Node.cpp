@@ -388,6 +388,10 @@ bool OP_Node::evaluateExpression(const std::string &text, float time, EV_Value &
 
 void OP_Node::parmChanged(PRM_Parm &parm, int)
 {
+    // A multi-parameter's count makes or removes its instances, which changes the parameter
+    // set as adding a spare parameter does.
+    if (parm.getTemplatePtr()->isMultiParm() && getParmList()->syncMultiInstances(parm, this))
+        countChange();
     int index = getParmList()->getParmIndex(parm.getToken());
     void *data = reinterpret_cast<void *>(static_cast<intptr_t>(index));
     // The node's own result stays valid, but whatever reads the value through ch() must

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstring>
 #include <regex>
 
 OP_Parameters::OP_Parameters(OP_Operator *op) : myOperator(op)
@@ -72,6 +73,26 @@ void OP_Parameters::evalString(UT_String &value, int index, int component, float
                  : std::string();
 }
 
+namespace
+{
+// Channel names are read out of expression texts, so they keep to what a reference can
+// spell; an instance template's name also holds the '#' that its number replaces.
+bool op_validName(const PRM_Template &tmpl, bool instance, std::string &error)
+{
+    const std::string name = tmpl.isTerminator() ? std::string() : tmpl.getToken();
+    const bool valid = !name.empty() &&
+                       std::all_of(name.begin(), name.end(),
+                                   [instance](char c) {
+                                       return std::isalnum(static_cast<unsigned char>(c)) ||
+                                              c == '_' || (instance && c == '#');
+                                   }) &&
+                       (!instance || name.find('#') != std::string::npos);
+    if (!valid)
+        error = "Bad parameter name '" + name + "'" + (instance ? " (it needs a '#')" : "");
+    return valid;
+}
+} // namespace
+
 bool OP_Parameters::addSpareParm(const PRM_Template &tmpl, std::string &error)
 {
     return addSpareParm(std::make_shared<PRM_Template>(tmpl), error);
@@ -85,18 +106,9 @@ bool OP_Parameters::addSpareParm(std::shared_ptr<PRM_Template> shared, std::stri
         return false;
     }
     const PRM_Template &tmpl = *shared;
-    const std::string name = tmpl.isTerminator() ? std::string() : tmpl.getToken();
-    // Channel names are read out of expression texts, so they keep to what a reference can
-    // spell.
-    const bool valid =
-        !name.empty() &&
-        std::all_of(name.begin(), name.end(),
-                    [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
-    if (!valid)
-    {
-        error = "Bad parameter name '" + name + "'";
+    if (!op_validName(tmpl, false, error))
         return false;
-    }
+    const std::string name = tmpl.getToken();
     // The quick test first, which builds no index that the addition would drop again; the
     // exact one only when it finds something.
     if (myParms.hasNameOrChannel(name) && myParms.getParmPtr(name.c_str()))
@@ -117,6 +129,36 @@ bool OP_Parameters::addSpareParm(std::shared_ptr<PRM_Template> shared, std::stri
     mySpareOwned.push_back(std::move(shared));
     dropSpareTemplateCopies();
     myParms.appendParm(mySpareOwned.back().get(), this, true);
+    return true;
+}
+
+bool OP_Parameters::addSpareMultiChild(const char *multi, const PRM_Template &child,
+                                       std::string &error)
+{
+    PRM_Parm *count = myParms.getParmPtr(multi);
+    if (!count || !count->isSpareParm() || !count->getTemplatePtr()->isMultiParm())
+    {
+        error = "No spare multi-parameter '" + std::string(multi ? multi : "") + "'";
+        return false;
+    }
+    if (!op_validName(child, true, error))
+        return false;
+    PRM_Template &tmpl = *count->getTemplatePtr();
+    std::vector<PRM_Template> children = tmpl.getMultiParmTemplates();
+    if (!children.empty())
+        children.pop_back(); // the terminator
+    for (const PRM_Template &t : children)
+        if (std::strcmp(t.getToken(), child.getToken()) == 0)
+        {
+            error = "Multi-parameter '" + std::string(multi) + "' has '" + child.getToken() +
+                    "' already";
+            return false;
+        }
+    OP_Node::countChange();
+    children.push_back(child);
+    tmpl.setMultiParmTemplates(std::move(children));
+    dropSpareTemplateCopies();
+    myParms.syncMultiInstances(*count, this);
     return true;
 }
 

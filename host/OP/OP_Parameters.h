@@ -52,8 +52,14 @@ public:
     bool addSpareParm(const PRM_Template &tmpl, std::string &error);
     /// The same with a template that other nodes' spare parameters of the same definition may
     /// share (a scene of many nodes with the same spare parameters keeps one template of each):
-    /// nothing changes a spare parameter's template after it is added.
+    /// nothing changes a spare parameter's template after it is added, except the instance
+    /// group of a multi-parameter (addSpareMultiChild), whose template is never to be shared.
     bool addSpareParm(std::shared_ptr<PRM_Template> tmpl, std::string &error);
+    /// Adds a template to the instance group of the spare multi-parameter `multi`; its name
+    /// holds '#' where the instance number goes. Instances there already gain a parameter of
+    /// it. False with `error` set when there is no such multi-parameter, the name is bad, or
+    /// the group has a template of that name.
+    bool addSpareMultiChild(const char *multi, const PRM_Template &child, std::string &error);
     bool removeSpareParm(const char *name);
 
     /// Asked while a file is read, for the saved parameters the node lacks (`names`; those it

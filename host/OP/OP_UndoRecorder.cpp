@@ -2,6 +2,7 @@
 
 #include <OP/OP_Director.h>
 #include <OP/OP_Network.h>
+#include <OP/OP_SpareParmState.h>
 #include <PRM/PRM_ChangeHook.h>
 #include <UT/UT_UndoManager.h>
 
@@ -112,16 +113,20 @@ public:
     op_UndoParm(OP_Node &node, PRM_Parm &parm, int component)
         : myNode(node.getUniqueId()), myParm(parm.getToken()), myComponent(component)
     {
-        take(parm);
+        take(node, parm);
     }
     void undo() override { swap(); }
     void redo() override { swap(); }
 
 private:
-    void take(const PRM_Parm &parm)
+    void take(OP_Node &node, const PRM_Parm &parm)
     {
         myExpression = parm.isExpression(myComponent);
         myText = parm.getValueText(myComponent);
+        // A count takes its instances with it when lowered: what they held comes back with it.
+        if (parm.getTemplatePtr()->isMultiParm())
+            myInstances =
+                OP_SpareParmState::captureValues(node.getParmList()->getMultiInstanceParms(parm));
     }
     void swap()
     {
@@ -131,12 +136,16 @@ private:
             return;
         const bool expression = myExpression;
         const std::string text = std::move(myText);
-        take(*parm);
+        const OP_SpareParmState::Values instances = std::move(myInstances);
+        take(*node, *parm);
         std::string error;
         if (expression)
             parm->setExpression(myComponent, text.c_str(), error);
         else
             parm->setValueFromText(myComponent, text.c_str(), error);
+        if (parm->getTemplatePtr()->isMultiParm())
+            OP_SpareParmState::restoreValues(node->getParmList()->getMultiInstanceParms(*parm),
+                                             instances);
     }
 
     int myNode;
@@ -144,6 +153,7 @@ private:
     int myComponent;
     bool myExpression = false;
     std::string myText;
+    OP_SpareParmState::Values myInstances;
 };
 
 // What one input of a node reads: a sibling by name and its output, or nothing.

@@ -19,6 +19,7 @@ PRM_Template pi_rebuild(const PRM_Template &from, PRM_Name name, std::vector<PRM
     tmpl.setNoCook(from.getNoCook());
     if (!from.getMultiParmTemplates().empty())
         tmpl.setMultiParmTemplates(from.getMultiParmTemplates());
+    tmpl.setMultiStartOffset(from.getMultiStartOffset());
     return tmpl;
 }
 } // namespace

@@ -31,6 +31,8 @@ namespace
 std::atomic<int> theEvaluations{0};
 std::mutex theRetiredLock;
 std::vector<std::unique_ptr<EV_Expression>> theRetired;
+// Parameters removed meanwhile, each with the template made for it (null for one it shares).
+std::vector<std::pair<std::unique_ptr<PRM_Parm>, std::unique_ptr<PRM_Template>>> theRetiredParms;
 // Whether theRetired may hold anything, so that the end of every evaluation need not take the
 // lock to find it empty. An expression retired just after this was read waits for the end of
 // the next evaluation, which is always safe.
@@ -46,11 +48,13 @@ public:
             !theAnyRetired.load(std::memory_order_acquire))
             return;
         std::vector<std::unique_ptr<EV_Expression>> done;
+        std::vector<std::pair<std::unique_ptr<PRM_Parm>, std::unique_ptr<PRM_Template>>> gone;
         std::lock_guard<std::mutex> lock(theRetiredLock);
         // Another evaluation may have begun since; what it may read stays.
         if (theEvaluations.load(std::memory_order_acquire) == 0)
         {
             done.swap(theRetired);
+            gone.swap(theRetiredParms);
             theAnyRetired.store(false, std::memory_order_release);
         }
     }
@@ -66,6 +70,15 @@ void PRM_Parm::prm_RetireExpression::operator()(EV_Expression *expr) const
         return;
     std::lock_guard<std::mutex> lock(theRetiredLock);
     theRetired.push_back(std::move(owned));
+    theAnyRetired.store(true, std::memory_order_release);
+}
+
+void PRM_Parm::retire(std::unique_ptr<PRM_Parm> parm, std::unique_ptr<PRM_Template> tmpl)
+{
+    if (theEvaluations.load(std::memory_order_acquire) == 0)
+        return;
+    std::lock_guard<std::mutex> lock(theRetiredLock);
+    theRetiredParms.emplace_back(std::move(parm), std::move(tmpl));
     theAnyRetired.store(true, std::memory_order_release);
 }
 
@@ -203,6 +216,9 @@ bool PRM_Parm::setValue(int component, double value)
     value = myTemplate->getRange().clamp(value);
     if (!fitsNumber(myTemplate->getBasicType(), value))
         return false;
+    if (myTemplate->isMultiParm() &&
+        !(value >= 0 && value < PRM_Template::theMaxMultiInstances + 1))
+        return false;
     // -0 would show as 0 in one place and -0 in another; it is the same value.
     if (value == 0)
         value = 0;
@@ -244,8 +260,12 @@ bool PRM_Parm::setValueFromText(int component, const char *text, std::string &er
     {
         if (setValue(component, std::strtod(text, nullptr)))
             return true;
-        error = "Value '" + std::string(text) + "' is beyond the range of parameter '" +
-                getToken() + "'";
+        if (myTemplate->isMultiParm())
+            error = "Parameter '" + std::string(getToken()) + "' holds 0 to " +
+                    std::to_string(PRM_Template::theMaxMultiInstances) + " instances, not " + text;
+        else
+            error = "Value '" + std::string(text) + "' is beyond the range of parameter '" +
+                    getToken() + "'";
         return false;
     }
     const PRM_ChoiceList *menu = myTemplate->getChoiceList();
@@ -259,6 +279,14 @@ bool PRM_Parm::setExpression(int component, const char *text, std::string &error
 {
     if (!validComponent(component, error))
         return false;
+    // Instances are made when the count is set; a count that changed with time would make
+    // and remove parameters on every evaluation.
+    if (myTemplate->isMultiParm())
+    {
+        error = "Parameter '" + std::string(getToken()) +
+                "' counts instances: it takes a number, not an expression";
+        return false;
+    }
     std::unique_ptr<EV_Expression> expr = EV_Expression::parse(text ? text : "", error);
     if (!expr)
         return false;

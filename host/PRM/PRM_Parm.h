@@ -31,6 +31,10 @@ public:
     }
     int getVectorSize() const { return static_cast<int>(myComponents.size()); }
     bool isSpareParm() const { return mySpare; }
+    /// Whether the parameter belongs to an instance of a multi-parameter (made and removed by
+    /// its count, never spare itself).
+    bool isMultiInstance() const { return myMultiInstance; }
+    void setMultiInstance(bool instance) { myMultiInstance = instance; }
     PRM_ParmOwner *getOwner() const { return myOwner; }
 
     /// Sets a component to a number (clamped to a restricted range; integers truncate). False
@@ -65,6 +69,11 @@ public:
     /// counts as held while the component has that same expression text).
     bool isFactoryDefault() const;
     bool isFactoryDefault(int component) const;
+
+    /// Deletes a parameter taken out of its list, and the template made for it, once no
+    /// evaluation is under way anywhere: a count lowered by what an evaluation ran (a script)
+    /// may remove the very instance being evaluated.
+    static void retire(std::unique_ptr<PRM_Parm> parm, std::unique_ptr<PRM_Template> tmpl);
 
     /// Whether a parameter of this basic type can hold the number: a finite single-precision
     /// value for floats, a 32-bit integer once the fraction is dropped for ordinals (what shader
@@ -123,6 +132,7 @@ private:
     PRM_Template *myTemplate;
     PRM_ParmOwner *myOwner;
     bool mySpare;
+    bool myMultiInstance = false;
     mutable bool myTimeDependent = false;
     std::vector<prm_Component> myComponents;
 };

@@ -1,9 +1,13 @@
 #include <PRM/PRM_ParmList.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 
 // Names to positions, and channel names to positions and components.
 struct PRM_ParmList::prm_Index
@@ -19,6 +23,34 @@ struct PRM_ParmList::prm_Index
     prm_Map<int> byName;
     prm_Map<std::pair<int, int>> byChannel;
 };
+
+// Per instance parameter: the count it belongs to, its instance and child, and the template
+// made for it, which must stay where it is for the parameter's life.
+struct PRM_ParmList::prm_Instances
+{
+    struct prm_Entry
+    {
+        const PRM_Parm *count;
+        int instance; // 0 for the first, whatever the numbering starts from
+        int child;
+        std::unique_ptr<PRM_Template> tmpl;
+        PRM_Parm *parm; // null where the name was taken by another parameter
+    };
+    // Kept in order of count, instance and child: an instance's parameters are found together.
+    std::vector<prm_Entry> entries;
+
+    auto range(const PRM_Parm *count)
+    {
+        auto first = std::find_if(entries.begin(), entries.end(),
+                                  [count](const prm_Entry &e) { return e.count == count; });
+        auto last = std::find_if(first, entries.end(),
+                                 [count](const prm_Entry &e) { return e.count != count; });
+        return std::make_pair(first, last);
+    }
+};
+
+PRM_ParmList::PRM_ParmList() = default;
+PRM_ParmList::~PRM_ParmList() = default;
 
 PRM_Parm *PRM_ParmList::getParmPtr(int index) const
 {
@@ -102,19 +134,158 @@ PRM_Parm &PRM_ParmList::appendParm(PRM_Template *tmpl, PRM_ParmOwner *owner, boo
     // than doubling, so that many nodes with one spare parameter keep no room for more.
     if (spare && myParms.size() == myParms.capacity())
         myParms.reserve(myParms.size() + 1);
-    myParms.push_back(std::make_unique<PRM_Parm>(tmpl, owner, spare));
     myIndex.reset();
-    return *myParms.back();
+    // Instances of multi-parameters stay after every other parameter, so that an operator's
+    // templates and its parameters keep the same positions, and a list comes out in the same
+    // order however its counts and spare parameters were set.
+    auto at = myParms.end();
+    if (myInstances)
+        while (at != myParms.begin() && (*(at - 1))->isMultiInstance())
+            --at;
+    return **myParms.insert(at, std::make_unique<PRM_Parm>(tmpl, owner, spare));
 }
 
 bool PRM_ParmList::removeParm(const char *name)
 {
-    int index = getParmIndex(name);
-    if (index < 0)
+    PRM_Parm *parm = getParmPtr(name);
+    if (!parm)
         return false;
-    myParms.erase(myParms.begin() + index);
-    myIndex.reset();
+    if (myInstances)
+    {
+        auto [first, last] = myInstances->range(parm);
+        for (auto it = first; it != last; ++it)
+            eraseParm(it->parm, std::move(it->tmpl));
+        myInstances->entries.erase(first, last);
+    }
+    eraseParm(parm, nullptr);
     return true;
+}
+
+void PRM_ParmList::eraseParm(const PRM_Parm *parm, std::unique_ptr<PRM_Template> tmpl)
+{
+    auto it = std::find_if(myParms.begin(), myParms.end(),
+                           [parm](const auto &p) { return p.get() == parm; });
+    if (it == myParms.end())
+        return;
+    std::unique_ptr<PRM_Parm> owned = std::move(*it);
+    myParms.erase(it);
+    myIndex.reset();
+    PRM_Parm::retire(std::move(owned), std::move(tmpl));
+}
+
+bool PRM_ParmList::syncMultiInstances(PRM_Parm &count, PRM_ParmOwner *owner)
+{
+    const PRM_Template &tmpl = *count.getTemplatePtr();
+    if (!tmpl.isMultiParm())
+        return false;
+    // The count holds a plain number, which evaluates without its owner.
+    const int wanted = static_cast<int>(
+        std::clamp<int64_t>(count.evalInt(0, 0.0f, 0), 0, PRM_Template::theMaxMultiInstances));
+    const std::vector<PRM_Template> &children = tmpl.getMultiParmTemplates();
+    const int childCount = PRM_Template::countTemplates(children.data());
+    if (!myInstances)
+    {
+        if (wanted == 0 || childCount == 0)
+            return false;
+        myInstances = std::make_unique<prm_Instances>();
+    }
+    std::vector<prm_Instances::prm_Entry> &entries = myInstances->entries;
+    bool changed = false;
+    auto [first, last] = myInstances->range(&count);
+    // Instances past the count go, with their parameters.
+    auto keepEnd =
+        std::find_if(first, last, [wanted](const auto &e) { return e.instance >= wanted; });
+    for (auto it = keepEnd; it != last; ++it)
+        eraseParm(it->parm, std::move(it->tmpl));
+    changed = keepEnd != last;
+    auto at = entries.erase(keepEnd, last);
+    // Then every child of every instance that lacks one (children may have been added since).
+    std::set<std::pair<int, int>> present;
+    for (auto it = entries.begin(); it != entries.end(); ++it)
+        if (it->count == &count)
+            present.emplace(it->instance, it->child);
+    std::unordered_set<std::string> taken;
+    std::vector<prm_Instances::prm_Entry> made;
+    for (int instance = 0; instance < wanted; ++instance)
+        for (int child = 0; child < childCount; ++child)
+        {
+            if (present.count({instance, child}))
+                continue;
+            if (taken.empty())
+                for (const auto &parm : myParms)
+                    taken.insert(parm->getToken());
+            const PRM_Template &from = children[static_cast<size_t>(child)];
+            const int number = tmpl.getMultiStartOffset() + instance;
+            // Instances hold no instances of their own.
+            auto own = from.isMultiParm()
+                           ? std::make_unique<PRM_Template>(PRM_INT, from.getVectorSize(),
+                                                            from.getName(), from.getDefaults())
+                           : std::make_unique<PRM_Template>(from);
+            const std::string name = PRM_Template::instanceName(from.getToken(), number);
+            own->setName(PRM_Name(name.c_str(),
+                                  PRM_Template::instanceName(from.getLabel(), number).c_str()));
+            PRM_Parm *parm = nullptr;
+            if (taken.insert(name).second)
+            {
+                myParms.push_back(std::make_unique<PRM_Parm>(own.get(), owner, false));
+                parm = myParms.back().get();
+                parm->setMultiInstance(true);
+                myIndex.reset();
+            }
+            made.push_back({&count, instance, child, std::move(own), parm});
+            changed = true;
+        }
+    if (!made.empty())
+    {
+        at = entries.insert(at, std::make_move_iterator(made.begin()),
+                            std::make_move_iterator(made.end()));
+        auto [begin, end] = myInstances->range(&count);
+        std::sort(begin, end,
+                  [](const auto &a, const auto &b)
+                  { return std::tie(a.instance, a.child) < std::tie(b.instance, b.child); });
+        sortInstances();
+    }
+    return changed;
+}
+
+void PRM_ParmList::sortInstances()
+{
+    auto tail = myParms.end();
+    while (tail != myParms.begin() && (*(tail - 1))->isMultiInstance())
+        --tail;
+    // By the position of their count, then instance and child: the order of the entries once
+    // the counts are put in list order.
+    std::unordered_map<const PRM_Parm *, int> position;
+    for (auto it = myParms.begin(); it != tail; ++it)
+        position.emplace(it->get(), static_cast<int>(it - myParms.begin()));
+    std::unordered_map<const PRM_Parm *, std::tuple<int, int, int>> key;
+    for (const auto &e : myInstances->entries)
+        if (e.parm)
+            key.emplace(e.parm, std::make_tuple(position[e.count], e.instance, e.child));
+    std::sort(tail, myParms.end(),
+              [&key](const auto &a, const auto &b) { return key[a.get()] < key[b.get()]; });
+}
+
+std::vector<PRM_Parm *> PRM_ParmList::getMultiInstanceParms(const PRM_Parm &count) const
+{
+    std::vector<PRM_Parm *> parms;
+    if (!myInstances)
+        return parms;
+    auto [first, last] = myInstances->range(&count);
+    for (auto it = first; it != last; ++it)
+        if (it->parm)
+            parms.push_back(it->parm);
+    return parms;
+}
+
+PRM_Parm *PRM_ParmList::getMultiCount(const PRM_Parm &instance) const
+{
+    if (!myInstances || !instance.isMultiInstance())
+        return nullptr;
+    for (const auto &e : myInstances->entries)
+        if (e.parm == &instance)
+            return const_cast<PRM_Parm *>(e.count);
+    return nullptr;
 }
 
 void PRM_ParmList::rebuildIndex() const

@@ -11,6 +11,11 @@
 class PRM_ParmList
 {
 public:
+    PRM_ParmList();
+    ~PRM_ParmList();
+    PRM_ParmList(const PRM_ParmList &) = delete;
+    PRM_ParmList &operator=(const PRM_ParmList &) = delete;
+
     int getEntries() const { return static_cast<int>(myParms.size()); }
     PRM_Parm *getParmPtr(int index) const;
     PRM_Parm *getParmPtr(const char *name) const;
@@ -31,8 +36,21 @@ public:
     /// Makes room for `count` parameters in all.
     void reserve(int count) { myParms.reserve(static_cast<size_t>(count)); }
     PRM_Parm &appendParm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare);
-    /// Removes a parameter; false when there is none of that name.
+    /// Removes a parameter (a multi-parameter with its instances); false when there is none
+    /// of that name.
     bool removeParm(const char *name);
+
+    /// Makes the instances of the multi-parameter `count` (one of this list's) match its
+    /// value: instances are numbered from the template's start offset, each holding one
+    /// parameter per child template, '#' in names and labels replaced by the number; new ones
+    /// come at the list's end with their defaults, and lowering the count removes the last
+    /// ones (the others keep their values). A name already taken by another parameter is left
+    /// to that one. True when parameters were made or removed.
+    bool syncMultiInstances(PRM_Parm &count, PRM_ParmOwner *owner);
+    /// The parameters of the count's instances, instance by instance in child order.
+    std::vector<PRM_Parm *> getMultiInstanceParms(const PRM_Parm &count) const;
+    /// The count that an instance parameter belongs to, or null.
+    PRM_Parm *getMultiCount(const PRM_Parm &instance) const;
 
     /// Brackets values being set by a load or set-up rather than by a user; brackets nest.
     void beginLoading() { ++myLoadingDepth; }
@@ -45,7 +63,12 @@ public:
 
 private:
     struct prm_Index;
+    struct prm_Instances;
     void rebuildIndex() const;
+    /// Takes the parameter out of the list; it goes, with the template made for it, once no
+    /// evaluation is under way.
+    void eraseParm(const PRM_Parm *parm, std::unique_ptr<PRM_Template> tmpl);
+    void sortInstances();
 
     std::vector<std::unique_ptr<PRM_Parm>> myParms;
     int myLoadingDepth = 0;
@@ -53,4 +76,7 @@ private:
     // lazily after the list changes (null meanwhile). Lists of the same names (every node of
     // one type, with the same spare parameters) share one index.
     mutable std::shared_ptr<const prm_Index> myIndex;
+    // The instances of multi-parameters with their templates; null for the many lists that
+    // have none.
+    std::unique_ptr<prm_Instances> myInstances;
 };

@@ -44,6 +44,20 @@ void PRM_Template::setMultiParmTemplates(std::vector<PRM_Template> templates)
     myMultiTemplates = std::move(templates);
 }
 
+std::string PRM_Template::instanceName(const char *pattern, int number)
+{
+    const std::string digits = std::to_string(number);
+    std::string name;
+    for (const char *c = pattern ? pattern : ""; *c; ++c)
+    {
+        if (*c == '#')
+            name += digits;
+        else
+            name += *c;
+    }
+    return name;
+}
+
 int PRM_Template::countTemplates(const PRM_Template *templates, bool skipSwitchers,
                                  bool skipSeparators, bool skipLabels)
 {

@@ -37,6 +37,7 @@ public:
     const char *getToken() const { return myName.getToken(); }
     const char *getLabel() const { return myName.getLabel(); }
     const PRM_Name &getName() const { return myName; }
+    void setName(PRM_Name name) { myName = std::move(name); }
 
     /// The default of one component, or null when the template has none.
     const PRM_Default *getDefault(int component) const;
@@ -61,6 +62,16 @@ public:
     /// The templates that a multi-parameter repeats per instance (terminated).
     const std::vector<PRM_Template> &getMultiParmTemplates() const { return myMultiTemplates; }
     void setMultiParmTemplates(std::vector<PRM_Template> templates);
+    /// Whether the template is an instance count (PRM_MULTITYPE_INSTANCES).
+    bool isMultiParm() const { return getMultiType() == PRM_MULTITYPE_INSTANCES; }
+    /// The number of a multi-parameter's first instance (1 unless set).
+    int getMultiStartOffset() const { return myMultiStart; }
+    void setMultiStartOffset(int start) { myMultiStart = start; }
+    /// The most instances a multi-parameter holds: a count typed by mistake (a million layers)
+    /// would otherwise make that many parameters.
+    static constexpr int theMaxMultiInstances = 1000;
+    /// `pattern` with every '#' replaced by the instance number.
+    static std::string instanceName(const char *pattern, int number);
 
     const std::string &getHelpText() const { return myHelp; }
     void setHelpText(std::string help) { myHelp = std::move(help); }
@@ -80,5 +91,6 @@ private:
     std::shared_ptr<PRM_SpareData> mySpare;
     std::vector<PRM_Template> myMultiTemplates;
     std::string myHelp;
+    int myMultiStart = 1;
     bool myNoCook = false;
 };

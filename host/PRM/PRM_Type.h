@@ -44,6 +44,10 @@ enum PRM_TypeExtended
 enum PRM_MultiType
 {
     PRM_MULTITYPE_NONE = 0,
+    /// A count whose value is the number of instances of its child templates: each instance
+    /// is a set of real parameters, named after the children with '#' replaced by the
+    /// instance number (PRM_ParmList::syncMultiInstances).
+    PRM_MULTITYPE_INSTANCES = 1,
     PRM_MULTITYPE_RAMP = 4,
     PRM_MULTITYPE_LIST = 8,
     PRM_MULTITYPE_SCROLL = 16,
@@ -101,5 +105,7 @@ inline constexpr PRM_Type PRM_MULTILIST(PRM_BASIC_ORDINAL, PRM_TYPE_NONE, PRM_TY
                                         PRM_MULTITYPE_LIST);
 inline constexpr PRM_Type PRM_MULTISCROLL(PRM_BASIC_ORDINAL, PRM_TYPE_NONE, PRM_TYPE_EXT_NONE,
                                           PRM_MULTITYPE_SCROLL);
+inline constexpr PRM_Type PRM_MULTIPARM(PRM_BASIC_ORDINAL, PRM_TYPE_NONE, PRM_TYPE_EXT_NONE,
+                                        PRM_MULTITYPE_INSTANCES);
 inline constexpr PRM_Type PRM_COMMAND(PRM_BASIC_STRING, PRM_TYPE_COMMAND);
 inline constexpr PRM_Type PRM_LIST_TERMINATOR(PRM_BASIC_NONE, PRM_TYPE_TERMINATOR);

@@ -7,6 +7,7 @@
 #include <UT/UT_WorkBuffer.h>
 #include <VOP/VOP_Operator.h>
 
+#include <memory>
 #include <vector>
 
 namespace
@@ -33,6 +34,40 @@ PRM_Template shop_forceCompileParm()
                         PRM_Name(VOP_CodeGenerator::theVopForceCompileName, "Force Compile"));
 }
 
+// The filter menus of a texture layer: the tokens the texture callback reads, with the labels
+// users pick them by; magnification offers no mipmaps.
+std::shared_ptr<PRM_ChoiceList> shop_filterMenu(bool minification)
+{
+    auto menu = std::make_shared<PRM_ChoiceList>();
+    menu->addItem("GL_NEAREST", minification ? "Poor: Nearest" : "Nearest");
+    menu->addItem("GL_LINEAR", minification ? "Poor: Linear" : "Linear");
+    if (!minification)
+        return menu;
+    menu->addItem("GL_NEAREST_MIPMAP_NEAREST", "Fastest (Nearest/Nearest)");
+    menu->addItem("GL_LINEAR_MIPMAP_NEAREST", "Better (Linear/Nearest)");
+    menu->addItem("GL_NEAREST_MIPMAP_LINEAR", "Good (Nearest/Linear)");
+    menu->addItem("GL_LINEAR_MIPMAP_LINEAR", "Best (Linear/Linear)");
+    return menu;
+}
+
+// The texture layers: a count whose instances, numbered from one, each hold a layer's file,
+// filters and clamping.
+PRM_Template shop_textureLayers()
+{
+    PRM_Template layers(PRM_MULTIPARM, 1, PRM_Name("ogl_numtex", "OGL Texture Layers"),
+                        {PRM_Default(0)});
+    layers.setMultiParmTemplates({
+        PRM_Template(PRM_FILE, 1, PRM_Name("ogl_tex#", "Texture #")),
+        PRM_Template(PRM_STRING, 1, PRM_Name("ogl_tex_min_filter#", "Minification Filter #"),
+                     {PRM_Default(0, "GL_LINEAR_MIPMAP_LINEAR")}, shop_filterMenu(true)),
+        PRM_Template(PRM_STRING, 1, PRM_Name("ogl_tex_mag_filter#", "Magnification Filter #"),
+                     {PRM_Default(0, "GL_LINEAR")}, shop_filterMenu(false)),
+        PRM_Template(PRM_INT, 1, PRM_Name("ogl_clamping_mode#", "Clamping #"), {PRM_Default(0)}),
+    });
+    layers.setMultiStartOffset(1);
+    return layers;
+}
+
 // The viewport material parameters, which the viewport clerk reads by name, so that a surface
 // VOP network shows in the viewport like any other surface shader.
 std::vector<PRM_Template> shop_viewportParms()
@@ -48,10 +83,7 @@ std::vector<PRM_Template> shop_viewportParms()
         PRM_Template(PRM_TOGGLE, 1, PRM_Name("ogl_light", "OGL Use Lighting"), {PRM_Default(1)}),
         PRM_Template(PRM_TOGGLE, 1, PRM_Name("ogl_cutout", "OGL Transparent Texture"),
                      {PRM_Default(1)}),
-        // TODO(viewport): the texture-layer multi-parameter "ogl_numtex" (multi type 0, float
-        // argument 2, numbered from one; per instance "ogl_tex#", "ogl_tex_min_filter#",
-        // "ogl_tex_mag_filter#", "ogl_clamping_mode#") goes here, the last entry of the "OGL"
-        // folder, once the host has multi-parameters.
+        shop_textureLayers(),
     };
 }
 

@@ -129,3 +129,18 @@ TEST(PI_DisableRule, WordsSplitAndComeBackProtected)
     EXPECT_EQ(PI_DisableRule::split(PI_DisableRule::protect("x \"y\\z")),
               (std::vector<std::string>{"x \"y\\z"}));
 }
+
+TEST(PI_EditScriptedParms, AMultiParameterKeepsItsInstanceGroupAndNumbering)
+{
+    PRM_Template layers(PRM_MULTIPARM, 1, PRM_Name("layers"));
+    layers.setMultiParmTemplates({PRM_Template(PRM_FILE, 1, PRM_Name("file#"))});
+    layers.setMultiStartOffset(0);
+    PI_EditScriptedParm entry(layers);
+    entry.setName("renamed");
+    const PRM_Template made = entry.makeTemplate();
+    EXPECT_TRUE(made.isMultiParm());
+    EXPECT_STREQ(made.getToken(), "renamed");
+    EXPECT_EQ(made.getMultiStartOffset(), 0);
+    ASSERT_EQ(PRM_Template::countTemplates(made.getMultiParmTemplates().data()), 1);
+    EXPECT_STREQ(made.getMultiParmTemplates()[0].getToken(), "file#");
+}

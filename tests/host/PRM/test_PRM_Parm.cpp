@@ -1,5 +1,6 @@
 #include <EV/EV_Expression.h>
 #include <PRM/PRM_Parm.h>
+#include <PRM/PRM_ParmList.h>
 #include <PRM/PRM_ParmOwner.h>
 
 #include <gtest/gtest.h>
@@ -298,4 +299,41 @@ TEST(PRM_Parm, AnExpressionReplacedWhileItRunsFinishesFirst)
     EXPECT_EQ(parm.evalFloat(0, 0, 0), 2);
     EXPECT_EQ(parm.getValueText(0), "2");
     EXPECT_EQ(parm.evalFloat(0, 0, 0), 2);
+}
+
+namespace
+{
+// prmtest_drop() sets the count of a multi-parameter to none, as a script run from inside an
+// evaluation could, removing the instance that is being evaluated; it gives 1.
+PRM_ParmList *theLayers = nullptr;
+
+void prm_drop(EV_FunctionCall &call)
+{
+    PRM_Parm &count = *theLayers->getParmPtr("layers");
+    count.setValue(0, 0);
+    theLayers->syncMultiInstances(count, count.getOwner());
+    call.result = EV_Value::number(1);
+}
+
+EV_FUNCTION theDrop(0, "prmtest_drop", 0, EV_TYPE_FLOAT, nullptr, prm_drop);
+} // namespace
+
+TEST(PRM_Parm, AnInstanceRemovedWhileItRunsFinishesFirst)
+{
+    ev_AddFunction(&theDrop);
+    TestOwner owner;
+    PRM_Template layers(PRM_MULTIPARM, 1, PRM_Name("layers"));
+    layers.setMultiParmTemplates({PRM_Template(PRM_FLT, 1, PRM_Name("weight#"))});
+    PRM_ParmList list;
+    theLayers = &list;
+    PRM_Parm &count = list.appendParm(&layers, &owner, false);
+    ASSERT_TRUE(count.setValue(0, 2));
+    list.syncMultiInstances(count, &owner);
+    std::string error;
+    PRM_Parm *weight = list.getParmPtr("weight2");
+    ASSERT_NE(weight, nullptr);
+    ASSERT_TRUE(weight->setExpression(0, "prmtest_drop() + 1", error)) << error;
+    EXPECT_EQ(weight->evalFloat(0, 0, 0), 2);
+    EXPECT_EQ(list.getParmPtr("weight2"), nullptr);
+    EXPECT_EQ(list.getEntries(), 1);
 }

@@ -52,3 +52,67 @@ TEST(PRM_ParmList, LookupsFollowAppendsAndRemovals)
     EXPECT_EQ(list.findParmOrChannel("tx", &component), list.getParmPtr(3));
     EXPECT_EQ(component, -1);
 }
+
+TEST(PRM_ParmList, MultiParameterInstancesFollowTheirCount)
+{
+    PRM_Template layers(PRM_MULTIPARM, 1, PRM_Name("layers"));
+    layers.setMultiParmTemplates({
+        PRM_Template(PRM_STRING, 1, PRM_Name("file#", "File #"), {PRM_Default(0, "none")}),
+        PRM_Template(PRM_RGB, 3, PRM_Name("tint#_c"), {PRM_Default(0.5)}),
+    });
+    layers.setMultiStartOffset(0);
+    PRM_Template taken(PRM_FLT, 1, PRM_Name("file1"));
+
+    PRM_ParmList list;
+    PRM_Parm &count = list.appendParm(&layers, nullptr, true);
+    PRM_Parm &other = list.appendParm(&taken, nullptr, true);
+    std::string error;
+    ASSERT_TRUE(count.setValueFromText(0, "3", error)) << error;
+    EXPECT_TRUE(list.syncMultiInstances(count, nullptr));
+    EXPECT_FALSE(list.syncMultiInstances(count, nullptr)) << "nothing left to make";
+    // Numbered from the template's start, '#' replaced in names and labels, with defaults; a
+    // name already taken stays the other parameter's.
+    EXPECT_EQ(list.getEntries(), 2 + 5);
+    ASSERT_NE(list.getParmPtr("file0"), nullptr);
+    EXPECT_STREQ(list.getParmPtr("file0")->getLabel(), "File 0");
+    EXPECT_EQ(list.getParmPtr("file0")->evalString(0, 0, 0), "none");
+    EXPECT_TRUE(list.getParmPtr("file2")->isMultiInstance());
+    EXPECT_FALSE(list.getParmPtr("file2")->isSpareParm());
+    EXPECT_EQ(list.getParmPtr("file1"), &other);
+    EXPECT_EQ(list.getParmPtrFromChannel("tint2_cg")->evalFloat(1, 0, 0), 0.5f);
+    EXPECT_EQ(list.getMultiCount(*list.getParmPtr("tint1_c")), &count);
+    EXPECT_EQ(list.getMultiCount(other), nullptr);
+    std::vector<std::string> order;
+    for (const PRM_Parm *parm : list.getMultiInstanceParms(count))
+        order.emplace_back(parm->getToken());
+    EXPECT_EQ(order, (std::vector<std::string>{"file0", "tint0_c", "tint1_c", "file2", "tint2_c"}));
+
+    // Lowering removes the last instances; the others keep what they hold, and raising again
+    // brings defaults back.
+    ASSERT_TRUE(list.getParmPtr("file0")->setValueFromText(0, "wood.png", error));
+    ASSERT_TRUE(list.getParmPtr("file2")->setValueFromText(0, "gone.png", error));
+    ASSERT_TRUE(count.setValue(0, 1));
+    EXPECT_TRUE(list.syncMultiInstances(count, nullptr));
+    EXPECT_EQ(list.getParmPtr("file2"), nullptr);
+    EXPECT_EQ(list.getParmPtrFromChannel("tint1_cr"), nullptr);
+    EXPECT_EQ(list.getParmPtr("file0")->evalString(0, 0, 0), "wood.png");
+    ASSERT_TRUE(count.setValue(0, 3));
+    list.syncMultiInstances(count, nullptr);
+    EXPECT_EQ(list.getParmPtr("file2")->evalString(0, 0, 0), "none");
+
+    // A count past the most there may be, or an expression, is refused and changes nothing.
+    EXPECT_FALSE(count.setValueFromText(0, "1001", error));
+    EXPECT_EQ(error, "Parameter 'layers' holds 0 to 1000 instances, not 1001");
+    EXPECT_FALSE(count.setValue(0, -1));
+    EXPECT_FALSE(count.setExpression(0, "$F", error));
+    EXPECT_EQ(count.evalInt(0, 0, 0), 3);
+    ASSERT_TRUE(count.setValue(0, 1000));
+    list.syncMultiInstances(count, nullptr);
+    EXPECT_EQ(list.getEntries(), 2 + 2 * 1000 - 1);
+    EXPECT_NE(list.getParmPtr("tint999_c"), nullptr);
+
+    // Removing the count removes its instances.
+    EXPECT_TRUE(list.removeParm("layers"));
+    EXPECT_EQ(list.getEntries(), 1);
+    EXPECT_EQ(list.getParmPtr(0), &other);
+}

@@ -106,14 +106,27 @@ TEST_F(VopnetTest, MasksParameterListsAndContextsFollowFlavourAndType)
     EXPECT_EQ(parmNames(*rslLight), parmNames(*vexLight));
     const std::vector<std::string> surface = parmNames(*vexSurface);
     EXPECT_EQ(surface, parmNames(*rslSurface));
-    ASSERT_EQ(surface.size(), 11u);
+    ASSERT_EQ(surface.size(), 12u);
     EXPECT_EQ(surface[1], "ogl_amb");
     EXPECT_EQ(surface[8], "ogl_cutout");
-    EXPECT_EQ(surface[9], compiler);
+    EXPECT_EQ(surface[9], "ogl_numtex");
+    EXPECT_EQ(surface[10], compiler);
     const PRM_Template &folders = *vexSurface->getParmList()->getParmPtr(0)->getTemplatePtr();
     EXPECT_TRUE(folders.getType().hasFlag(PRM_TYPE_SWITCHERLIST));
     EXPECT_STREQ(folders.getDefault(0)->getString(), "OGL");
-    EXPECT_EQ(folders.getDefault(0)->getOrdinal(), 8);
+    EXPECT_EQ(folders.getDefault(0)->getOrdinal(), 9);
+    // The texture layers: a count of none, numbered from one, each layer a file, two filters
+    // and a clamping mode.
+    const PRM_Template &layers = *vexSurface->getParmPtr("ogl_numtex")->getTemplatePtr();
+    EXPECT_TRUE(layers.isMultiParm());
+    EXPECT_STREQ(layers.getLabel(), "OGL Texture Layers");
+    EXPECT_EQ(layers.getMultiStartOffset(), 1);
+    EXPECT_EQ(vexSurface->evalInt("ogl_numtex", 0, 0), 0);
+    ASSERT_EQ(PRM_Template::countTemplates(layers.getMultiParmTemplates().data()), 4);
+    EXPECT_EQ(layers.getMultiParmTemplates()[0].getType(), PRM_FILE);
+    EXPECT_STREQ(layers.getMultiParmTemplates()[3].getToken(), "ogl_clamping_mode#");
+    EXPECT_EQ(layers.getMultiParmTemplates()[1].getChoiceList()->entries(), 6);
+    EXPECT_EQ(layers.getMultiParmTemplates()[2].getChoiceList()->findToken("GL_NEAREST"), 0);
     EXPECT_STREQ(folders.getDefault(1)->getString(), "Compiler");
     EXPECT_EQ(folders.getDefault(1)->getOrdinal(), 2);
     EXPECT_FLOAT_EQ(vexSurface->evalFloat("ogl_rough", 0, 0), 0.1f);
