@@ -1,7 +1,9 @@
 #include <CMD/CMD_NodeCommands.h>
 
 #include <CMD/CMD_Manager.h>
+#include <CMD/CMD_NodeArgs.h>
 #include <CMD/CMD_SceneLoader.h>
+#include <CMD/CMD_SpareCommand.h>
 #include <EV/EV_Expression.h>
 #include <OP/OP_BundleFilter.h>
 #include <OP/OP_Director.h>
@@ -20,43 +22,9 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <unordered_map>
 
 namespace
 {
-OP_Node *cmd_findNode(CMD_Args &args, const char *path)
-{
-    OP_Node *node = OPgetDirector()->getCwd()->findNode(path);
-    if (!node)
-        args.fail("No node '" + std::string(path ? path : "") + "'");
-    return node;
-}
-
-bool cmd_needArgs(CMD_Args &args, int count)
-{
-    if (args.argc() - 1 >= count)
-        return true;
-    args.fail("Usage: " + std::string(CMDgetManager()->getUsage(args.getName().c_str())));
-    return false;
-}
-
-/// The node argument 1 names, once the command has `count` arguments.
-OP_Node *cmd_nodeArg(CMD_Args &args, int count)
-{
-    return cmd_needArgs(args, count) ? cmd_findNode(args, args(1)) : nullptr;
-}
-
-/// The same, refusing the root (with `refusal`), which belongs to no network.
-OP_Node *cmd_memberArg(CMD_Args &args, int count, const char *refusal)
-{
-    OP_Node *node = cmd_nodeArg(args, count);
-    if (node && !node->getParent())
-    {
-        args.fail(refusal);
-        return nullptr;
-    }
-    return node;
-}
 
 /// A parameter by name, or by the channel name of one of its components.
 PRM_Parm *cmd_findParm(CMD_Args &args, OP_Node &node, const char *name, int &component)
@@ -70,7 +38,7 @@ PRM_Parm *cmd_findParm(CMD_Args &args, OP_Node &node, const char *name, int &com
 /// The parameter that arguments 1 (node path) and 2 (parameter or channel name) name.
 PRM_Parm *cmd_findNodeParm(CMD_Args &args, OP_Node *&node, int &component)
 {
-    node = cmd_findNode(args, args(1));
+    node = CMD_NodeArgs::findNode(args, args(1));
     return node ? cmd_findParm(args, *node, args(2), component) : nullptr;
 }
 
@@ -90,7 +58,7 @@ std::string cmd_evalComponent(const PRM_Parm &parm, int component, float time)
 
 void cmd_add(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 1))
+    if (!CMD_NodeArgs::needArgs(args, 1))
         return;
     std::string error;
     if (!OPgetDirector()->getCwd()->createNode(args(1), args(2), error))
@@ -100,7 +68,7 @@ void cmd_add(CMD_Args &args)
 void cmd_cd(CMD_Args &args)
 {
     const char *path = args.argc() > 1 ? args(1) : "/";
-    OP_Node *node = cmd_findNode(args, path);
+    OP_Node *node = CMD_NodeArgs::findNode(args, path);
     if (!node)
         return;
     if (!node->isNetwork())
@@ -118,7 +86,8 @@ void cmd_pwd(CMD_Args &args)
 
 void cmd_ls(CMD_Args &args)
 {
-    OP_Node *node = args.argc() > 1 ? cmd_findNode(args, args(1)) : OPgetDirector()->getCwd();
+    OP_Node *node =
+        args.argc() > 1 ? CMD_NodeArgs::findNode(args, args(1)) : OPgetDirector()->getCwd();
     if (!node)
         return;
     if (!node->isNetwork())
@@ -142,13 +111,13 @@ void cmd_ls(CMD_Args &args)
 
 void cmd_rm(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 1))
+    if (!CMD_NodeArgs::needArgs(args, 1))
         return;
     // Every target is found before any is deleted, so that a bad one changes nothing.
     std::vector<int> ids;
     for (int i = 1; i < args.argc(); ++i)
     {
-        OP_Node *node = cmd_findNode(args, args(i));
+        OP_Node *node = CMD_NodeArgs::findNode(args, args(i));
         if (!node)
             return;
         if (!node->getParent())
@@ -179,7 +148,7 @@ void cmd_rm(CMD_Args &args)
 
 void cmd_rename(CMD_Args &args)
 {
-    OP_Node *node = cmd_memberArg(args, 2, "The root cannot be renamed");
+    OP_Node *node = CMD_NodeArgs::memberArg(args, 2, "The root cannot be renamed");
     if (!node)
         return;
     std::string error;
@@ -187,30 +156,15 @@ void cmd_rename(CMD_Args &args)
         args.fail(error);
 }
 
-bool cmd_index(CMD_Args &args, const char *text, const char *what, unsigned &index)
-{
-    // Digits only: strtol alone would also take blanks and a sign before them.
-    char *end = nullptr;
-    const bool digits = std::isdigit(static_cast<unsigned char>(*text));
-    long value = digits ? std::strtol(text, &end, 10) : -1;
-    if (!digits || *end || value < 0 || value > 1 << 20)
-    {
-        args.fail("Bad " + std::string(what) + " '" + text + "'");
-        return false;
-    }
-    index = static_cast<unsigned>(value);
-    return true;
-}
-
 void cmd_wire(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 3))
+    if (!CMD_NodeArgs::needArgs(args, 3))
         return;
-    OP_Node *src = cmd_findNode(args, args(1));
-    OP_Node *dst = src ? cmd_findNode(args, args(2)) : nullptr;
+    OP_Node *src = CMD_NodeArgs::findNode(args, args(1));
+    OP_Node *dst = src ? CMD_NodeArgs::findNode(args, args(2)) : nullptr;
     unsigned input = 0, output = 0;
-    if (!dst || !cmd_index(args, args(3), "input", input) ||
-        (args.argc() > 4 && !cmd_index(args, args(4), "output", output)))
+    if (!dst || !CMD_NodeArgs::parseIndex(args, args(3), "input", input) ||
+        (args.argc() > 4 && !CMD_NodeArgs::parseIndex(args, args(4), "output", output)))
         return;
     std::string error;
     if (!dst->setInput(input, src, output, error))
@@ -219,9 +173,9 @@ void cmd_wire(CMD_Args &args)
 
 void cmd_unwire(CMD_Args &args)
 {
-    OP_Node *dst = cmd_nodeArg(args, 2);
+    OP_Node *dst = CMD_NodeArgs::nodeArg(args, 2);
     unsigned input = 0;
-    if (!dst || !cmd_index(args, args(2), "input", input))
+    if (!dst || !CMD_NodeArgs::parseIndex(args, args(2), "input", input))
         return;
     std::string error;
     if (!dst->setInput(input, nullptr, 0, error))
@@ -244,7 +198,7 @@ bool cmd_holdForLoad(CMD_Args &args, OP_Node *node)
 
 void cmd_set(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 3))
+    if (!CMD_NodeArgs::needArgs(args, 3))
         return;
     if (cmd_holdForLoad(args, OPgetDirector()->getCwd()->findNode(args(1))))
         return;
@@ -295,207 +249,11 @@ void cmd_set(CMD_Args &args)
     }
 }
 
-// The texts given with -t KEY=VALUE, or null for none.
-std::shared_ptr<PRM_SpareData> cmd_spareData(CMD_Args &args)
-{
-    if (!args.found('t'))
-        return nullptr;
-    auto spare = std::make_shared<PRM_SpareData>();
-    for (const std::string &pair : args.argValues('t'))
-    {
-        const std::string::size_type equals = pair.find('=');
-        if (equals == 0 || equals == std::string::npos)
-        {
-            args.fail("Bad tag '" + pair + "' (KEY=VALUE)");
-            return nullptr;
-        }
-        spare->addTokenValue(pair.substr(0, equals).c_str(), pair.substr(equals + 1).c_str());
-    }
-    return spare;
-}
-
-// A folder's default: the number of entries it holds and its label, as "COUNT:LABEL".
-bool cmd_folderDefault(CMD_Args &args, const char *text, std::vector<PRM_Default> &defaults)
-{
-    const std::string word = text;
-    const std::string::size_type colon = word.find(':');
-    unsigned count = 0;
-    if (colon == std::string::npos ||
-        !cmd_index(args, word.substr(0, colon).c_str(), "folder size", count))
-    {
-        if (!args.failed())
-            args.fail("Bad folder '" + word + "' (COUNT:LABEL)");
-        return false;
-    }
-    defaults.emplace_back(count, word.substr(colon + 1).c_str());
-    return true;
-}
-
-// Every word of a `spare` command but the node's path: commands alike in these make templates
-// alike, which the nodes share.
-std::string cmd_spareKey(CMD_Args &args)
-{
-    std::string key = args.found('l') ? args.argp('l') : "";
-    key.push_back('\0');
-    if (args.found('t'))
-        for (const std::string &pair : args.argValues('t'))
-            key.append(pair).push_back('\0');
-    key.push_back('\1');
-    for (int i = 2; i < args.argc(); ++i)
-        key.append(args(i)).push_back('\0');
-    return key;
-}
-
-// Templates made by `spare`, by their command's words: a scene of a hundred thousand surfaces,
-// each given the same viewport parameters by its creation script or its saved file, keeps one
-// template of each.
-std::unordered_map<std::string, std::weak_ptr<PRM_Template>> &cmd_spareTemplates()
-{
-    static std::unordered_map<std::string, std::weak_ptr<PRM_Template>> theTemplates;
-    return theTemplates;
-}
-
-std::shared_ptr<PRM_Template> cmd_sharedSpareTemplate(CMD_Args &args)
-{
-    auto it = cmd_spareTemplates().find(cmd_spareKey(args));
-    return it == cmd_spareTemplates().end() ? nullptr : it->second.lock();
-}
-
-void cmd_shareSpareTemplate(CMD_Args &args, const std::shared_ptr<PRM_Template> &tmpl)
-{
-    auto &templates = cmd_spareTemplates();
-    static size_t theSweepAt = 64;
-    templates[cmd_spareKey(args)] = tmpl;
-    // Templates no node holds any more are dropped now and then.
-    if (templates.size() >= theSweepAt)
-    {
-        std::erase_if(templates, [](const auto &entry) { return entry.second.expired(); });
-        theSweepAt = 2 * templates.size() + 64;
-    }
-}
-
-// The defaults after a spare parameter's size, by its type; false (with the command failed)
-// on a bad one. A multi-parameter's one word there is the number of its first instance.
-bool cmd_spareDefaults(CMD_Args &args, const PRM_Type &type, std::vector<PRM_Default> &defaults,
-                       unsigned &first)
-{
-    for (int i = 5; i < args.argc(); ++i)
-    {
-        if (type == PRM_MULTIPARM)
-        {
-            // Numbers past a million are nobody's layers, and the last must fit an int.
-            if (args.argc() > 6 || !cmd_index(args, args(i), "first instance", first) ||
-                first > 1000000)
-            {
-                if (!args.failed())
-                    args.fail("A multi-parameter takes one number: its first instance's");
-                return false;
-            }
-        }
-        else if (type == PRM_SWITCHER)
-        {
-            if (!cmd_folderDefault(args, args(i), defaults))
-                return false;
-        }
-        else if (type.isStringType())
-            defaults.emplace_back(0, args(i));
-        else if (UT_String::isNumber(args(i)) &&
-                 PRM_Parm::fitsNumber(type.getBasicType(), std::strtod(args(i), nullptr)))
-            defaults.emplace_back(std::strtod(args(i), nullptr));
-        else
-        {
-            args.fail("Bad default '" + std::string(args(i)) + "'");
-            return false;
-        }
-    }
-    return true;
-}
-
-void cmd_spare(CMD_Args &args)
-{
-    // The root is not saved with the scene, so nothing on it could come back from a file.
-    OP_Node *node = cmd_memberArg(args, 4, "The root takes no spare parameters");
-    if (!node)
-        return;
-    const std::string type = args(3);
-    static const std::map<std::string, PRM_Type> theTypes = {
-        {"int", PRM_INT},         {"float", PRM_FLT}, {"string", PRM_STRING},
-        {"toggle", PRM_TOGGLE},   {"color", PRM_RGB}, {"vector", PRM_XYZ},
-        {"folder", PRM_SWITCHER}, {"file", PRM_FILE}, {"multi", PRM_MULTIPARM},
-    };
-    auto it = theTypes.find(type);
-    if (it == theTypes.end())
-    {
-        args.fail("Unknown parameter type '" + type +
-                  "' (int, float, string, toggle, color, vector, file, folder or multi)");
-        return;
-    }
-    const bool child = args.found('m');
-    if (child && (it->second == PRM_SWITCHER || it->second == PRM_MULTIPARM))
-    {
-        args.fail("An instance group holds no " + type);
-        return;
-    }
-    // Scenes saved before an operator had a parameter of its own carry it as a spare one,
-    // which the operator's now stands for.
-    PRM_Parm *own = child ? nullptr : node->getParmPtr(args(2));
-    if (own && !own->isSpareParm() && !own->isMultiInstance() && OPgetDirector()->isLoading())
-        return;
-    auto spare = cmd_spareData(args);
-    if (args.failed())
-        return;
-    unsigned size = 0;
-    if (!cmd_index(args, args(4), "size", size))
-        return;
-    if (size < 1 || size > 16 || (it->second == PRM_MULTIPARM && size != 1))
-    {
-        args.fail(it->second == PRM_MULTIPARM ? "A multi-parameter has one component"
-                                              : "A parameter has 1 to 16 components");
-        return;
-    }
-    std::vector<PRM_Default> defaults;
-    unsigned first = 1;
-    if (!cmd_spareDefaults(args, it->second, defaults, first))
-        return;
-    const char *label = args.found('l') ? args.argp('l') : args(2);
-    std::string error;
-    OP_SpareParmState::record(*node);
-    bool added = false;
-    if (child)
-    {
-        PRM_Template tmpl(it->second, static_cast<int>(size), PRM_Name(args(2), label), defaults,
-                          nullptr, PRM_Range{}, std::move(spare));
-        tmpl.setMultiStartOffset(static_cast<int>(first));
-        added = node->addSpareMultiChild(args.argp('m'), tmpl, error);
-    }
-    else
-    {
-        // A multi-parameter's template gains the children its group is given later, node by
-        // node: it is the node's own. Any other is shared by the nodes given it alike.
-        const bool shared = it->second != PRM_MULTIPARM;
-        std::shared_ptr<PRM_Template> tmpl = shared ? cmd_sharedSpareTemplate(args) : nullptr;
-        if (!tmpl)
-        {
-            tmpl = std::make_shared<PRM_Template>(it->second, static_cast<int>(size),
-                                                  PRM_Name(args(2), label), defaults, nullptr,
-                                                  PRM_Range{}, std::move(spare));
-            tmpl->setMultiStartOffset(static_cast<int>(first));
-            if (shared)
-                cmd_shareSpareTemplate(args, tmpl);
-        }
-        added = node->addSpareParm(std::move(tmpl), error);
-    }
-    if (!added)
-        args.fail(error);
-    else
-        node->opChanged(OP_SPAREPARM_MODIFIED);
-}
-
 // A parameter of the node, or a property it takes from elsewhere (nodes that layer
 // properties answer for names they lack); `node` becomes the node that holds it.
 PRM_Parm *cmd_findParmOrProperty(CMD_Args &args, OP_Node *&node, int &component)
 {
-    node = cmd_findNode(args, args(1));
+    node = CMD_NodeArgs::findNode(args, args(1));
     if (!node)
         return nullptr;
     PRM_Parm *parm = node->getParmList()->findParmOrChannel(args(2), &component);
@@ -513,7 +271,7 @@ PRM_Parm *cmd_findParmOrProperty(CMD_Args &args, OP_Node *&node, int &component)
 
 void cmd_eval(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 2))
+    if (!CMD_NodeArgs::needArgs(args, 2))
         return;
     OP_Node *node = nullptr;
     int component = -1;
@@ -523,7 +281,7 @@ void cmd_eval(CMD_Args &args)
     if (args.argc() > 3)
     {
         unsigned index = 0;
-        if (!cmd_index(args, args(3), "component", index))
+        if (!CMD_NodeArgs::parseIndex(args, args(3), "component", index))
             return;
         if (static_cast<int>(index) >= parm->getVectorSize())
         {
@@ -559,7 +317,7 @@ void cmd_eval(CMD_Args &args)
 // The node that argument 1 names, cooked at the commands' time; null when there is none.
 OP_Node *cmd_cookedNode(CMD_Args &args, OP_Context &context)
 {
-    OP_Node *node = cmd_nodeArg(args, 1);
+    OP_Node *node = CMD_NodeArgs::nodeArg(args, 1);
     if (node)
         node->cook(context);
     return node;
@@ -589,9 +347,9 @@ void cmd_info(CMD_Args &args)
 
 void cmd_vopcode(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 1))
+    if (!CMD_NodeArgs::needArgs(args, 1))
         return;
-    OP_Node *node = cmd_findNode(args, args(1));
+    OP_Node *node = CMD_NodeArgs::findNode(args, args(1));
     if (!node)
         return;
     VOP_CodeGenerator *generator = node->getVopCodeGenerator();
@@ -621,7 +379,7 @@ void cmd_echo(CMD_Args &args)
 
 void cmd_source(CMD_Args &args)
 {
-    if (!cmd_needArgs(args, 1))
+    if (!CMD_NodeArgs::needArgs(args, 1))
         return;
     std::string text, error;
     if (!CMD_Manager::readScript(args(1), text, error))
@@ -643,7 +401,7 @@ void cmd_types(CMD_Args &args)
 
 void cmd_gallery(CMD_Args &args)
 {
-    OP_Node *node = cmd_nodeArg(args, 1);
+    OP_Node *node = CMD_NodeArgs::nodeArg(args, 1);
     if (!node)
         return;
     OP_GalleryEntry entry;
@@ -681,9 +439,7 @@ void CMD_NodeCommands::install(CMD_Manager &m)
     m.installCommand("wire", "", cmd_wire, true, "wire SRC DST INPUT [OUTPUT]");
     m.installCommand("unwire", "", cmd_unwire, true, "unwire DST INPUT");
     m.installCommand("set", "e", cmd_set, true, "set [-e] PATH PARM VALUE...");
-    m.installCommand("spare", "l:t:m:", cmd_spare, true,
-                     "spare [-l LABEL] [-t KEY=VALUE]... [-m MULTI] PATH NAME TYPE SIZE "
-                     "[DEFAULT...]");
+    CMD_SpareCommand::install(m);
     m.installCommand("eval", "", cmd_eval, true, "eval PATH PARM [COMPONENT]");
     m.installCommand("errors", "", cmd_errors, true, "errors PATH");
     m.installCommand("info", "", cmd_info, true, "info PATH");

@@ -1,0 +1,226 @@
+#include <CMD/CMD_SpareCommand.h>
+
+#include <CMD/CMD_Args.h>
+#include <CMD/CMD_Manager.h>
+#include <CMD/CMD_NodeArgs.h>
+#include <OP/OP_Director.h>
+#include <OP/OP_Node.h>
+#include <OP/OP_SpareParmState.h>
+#include <PRM/PRM_Parm.h>
+#include <PRM/PRM_SpareData.h>
+#include <PRM/PRM_Template.h>
+#include <UT/UT_String.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace
+{
+// The texts given with -t KEY=VALUE, or null for none.
+std::shared_ptr<PRM_SpareData> cmd_spareData(CMD_Args &args)
+{
+    if (!args.found('t'))
+        return nullptr;
+    auto spare = std::make_shared<PRM_SpareData>();
+    for (const std::string &pair : args.argValues('t'))
+    {
+        const std::string::size_type equals = pair.find('=');
+        if (equals == 0 || equals == std::string::npos)
+        {
+            args.fail("Bad tag '" + pair + "' (KEY=VALUE)");
+            return nullptr;
+        }
+        spare->addTokenValue(pair.substr(0, equals).c_str(), pair.substr(equals + 1).c_str());
+    }
+    return spare;
+}
+
+// A folder's default: the number of entries it holds and its label, as "COUNT:LABEL".
+bool cmd_folderDefault(CMD_Args &args, const char *text, std::vector<PRM_Default> &defaults)
+{
+    const std::string word = text;
+    const std::string::size_type colon = word.find(':');
+    unsigned count = 0;
+    if (colon == std::string::npos ||
+        !CMD_NodeArgs::parseIndex(args, word.substr(0, colon).c_str(), "folder size", count))
+    {
+        if (!args.failed())
+            args.fail("Bad folder '" + word + "' (COUNT:LABEL)");
+        return false;
+    }
+    defaults.emplace_back(count, word.substr(colon + 1).c_str());
+    return true;
+}
+
+// Every word of a `spare` command but the node's path: commands alike in these make templates
+// alike, which the nodes share.
+std::string cmd_spareKey(CMD_Args &args)
+{
+    std::string key = args.found('l') ? args.argp('l') : "";
+    key.push_back('\0');
+    if (args.found('t'))
+        for (const std::string &pair : args.argValues('t'))
+            key.append(pair).push_back('\0');
+    key.push_back('\1');
+    for (int i = 2; i < args.argc(); ++i)
+        key.append(args(i)).push_back('\0');
+    return key;
+}
+
+// Templates made by `spare`, by their command's words: a scene of a hundred thousand surfaces,
+// each given the same viewport parameters by its creation script or its saved file, keeps one
+// template of each.
+std::unordered_map<std::string, std::weak_ptr<PRM_Template>> &cmd_spareTemplates()
+{
+    static std::unordered_map<std::string, std::weak_ptr<PRM_Template>> theTemplates;
+    return theTemplates;
+}
+
+std::shared_ptr<PRM_Template> cmd_sharedSpareTemplate(CMD_Args &args)
+{
+    auto it = cmd_spareTemplates().find(cmd_spareKey(args));
+    return it == cmd_spareTemplates().end() ? nullptr : it->second.lock();
+}
+
+void cmd_shareSpareTemplate(CMD_Args &args, const std::shared_ptr<PRM_Template> &tmpl)
+{
+    auto &templates = cmd_spareTemplates();
+    static size_t theSweepAt = 64;
+    templates[cmd_spareKey(args)] = tmpl;
+    // Templates no node holds any more are dropped now and then.
+    if (templates.size() >= theSweepAt)
+    {
+        std::erase_if(templates, [](const auto &entry) { return entry.second.expired(); });
+        theSweepAt = 2 * templates.size() + 64;
+    }
+}
+
+// The defaults after a spare parameter's size, by its type; false (with the command failed)
+// on a bad one. A multi-parameter's one word there is the number of its first instance.
+bool cmd_spareDefaults(CMD_Args &args, const PRM_Type &type, std::vector<PRM_Default> &defaults,
+                       unsigned &first)
+{
+    for (int i = 5; i < args.argc(); ++i)
+    {
+        if (type == PRM_MULTIPARM)
+        {
+            // Numbers past a million are nobody's layers, and the last must fit an int.
+            if (args.argc() > 6 ||
+                !CMD_NodeArgs::parseIndex(args, args(i), "first instance", first) ||
+                first > 1000000)
+            {
+                if (!args.failed())
+                    args.fail("A multi-parameter takes one number: its first instance's");
+                return false;
+            }
+        }
+        else if (type == PRM_SWITCHER)
+        {
+            if (!cmd_folderDefault(args, args(i), defaults))
+                return false;
+        }
+        else if (type.isStringType())
+            defaults.emplace_back(0, args(i));
+        else if (UT_String::isNumber(args(i)) &&
+                 PRM_Parm::fitsNumber(type.getBasicType(), std::strtod(args(i), nullptr)))
+            defaults.emplace_back(std::strtod(args(i), nullptr));
+        else
+        {
+            args.fail("Bad default '" + std::string(args(i)) + "'");
+            return false;
+        }
+    }
+    return true;
+}
+
+void cmd_spare(CMD_Args &args)
+{
+    // The root is not saved with the scene, so nothing on it could come back from a file.
+    OP_Node *node = CMD_NodeArgs::memberArg(args, 4, "The root takes no spare parameters");
+    if (!node)
+        return;
+    const std::string type = args(3);
+    static const std::map<std::string, PRM_Type> theTypes = {
+        {"int", PRM_INT},         {"float", PRM_FLT}, {"string", PRM_STRING},
+        {"toggle", PRM_TOGGLE},   {"color", PRM_RGB}, {"vector", PRM_XYZ},
+        {"folder", PRM_SWITCHER}, {"file", PRM_FILE}, {"multi", PRM_MULTIPARM},
+    };
+    auto it = theTypes.find(type);
+    if (it == theTypes.end())
+    {
+        args.fail("Unknown parameter type '" + type +
+                  "' (int, float, string, toggle, color, vector, file, folder or multi)");
+        return;
+    }
+    const bool child = args.found('m');
+    if (child && (it->second == PRM_SWITCHER || it->second == PRM_MULTIPARM))
+    {
+        args.fail("An instance group holds no " + type);
+        return;
+    }
+    // Scenes saved before an operator had a parameter of its own carry it as a spare one,
+    // which the operator's now stands for.
+    PRM_Parm *own = child ? nullptr : node->getParmPtr(args(2));
+    if (own && !own->isSpareParm() && !own->isMultiInstance() && OPgetDirector()->isLoading())
+        return;
+    auto spare = cmd_spareData(args);
+    if (args.failed())
+        return;
+    unsigned size = 0;
+    if (!CMD_NodeArgs::parseIndex(args, args(4), "size", size))
+        return;
+    if (size < 1 || size > 16 || (it->second == PRM_MULTIPARM && size != 1))
+    {
+        args.fail(it->second == PRM_MULTIPARM ? "A multi-parameter has one component"
+                                              : "A parameter has 1 to 16 components");
+        return;
+    }
+    std::vector<PRM_Default> defaults;
+    unsigned first = 1;
+    if (!cmd_spareDefaults(args, it->second, defaults, first))
+        return;
+    const char *label = args.found('l') ? args.argp('l') : args(2);
+    std::string error;
+    OP_SpareParmState::record(*node);
+    bool added = false;
+    if (child)
+    {
+        PRM_Template tmpl(it->second, static_cast<int>(size), PRM_Name(args(2), label), defaults,
+                          nullptr, PRM_Range{}, std::move(spare));
+        tmpl.setMultiStartOffset(static_cast<int>(first));
+        added = node->addSpareMultiChild(args.argp('m'), tmpl, error);
+    }
+    else
+    {
+        // A multi-parameter's template gains the children its group is given later, node by
+        // node: it is the node's own. Any other is shared by the nodes given it alike.
+        const bool shared = it->second != PRM_MULTIPARM;
+        std::shared_ptr<PRM_Template> tmpl = shared ? cmd_sharedSpareTemplate(args) : nullptr;
+        if (!tmpl)
+        {
+            tmpl = std::make_shared<PRM_Template>(it->second, static_cast<int>(size),
+                                                  PRM_Name(args(2), label), defaults, nullptr,
+                                                  PRM_Range{}, std::move(spare));
+            tmpl->setMultiStartOffset(static_cast<int>(first));
+            if (shared)
+                cmd_shareSpareTemplate(args, tmpl);
+        }
+        added = node->addSpareParm(std::move(tmpl), error);
+    }
+    if (!added)
+        args.fail(error);
+    else
+        node->opChanged(OP_SPAREPARM_MODIFIED);
+}
+} // namespace
+
+void CMD_SpareCommand::install(CMD_Manager &m)
+{
+    m.installCommand("spare", "l:t:m:", cmd_spare, true,
+                     "spare [-l LABEL] [-t KEY=VALUE]... [-m MULTI] PATH NAME TYPE SIZE "
+                     "[DEFAULT...]");
+}
