@@ -164,7 +164,11 @@ void cmd_spare(CMD_Args &args)
     }
     // Scenes saved before an operator had a parameter of its own carry it as a spare one,
     // which the operator's now stands for.
-    PRM_Parm *own = child ? nullptr : node->getParmPtr(args(2));
+    // (The quick test first: parameters come one command after another, and an index made for
+    // this question would be dropped by the addition.)
+    PRM_Parm *own = !child && node->getParmList()->hasNameOrChannel(args(2))
+                        ? node->getParmPtr(args(2))
+                        : nullptr;
     if (own && !own->isSpareParm() && !own->isMultiInstance() && OPgetDirector()->isLoading())
         return;
     auto spare = cmd_spareData(args);

@@ -135,7 +135,12 @@ bool OP_Parameters::addSpareParm(std::shared_ptr<PRM_Template> shared, std::stri
 bool OP_Parameters::addSpareMultiChild(const char *multi, const PRM_Template &child,
                                        std::string &error)
 {
-    PRM_Parm *count = myParms.getParmPtr(multi);
+    // Found by a walk, not the index: children are added one after another, each just after
+    // the count itself, and an index made for this question would be dropped by the addition.
+    PRM_Parm *count = nullptr;
+    for (int i = 0; i < myParms.getEntries() && multi && !count; ++i)
+        if (std::strcmp(myParms.getParmPtr(i)->getToken(), multi) == 0)
+            count = myParms.getParmPtr(i);
     if (!count || !count->isSpareParm() || !count->getTemplatePtr()->isMultiParm())
     {
         error = "No spare multi-parameter '" + std::string(multi ? multi : "") + "'";
