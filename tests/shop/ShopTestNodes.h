@@ -105,7 +105,9 @@ public:
         seenObject = node->getCallingOBJ();
         seenSop = node->getCallingSOP();
         seenObjVariable.clear();
-        node->getVariableString(0, seenObjVariable, 0);
+        node->getVariableString(0, seenObjVariable, 0); // $OBJ
+        seenSopVariable.clear();
+        node->getVariableString(1, seenSopVariable, 0); // $SOP
         if (node->hasParm("objpath"))
             node->evalString(seenObjParm, "objpath", 0, now);
         return SHOP_Clerk::buildShaderString(node, result, now, overrides);
@@ -119,6 +121,7 @@ public:
     OP_Node *seenObject = nullptr;
     OP_Node *seenSop = nullptr;
     UT_String seenObjVariable;
+    UT_String seenSopVariable;
     UT_String seenObjParm;
 
 private:

@@ -183,13 +183,15 @@ TEST_F(VopnetTest, VariablesComeFromTheGeneratorThenTheShaderNode)
         << error;
     EXPECT_EQ(value.asString(), "rsl:surface");
 
-    // $OBJ is the shader node's: the object a build runs for.
+    // $OBJ and $SOP are the shader node's: the object and geometry a build runs for.
     OP_Node *object = make<OP_Node>("t_xform", nullptr, "geo");
+    OP_Node *geometry = make<OP_Node>("t_xform", nullptr, "sop");
     TestClerk &rib = clerks().rib;
     UT_Options options;
     options.setOptionS("rendertype", "RIB");
-    build(net, &options, object);
+    build(net, &options, object, geometry);
     EXPECT_EQ(rib.seenObjVariable.toStdString(), object->getFullPath());
+    EXPECT_EQ(rib.seenSopVariable.toStdString(), geometry->getFullPath());
 }
 
 TEST_F(VopnetTest, CompileErrorsAreTheNodesAtEveryCookAndFailItsBuilds)
