@@ -1,3 +1,4 @@
+#include <UT/UT_Names.h>
 #include <VOP/VOP_CodeWriter.h>
 
 #include <cctype>
@@ -157,7 +158,7 @@ struct VOP_CodeWriter::vop_Writing
                 continue;
             VOP_ShaderParm parm;
             parm.name = node.string("parmname");
-            if (!isIdentifier(parm.name) || isReserved(parm.name))
+            if (!UTisIdentifier(parm.name) || isReserved(parm.name))
             {
                 fail(node.path + ": '" + parm.name +
                      "' cannot name a parameter (a letter or '_', then letters, digits and '_'; "
@@ -577,16 +578,6 @@ const char *VOP_CodeWriter::contextName(VOP_Language language, VOP_ContextKind c
     default:
         return "unknown";
     }
-}
-
-bool VOP_CodeWriter::isIdentifier(const std::string &text)
-{
-    if (text.empty() || std::isdigit(static_cast<unsigned char>(text[0])))
-        return false;
-    for (const char c : text)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
-            return false;
-    return true;
 }
 
 std::string VOP_CodeWriter::toIdentifier(const std::string &text)

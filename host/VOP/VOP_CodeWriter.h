@@ -46,8 +46,6 @@ public:
 
     /// The context's keyword in the language ("surface", "volume", ...).
     static const char *contextName(VOP_Language language, VOP_ContextKind context);
-    /// Whether `text` is a letter or '_' followed by letters, digits and '_'.
-    static bool isIdentifier(const std::string &text);
     /// `text` with every character an identifier may not hold replaced by '_' (and '_' put
     /// first when it starts with a digit).
     static std::string toIdentifier(const std::string &text);
