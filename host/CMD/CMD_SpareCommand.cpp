@@ -71,33 +71,64 @@ std::string cmd_spareKey(CMD_Args &args)
     return key;
 }
 
-// Templates made by `spare`, by their command's words: a scene of a hundred thousand surfaces,
-// each given the same viewport parameters by its creation script or its saved file, keeps one
-// template of each.
-std::unordered_map<std::string, std::weak_ptr<PRM_Template>> &cmd_spareTemplates()
+// Templates made by `spare`, by their command's words (a multi-parameter's grown by its group's
+// children, by the words of the count's command and then each child's): a scene of a hundred
+// thousand surfaces, each given the same viewport parameters by its creation script or its
+// saved file, keeps one template of each. Each template's key is kept too, for the words of a
+// group's next child to be added to.
+class cmd_SpareTemplates
 {
-    static std::unordered_map<std::string, std::weak_ptr<PRM_Template>> theTemplates;
-    return theTemplates;
-}
-
-std::shared_ptr<PRM_Template> cmd_sharedSpareTemplate(CMD_Args &args)
-{
-    auto it = cmd_spareTemplates().find(cmd_spareKey(args));
-    return it == cmd_spareTemplates().end() ? nullptr : it->second.lock();
-}
-
-void cmd_shareSpareTemplate(CMD_Args &args, const std::shared_ptr<PRM_Template> &tmpl)
-{
-    auto &templates = cmd_spareTemplates();
-    static size_t theSweepAt = 64;
-    templates[cmd_spareKey(args)] = tmpl;
-    // Templates no node holds any more are dropped now and then.
-    if (templates.size() >= theSweepAt)
+public:
+    static cmd_SpareTemplates &get()
     {
-        std::erase_if(templates, [](const auto &entry) { return entry.second.expired(); });
-        theSweepAt = 2 * templates.size() + 64;
+        static cmd_SpareTemplates theTemplates;
+        return theTemplates;
     }
-}
+
+    std::shared_ptr<PRM_Template> find(const std::string &key) const
+    {
+        auto it = myByKey.find(key);
+        return it == myByKey.end() ? nullptr : it->second.lock();
+    }
+
+    /// The key a template was shared under; false for one not made here.
+    bool keyOf(const std::shared_ptr<PRM_Template> &tmpl, std::string &key) const
+    {
+        auto it = myKeys.find(tmpl.get());
+        // An entry of a template gone whose memory holds another now is no match.
+        if (it == myKeys.end() || it->second.tmpl.lock() != tmpl)
+            return false;
+        key = it->second.key;
+        return true;
+    }
+
+    /// `grownFrom` is the template a multi-parameter's grew from, kept while this one is: the
+    /// next node given the same group goes through the same steps.
+    void share(const std::string &key, const std::shared_ptr<PRM_Template> &tmpl,
+               std::shared_ptr<PRM_Template> grownFrom = nullptr)
+    {
+        myByKey[key] = tmpl;
+        myKeys[tmpl.get()] = {tmpl, key, std::move(grownFrom)};
+        // Templates no node holds any more are dropped now and then.
+        if (myByKey.size() >= mySweepAt)
+        {
+            std::erase_if(myByKey, [](const auto &entry) { return entry.second.expired(); });
+            std::erase_if(myKeys, [](const auto &entry) { return entry.second.tmpl.expired(); });
+            mySweepAt = 2 * myByKey.size() + 64;
+        }
+    }
+
+private:
+    struct cmd_Made
+    {
+        std::weak_ptr<PRM_Template> tmpl;
+        std::string key;
+        std::shared_ptr<PRM_Template> grownFrom;
+    };
+    std::unordered_map<std::string, std::weak_ptr<PRM_Template>> myByKey;
+    std::unordered_map<const PRM_Template *, cmd_Made> myKeys;
+    size_t mySweepAt = 64;
+};
 
 // The defaults after a spare parameter's size, by its type; false (with the command failed)
 // on a bad one. A multi-parameter's one word there is the number of its first instance.
@@ -134,6 +165,32 @@ bool cmd_spareDefaults(CMD_Args &args, const PRM_Type &type, std::vector<PRM_Def
             return false;
         }
     }
+    return true;
+}
+
+// Adds a child to a spare multi-parameter's group. Nodes whose counts were made alike and grew
+// alike share the grown template.
+bool cmd_addMultiChild(CMD_Args &args, OP_Node &node, const PRM_Type &type, unsigned size,
+                       const char *label, const std::vector<PRM_Default> &defaults, unsigned first,
+                       std::shared_ptr<PRM_SpareData> spare, std::string &error)
+{
+    PRM_Template child(type, static_cast<int>(size), PRM_Name(args(2), label), defaults, nullptr,
+                       PRM_Range{}, std::move(spare));
+    child.setMultiStartOffset(static_cast<int>(first));
+    cmd_SpareTemplates &templates = cmd_SpareTemplates::get();
+    const std::shared_ptr<PRM_Template> count = node.getSpareTemplate(args.argp('m'));
+    std::string key;
+    const bool shareable = count && templates.keyOf(count, key);
+    if (shareable)
+    {
+        key.push_back('\2');
+        key += cmd_spareKey(args);
+    }
+    const std::shared_ptr<PRM_Template> offered = shareable ? templates.find(key) : nullptr;
+    if (!node.addSpareMultiChild(args.argp('m'), child, error, offered))
+        return false;
+    if (shareable && !offered)
+        templates.share(key, node.getSpareTemplate(args.argp('m')), count);
     return true;
 }
 
@@ -192,26 +249,19 @@ void cmd_spare(CMD_Args &args)
     OP_SpareParmState::record(*node);
     bool added = false;
     if (child)
-    {
-        PRM_Template tmpl(it->second, static_cast<int>(size), PRM_Name(args(2), label), defaults,
-                          nullptr, PRM_Range{}, std::move(spare));
-        tmpl.setMultiStartOffset(static_cast<int>(first));
-        added = node->addSpareMultiChild(args.argp('m'), tmpl, error);
-    }
+        added = cmd_addMultiChild(args, *node, it->second, size, label, defaults, first,
+                                  std::move(spare), error);
     else
     {
-        // A multi-parameter's template gains the children its group is given later, node by
-        // node: it is the node's own. Any other is shared by the nodes given it alike.
-        const bool shared = it->second != PRM_MULTIPARM;
-        std::shared_ptr<PRM_Template> tmpl = shared ? cmd_sharedSpareTemplate(args) : nullptr;
+        const std::string key = cmd_spareKey(args);
+        std::shared_ptr<PRM_Template> tmpl = cmd_SpareTemplates::get().find(key);
         if (!tmpl)
         {
             tmpl = std::make_shared<PRM_Template>(it->second, static_cast<int>(size),
                                                   PRM_Name(args(2), label), defaults, nullptr,
                                                   PRM_Range{}, std::move(spare));
             tmpl->setMultiStartOffset(static_cast<int>(first));
-            if (shared)
-                cmd_shareSpareTemplate(args, tmpl);
+            cmd_SpareTemplates::get().share(key, tmpl);
         }
         added = node->addSpareParm(std::move(tmpl), error);
     }

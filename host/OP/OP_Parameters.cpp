@@ -132,36 +132,52 @@ bool OP_Parameters::addSpareParm(std::shared_ptr<PRM_Template> shared, std::stri
     return true;
 }
 
-bool OP_Parameters::addSpareMultiChild(const char *multi, const PRM_Template &child,
-                                       std::string &error)
+std::shared_ptr<PRM_Template> OP_Parameters::getSpareTemplate(const char *name) const
 {
-    // Found by a walk, not the index: children are added one after another, each just after
-    // the count itself, and an index made for this question would be dropped by the addition.
+    // A walk, not the index: spare parameters come one after another, and an index made for
+    // this question would be dropped by the next addition.
+    for (const auto &tmpl : mySpareOwned)
+        if (name && std::strcmp(tmpl->getToken(), name) == 0)
+            return tmpl;
+    return nullptr;
+}
+
+bool OP_Parameters::addSpareMultiChild(const char *multi, const PRM_Template &child,
+                                       std::string &error, std::shared_ptr<PRM_Template> grown)
+{
+    std::shared_ptr<PRM_Template> current = getSpareTemplate(multi);
     PRM_Parm *count = nullptr;
-    for (int i = 0; i < myParms.getEntries() && multi && !count; ++i)
-        if (std::strcmp(myParms.getParmPtr(i)->getToken(), multi) == 0)
+    for (int i = myParms.getEntries() - 1; current && i >= 0 && !count; --i)
+        if (myParms.getParmPtr(i)->getTemplatePtr() == current.get())
             count = myParms.getParmPtr(i);
-    if (!count || !count->isSpareParm() || !count->getTemplatePtr()->isMultiParm())
+    if (!count || !current->isMultiParm())
     {
         error = "No spare multi-parameter '" + std::string(multi ? multi : "") + "'";
         return false;
     }
     if (!op_validName(child, true, error))
         return false;
-    PRM_Template &tmpl = *count->getTemplatePtr();
-    std::vector<PRM_Template> children = tmpl.getMultiParmTemplates();
-    if (!children.empty())
-        children.pop_back(); // the terminator
-    for (const PRM_Template &t : children)
-        if (std::strcmp(t.getToken(), child.getToken()) == 0)
+    const std::vector<PRM_Template> &children = current->getMultiParmTemplates();
+    const size_t childCount = static_cast<size_t>(PRM_Template::countTemplates(children.data()));
+    for (size_t i = 0; i < childCount; ++i)
+        if (std::strcmp(children[i].getToken(), child.getToken()) == 0)
         {
             error = "Multi-parameter '" + std::string(multi) + "' has '" + child.getToken() +
                     "' already";
             return false;
         }
+    // A template offered for sharing must be what this addition makes.
+    if (!grown || grown->getMultiParmTemplates().size() != childCount + 2 ||
+        std::strcmp(grown->getMultiParmTemplates()[childCount].getToken(), child.getToken()) != 0)
+    {
+        std::vector<PRM_Template> more(children.begin(), children.begin() + childCount);
+        more.push_back(child);
+        grown = std::make_shared<PRM_Template>(*current);
+        grown->setMultiParmTemplates(std::move(more));
+    }
     OP_Node::countChange();
-    children.push_back(child);
-    tmpl.setMultiParmTemplates(std::move(children));
+    *std::find(mySpareOwned.begin(), mySpareOwned.end(), current) = grown;
+    count->setTemplatePtr(grown.get());
     dropSpareTemplateCopies();
     myParms.syncMultiInstances(*count, this);
     return true;

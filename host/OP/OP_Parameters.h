@@ -52,14 +52,19 @@ public:
     bool addSpareParm(const PRM_Template &tmpl, std::string &error);
     /// The same with a template that other nodes' spare parameters of the same definition may
     /// share (a scene of many nodes with the same spare parameters keeps one template of each):
-    /// nothing changes a spare parameter's template after it is added, except the instance
-    /// group of a multi-parameter (addSpareMultiChild), whose template is never to be shared.
+    /// nothing changes a spare parameter's template after it is added.
     bool addSpareParm(std::shared_ptr<PRM_Template> tmpl, std::string &error);
+    /// The template of the spare parameter of that name, as shared; null when there is none.
+    std::shared_ptr<PRM_Template> getSpareTemplate(const char *name) const;
     /// Adds a template to the instance group of the spare multi-parameter `multi`; its name
     /// holds '#' where the instance number goes. Instances there already gain a parameter of
-    /// it. False with `error` set when there is no such multi-parameter, the name is bad, or
-    /// the group has a template of that name.
-    bool addSpareMultiChild(const char *multi, const PRM_Template &child, std::string &error);
+    /// it. The count's template, which other nodes may share, is not changed: the count gets a
+    /// new one, `grown` when given (the same template with the same child added, made for
+    /// another node), else a copy of its own with the child added. False with `error` set when
+    /// there is no such multi-parameter, the name is bad, or the group has a template of that
+    /// name.
+    bool addSpareMultiChild(const char *multi, const PRM_Template &child, std::string &error,
+                            std::shared_ptr<PRM_Template> grown = nullptr);
     bool removeSpareParm(const char *name);
 
     /// Asked while a file is read, for the saved parameters the node lacks (`names`; those it

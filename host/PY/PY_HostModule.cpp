@@ -3,7 +3,7 @@
 #include <OP/OP_Director.h>
 #include <OP/OP_Network.h>
 #include <PY/PY_InterpreterAutoLock.h>
-#include <UT/UT_File.h>
+#include <UT/UT_CachedFile.h>
 #include <UT/UT_PathSearch.h>
 #include <UT/UT_UndoManager.h>
 
@@ -171,9 +171,10 @@ void PY_HostModule::interpreterStarted()
 bool PY_HostModule::runFile(const std::string &path, const std::vector<std::string> &args,
                             std::ostream &out, std::ostream &err, std::string &error)
 {
-    // Only a regular file: a folder would read as an empty script, a FIFO would block.
+    // Only a regular file: a folder would read as an empty script, a FIFO would block. A
+    // creation script runs for every new node: its text is read again only when it changed.
     std::string source;
-    if (!UT_File::readRegular(path, source, error))
+    if (!UT_CachedFile::read(path, source, error))
     {
         error = "Cannot open Python script '" + path + "': " + error;
         return false;

@@ -432,3 +432,38 @@ TEST_F(SceneTest, OnlyARegularFileLoadsAndAFailureChangesNothing)
               "Warning: scene '" + empty + "' holds no nodes; the scene is now empty\n");
     EXPECT_EQ(OPgetDirector()->getRoot()->getNchildren(), 0);
 }
+
+// Many nodes given the same multi-parameter keep one template of it; a node whose group grows
+// on gets a template of its own and leaves the others as they were.
+TEST_F(SceneTest, MultiParametersMadeAlikeShareATemplateAndGrowApart)
+{
+    ASSERT_TRUE(run("add scenenet top\ncd top\nadd thing a\nadd thing b\nadd thing c\n"));
+    for (const char *node : {"a", "b", "c"})
+        ASSERT_TRUE(run(std::string("spare ") + node + " layers multi 1\n" + "spare -m layers " +
+                        node + " 'file#' string 1 none\n"))
+            << myErr.str();
+    auto templateOf = [](const char *path)
+    { return OPgetDirector()->findNode(path)->getSpareTemplate("layers"); };
+    EXPECT_EQ(templateOf("/top/a"), templateOf("/top/b"));
+    EXPECT_EQ(templateOf("/top/a"), templateOf("/top/c"));
+
+    ASSERT_TRUE(run("spare -m layers b 'weight#' float 1 0.5\nset a layers 2\nset b layers 1\n"))
+        << myErr.str();
+    EXPECT_NE(templateOf("/top/a"), templateOf("/top/b"));
+    EXPECT_EQ(templateOf("/top/a"), templateOf("/top/c"));
+    EXPECT_EQ(eval("/top/a", "file2"), "none\n");
+    EXPECT_NE(eval("/top/a", "weight1"), "0.5\n");
+    EXPECT_EQ(eval("/top/b", "weight1"), "0.5\n");
+    EXPECT_EQ(templateOf("/top/c")->getMultiParmTemplates().size(), 2u); // file#, terminator
+
+    // The same growth on another node meets b's template again, and a saved scene loads back
+    // to the same text with the templates shared as before.
+    ASSERT_TRUE(run("spare -m layers c 'weight#' float 1 0.5\n"));
+    EXPECT_EQ(templateOf("/top/b"), templateOf("/top/c"));
+    const std::string saved = sceneText();
+    const std::string path = file("multi.cmd");
+    ASSERT_TRUE(run("save " + path + "\nload " + path + "\n")) << myErr.str();
+    EXPECT_EQ(sceneText(), saved);
+    EXPECT_EQ(templateOf("/top/b"), templateOf("/top/c"));
+    EXPECT_EQ(eval("/top/b", "weight1"), "0.5\n");
+}
