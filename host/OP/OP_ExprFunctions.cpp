@@ -212,6 +212,25 @@ bool OPreadChannelReference(const EV_Expression &expr, OP_Node &owner, float tim
     return true;
 }
 
+bool OPreadChannelValue(const EV_Expression &expr, OP_Node &owner, float time, int thread,
+                        EV_Value &value)
+{
+    const std::vector<EV_Value> *args = nullptr;
+    void *instanceData = nullptr;
+    const EV_FUNCTION *function = expr.getLiteralCall(&args, &instanceData);
+    if (!function || (function != &theChFunction && function != &theChsFunction))
+        return false;
+    OP_Node *node = nullptr;
+    PRM_Parm *parm = nullptr;
+    int component = 0;
+    if (!op_resolveChannel(instanceData, thread, &owner, (*args)[0].str, true, node, parm,
+                           component) ||
+        parm->isExpression(component))
+        return false;
+    return parm->evalValue(component, time, thread,
+                           function == &theChsFunction ? EV_TYPE_STRING : EV_TYPE_FLOAT, value);
+}
+
 void OPinstallExpressionFunctions()
 {
     for (EV_FUNCTION *channel : {&theChFunction, &theChsFunction})

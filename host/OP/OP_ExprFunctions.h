@@ -29,3 +29,10 @@ bool OPrenameNodeReference(const OP_Node &owner, const std::string &reference,
 /// true; returns false, touching nothing, for any other expression.
 bool OPreadChannelReference(const EV_Expression &expr, OP_Node &owner, float time, int thread,
                             EV_Value &value, bool &timeDependent, std::string &error, bool &ok);
+
+/// The same for a plain reference to a channel that holds a value rather than an expression:
+/// reading it can run nothing and fail in no way, so the caller need guard against neither
+/// loops nor its node being deleted meanwhile. True with `value` set (the channel found and
+/// the dependency recorded); false, `value` untouched, for any other expression.
+bool OPreadChannelValue(const EV_Expression &expr, OP_Node &owner, float time, int thread,
+                        EV_Value &value);

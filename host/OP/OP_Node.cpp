@@ -306,6 +306,17 @@ bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &
         UT_AutoErrorManager errors(myErrors);
         UTaddError("OP", 1, (getFullPath() + " " + parm.getToken() + ": " + why).c_str());
     };
+    // A reference to a channel holding a value, the commonest expression there is, can
+    // neither loop nor run anything that deletes this node: it needs none of the guards below.
+    if (OPreadChannelValue(expr, *this, time, thread, value))
+    {
+        timeDependent = false;
+        std::string error;
+        if (op_fitsParm(parm, value, error))
+            return true;
+        report(error);
+        return false;
+    }
     op_Evaluations &evaluations = theEvaluations;
     if (evaluations.depth >= theMaxEvalDepth ||
         std::find(evaluations.active.begin(), evaluations.active.end(), &expr) !=

@@ -18,6 +18,7 @@
 #include "py_Stream.h"
 
 #include <sstream>
+#include <string_view>
 
 // Everything below runs with the GIL held: the module's functions are called by Python, and
 // runFile takes the lock first. Host calls never release it, so the graph is never touched by
@@ -60,24 +61,31 @@ PyObject *py_cmd(PyObject *, PyObject *arg)
     if (!theCommandRunner)
         return pyRaise(PyExc_RuntimeError, "Error: no command language to run commands with");
     std::string output;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line))
+    // One pair of streams for all the lines: a creation script sends many at once, and a
+    // stream costs more to make than a short command to run.
+    std::ostringstream out;
+    std::ostringstream err;
+    std::string_view rest = text;
+    while (!rest.empty())
     {
+        const std::string_view::size_type end = rest.find('\n');
+        std::string line(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        std::ostringstream out;
-        std::ostringstream err;
+        out.str(std::string());
+        err.str(std::string());
         std::string error;
         const bool ok = theCommandRunner(line, out, err, error);
-        output += out.str();
-        py_writeSysStream("stderr", err.str());
+        output += out.view();
+        const std::string errors = err.str();
+        py_writeSysStream("stderr", errors);
         if (!ok)
         {
             // An empty reason means the failure was reported on the error stream already (a
             // sourced script's line), and that report is the most precise text there is.
             return pyRaise(PyExc_RuntimeError,
-                           error.empty() ? pyLastLine(err.str()) : "Error: " + error);
+                           error.empty() ? pyLastLine(errors) : "Error: " + error);
         }
     }
     return pyFromText(output);

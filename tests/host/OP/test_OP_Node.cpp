@@ -429,3 +429,51 @@ TEST_F(OP_Node_Test, ChangesDeepInsideReachEveryEnclosingNetwork)
     EXPECT_EQ(OPgetDirector()->lookupNode(bottomId), nullptr);
     EXPECT_EQ(mgr->getNchildren(), 0);
 }
+
+// A whole-expression reference to a channel that holds a value is read without the general
+// evaluation; it must give what the general evaluation gives, failures included.
+TEST_F(OP_Node_Test, PlainReferencesReadAsTheGeneralEvaluationDoes)
+{
+    TestNode *src = leaf("src");
+    TestNode *plain = leaf("plain");
+    TestNode *general = leaf("general");
+    std::string error;
+    for (TestNode *node : {plain, general})
+        ASSERT_TRUE(node->addSpareParm(PRM_Template(PRM_INT, 1, PRM_Name("n")), error)) << error;
+    ASSERT_TRUE(src->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("big")), error)) << error;
+    src->getParmPtr("t")->setValue(1, 5);
+    src->getParmPtr("big")->setValue(0, 3e9);
+    auto both = [&](const char *parm, const std::string &reference)
+    {
+        setExpr(plain, parm, reference.c_str());
+        setExpr(general, parm, ("(" + reference + ")").c_str());
+    };
+    both("val", "ch(\"../src/ty\")");
+    both("label", "chs(\"../src/label\")");
+    both("t", "ch(\"../src/label\")");
+    both("n", "ch(\"../src/big\")");
+    const int thread = 0;
+    for (TestNode *node : {plain, general})
+    {
+        SCOPED_TRACE(node->getName());
+        EXPECT_FLOAT_EQ(node->getParmPtr("val")->evalFloat(0, 0, thread), 5.0f);
+        EXPECT_FALSE(node->getParmPtr("val")->isTimeDependent());
+        EXPECT_EQ(node->getParmPtr("label")->evalString(0, 0, thread), "x");
+        EXPECT_FLOAT_EQ(node->getParmPtr("t")->evalFloat(0, 0, thread), 0.0f);
+        EXPECT_EQ(node->getParmPtr("n")->evalInt(0, 0, thread), 0);
+        const UT_ErrorManager &errors = node->getErrorManager();
+        ASSERT_GE(errors.getNumErrors(), 1);
+        const std::string last = errors.getError(errors.getNumErrors() - 1).getMessage();
+        EXPECT_NE(last.find("n: the expression gives 3000000000, beyond the range of an integer"),
+                  std::string::npos)
+            << last;
+    }
+
+    // A channel that becomes an expression is read through it, time and all.
+    setExpr(src, "t", "$T * 10", 1);
+    EXPECT_FLOAT_EQ(plain->getParmPtr("val")->evalFloat(0, 1.0f, thread), 10.0f);
+    EXPECT_TRUE(plain->getParmPtr("val")->isTimeDependent());
+    src->getParmPtr("t")->setValue(1, 2);
+    EXPECT_FLOAT_EQ(plain->getParmPtr("val")->evalFloat(0, 1.0f, thread), 2.0f);
+    EXPECT_FALSE(plain->getParmPtr("val")->isTimeDependent());
+}
