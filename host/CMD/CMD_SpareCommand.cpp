@@ -108,7 +108,10 @@ public:
                std::shared_ptr<PRM_Template> grownFrom = nullptr)
     {
         myByKey[key] = tmpl;
-        myKeys[tmpl.get()] = {tmpl, key, std::move(grownFrom)};
+        // Only a multi-parameter's group grows by key; a key kept for every template would
+        // cost as much as the template itself for those no other node shares.
+        if (tmpl->isMultiParm())
+            myKeys[tmpl.get()] = {tmpl, key, std::move(grownFrom)};
         // Templates no node holds any more are dropped now and then.
         if (myByKey.size() >= mySweepAt)
         {

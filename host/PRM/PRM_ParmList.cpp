@@ -292,14 +292,21 @@ void PRM_ParmList::rebuildIndex() const
 {
     if (myIndex)
         return;
-    // What the index holds, as one text: each parameter's name and channel names.
+    // What the index holds, as one text: each parameter's name and what its channel names are
+    // made from besides (the number of components, and whether they take colour or vector
+    // letters), without spelling each channel: lists are keyed far more often than indexed.
     std::string key;
+    key.reserve(myParms.size() * 16);
     for (const auto &parm : myParms)
     {
+        const PRM_Template &tmpl = *parm->getTemplatePtr();
+        const PRM_Type &type = tmpl.getType();
         key.append(parm->getToken()).push_back('\0');
-        for (int c = 0; c < parm->getVectorSize(); ++c)
-            key.append(parm->getChannelToken(c)).push_back('\0');
-        key.push_back('\1');
+        const int sizes[] = {tmpl.getVectorSize(), parm->getVectorSize()};
+        key.append(reinterpret_cast<const char *>(sizes), sizeof sizes);
+        key.push_back(type.hasFlag(PRM_TYPE_NAMERGB)  ? 'c'
+                      : type.hasFlag(PRM_TYPE_VECTOR) ? 'v'
+                                                      : 'n');
     }
     // Shared by every list of the same names, made by the first: a hundred thousand nodes of
     // one type keep one index between them. Lists on several evaluation threads meet here.
