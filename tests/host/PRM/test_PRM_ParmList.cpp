@@ -116,3 +116,26 @@ TEST(PRM_ParmList, MultiParameterInstancesFollowTheirCount)
     EXPECT_EQ(list.getEntries(), 1);
     EXPECT_EQ(list.getParmPtr(0), &other);
 }
+
+// Lists of the same names share one index; lists whose names spell different channels (the
+// letters of colours and vectors, numbers otherwise, or another size) must not.
+TEST(PRM_ParmList, ListsShareAnIndexOnlyWhenTheirChannelsAreTheSame)
+{
+    const PRM_Template kinds[] = {
+        PRM_Template(PRM_RGB, 3, PRM_Name("c")), PRM_Template(PRM_XYZ, 3, PRM_Name("c")),
+        PRM_Template(PRM_FLT, 3, PRM_Name("c")), PRM_Template(PRM_FLT, 2, PRM_Name("c")),
+        PRM_Template(PRM_FLT, 1, PRM_Name("c")),
+    };
+    const char *const channels[] = {"cg", "cy", "c3", "c2", "c"};
+    PRM_ParmList lists[2][5];
+    for (auto &row : lists) // twice over, so that the second row finds the first's indices
+        for (int i = 0; i < 5; ++i)
+            row[i].appendParm(const_cast<PRM_Template *>(&kinds[i]), nullptr, false);
+    for (auto &row : lists)
+        for (int i = 0; i < 5; ++i)
+            for (int j = 0; j < 5; ++j)
+            {
+                const bool own = row[i].getParmPtrFromChannel(channels[j]) != nullptr;
+                EXPECT_EQ(own, i == j || (i == 2 && j == 3)) << i << " " << channels[j];
+            }
+}
