@@ -327,6 +327,11 @@ void PRM_ParmList::rebuildIndex() const
             index->byChannel.emplace(parm.getChannelToken(c), std::make_pair(i, c));
     }
     shared = index;
+    // The last indices made stay even while no list holds them: nodes given spare parameters
+    // one by one all pass through the same lists, which no node keeps for long.
+    static std::shared_ptr<const prm_Index> theRecent[64];
+    static size_t theNextRecent = 0;
+    theRecent[theNextRecent++ % std::size(theRecent)] = index;
     myIndex = std::move(index);
     // Indices nobody holds any more are dropped now and then.
     if (theIndices.size() >= theSweepAt)
