@@ -21,9 +21,59 @@ py_Ref py_fileName(const std::string &path)
         PyUnicode_DecodeFSDefaultAndSize(path.data(), static_cast<Py_ssize_t>(path.size())));
 }
 
-void py_restore(const char *name, py_Ref &old)
+// The names a run sets and puts back, each made once rather than at every use: a creation
+// script runs for every new node. Kept, as the interpreter is.
+struct py_Names
 {
-    if (PySys_SetObject(name, old.get()) < 0)
+    PyObject *out = PyUnicode_InternFromString("stdout");
+    PyObject *err = PyUnicode_InternFromString("stderr");
+    PyObject *argv = PyUnicode_InternFromString("argv");
+    PyObject *main = PyUnicode_InternFromString("__main__");
+    PyObject *builtins = PyUnicode_InternFromString("__builtins__");
+    PyObject *file = PyUnicode_InternFromString("__file__");
+
+    bool ready() const { return out && err && argv && main && builtins && file; }
+};
+
+const py_Names &py_names()
+{
+    static const py_Names *const theNames = new py_Names;
+    return *theNames;
+}
+
+// The module sys's namespace, where PySys_GetObject and PySys_SetObject look. Borrowed.
+PyObject *py_sysDict()
+{
+    PyObject *sys = PyImport_AddModule("sys"); // borrowed
+    return sys ? PyModule_GetDict(sys) : nullptr;
+}
+
+PyObject *py_sysGet(PyObject *name) // borrowed, null when not set
+{
+    PyObject *dict = py_sysDict();
+    return dict ? PyDict_GetItemWithError(dict, name) : nullptr;
+}
+
+// Sets `name` in `dict` to `value`, or removes it for a null value. False with the Python
+// error set.
+bool py_put(PyObject *dict, PyObject *name, PyObject *value)
+{
+    if (!dict)
+        return false;
+    if (value)
+        return PyDict_SetItem(dict, name, value) == 0;
+    if (PyDict_DelItem(dict, name) == 0)
+        return true;
+    // Nothing to remove is what was wanted.
+    if (!PyErr_ExceptionMatches(PyExc_KeyError))
+        return false;
+    PyErr_Clear();
+    return true;
+}
+
+void py_restore(PyObject *name, py_Ref &old)
+{
+    if (!py_put(py_sysDict(), name, old.get()))
         PyErr_Clear();
     old.reset();
 }
@@ -146,16 +196,18 @@ py_Ref py_hostModule()
 
 py_ScriptRun::py_ScriptRun(const std::string &path, const std::vector<std::string> &args,
                            std::ostream &out, std::ostream &err)
-    : myOldOut(py_Ref::borrow(PySys_GetObject("stdout"))),
-      myOldErr(py_Ref::borrow(PySys_GetObject("stderr"))),
-      myOldArgv(py_Ref::borrow(PySys_GetObject("argv"))),
-      myOldMain(py_Ref::borrow(PyDict_GetItemString(PyImport_GetModuleDict(), "__main__"))),
+    : myOldOut(py_Ref::borrow(py_sysGet(py_names().out))),
+      myOldErr(py_Ref::borrow(py_sysGet(py_names().err))),
+      myOldArgv(py_Ref::borrow(py_sysGet(py_names().argv))),
+      myOldMain(py_Ref::borrow(PyDict_GetItemWithError(PyImport_GetModuleDict(), py_names().main))),
       myOut(py_Stream::open(out)), myErr(py_Stream::open(err)), myMain(PyModule_New("__main__"))
 {
     ++theRunDepth;
+    const py_Names &names = py_names();
     py_Ref argv(PyList_New(0));
     py_Ref file = py_fileName(path);
-    if (!myOut || !myErr || !argv || !file || !myMain || PyList_Append(argv.get(), file.get()))
+    if (!names.ready() || PyErr_Occurred() || !myOut || !myErr || !argv || !file || !myMain ||
+        PyList_Append(argv.get(), file.get()))
         return;
     for (const std::string &arg : args)
     {
@@ -164,12 +216,11 @@ py_ScriptRun::py_ScriptRun(const std::string &path, const std::vector<std::strin
             return;
     }
     PyObject *globals = PyModule_GetDict(myMain.get()); // borrowed
-    myReady = PyDict_SetItemString(globals, "__builtins__", PyEval_GetBuiltins()) == 0 &&
-              PyDict_SetItemString(globals, "__file__", file.get()) == 0 &&
-              PySys_SetObject("stdout", myOut.get()) == 0 &&
-              PySys_SetObject("stderr", myErr.get()) == 0 &&
-              PySys_SetObject("argv", argv.get()) == 0 &&
-              PyDict_SetItemString(PyImport_GetModuleDict(), "__main__", myMain.get()) == 0;
+    PyObject *sys = py_sysDict();
+    myReady = py_put(globals, names.builtins, PyEval_GetBuiltins()) &&
+              py_put(globals, names.file, file.get()) && py_put(sys, names.out, myOut.get()) &&
+              py_put(sys, names.err, myErr.get()) && py_put(sys, names.argv, argv.get()) &&
+              py_put(PyImport_GetModuleDict(), names.main, myMain.get());
 }
 
 py_ScriptRun::~py_ScriptRun()
@@ -178,12 +229,11 @@ py_ScriptRun::~py_ScriptRun()
     py_Exception pending(false);
     py_Stream::close(myOut.get());
     py_Stream::close(myErr.get());
-    py_restore("stdout", myOldOut);
-    py_restore("stderr", myOldErr);
-    py_restore("argv", myOldArgv);
-    PyObject *modules = PyImport_GetModuleDict();
-    if (myOldMain ? PyDict_SetItemString(modules, "__main__", myOldMain.get()) < 0
-                  : PyDict_DelItemString(modules, "__main__") < 0)
+    const py_Names &names = py_names();
+    py_restore(names.out, myOldOut);
+    py_restore(names.err, myOldErr);
+    py_restore(names.argv, myOldArgv);
+    if (!py_put(PyImport_GetModuleDict(), names.main, myOldMain.get()))
         PyErr_Clear();
     myOldMain.reset();
     myOut.reset();
