@@ -90,12 +90,12 @@ BENCHMARK(BM_BaselineSplitOnSpaces);
 
 void BM_TokenizerSplit(benchmark::State &state)
 {
-    std::vector<std::string> words;
+    CMD_Tokenizer::Words words;
     std::string error;
     for (auto _ : state)
     {
         CMD_Tokenizer::split(theSpareLine, words, error);
-        benchmark::DoNotOptimize(words.data());
+        benchmark::DoNotOptimize(words.c_str(0));
     }
 }
 BENCHMARK(BM_TokenizerSplit);

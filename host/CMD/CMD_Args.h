@@ -11,12 +11,6 @@
 class CMD_Args
 {
 public:
-    /// The words of a line, the command's name first; CMD_Manager takes the options out.
-    CMD_Args(CMD_Tokenizer::Words words, std::ostream &out, std::ostream &err)
-        : myWords(std::move(words)), myName(myWords.empty() ? "" : myWords[0]), myOut(out),
-          myErr(err)
-    {
-    }
     // Options point into the words.
     CMD_Args(const CMD_Args &) = delete;
     CMD_Args &operator=(const CMD_Args &) = delete;
@@ -53,7 +47,14 @@ public:
     const std::string &failure() const { return myFailure; }
 
 private:
+    // Made by CMD_Manager, which splits the line into the words (the command's name first)
+    // and takes the options out.
     friend class CMD_Manager;
+    CMD_Args(CMD_Tokenizer::Words words, std::ostream &out, std::ostream &err)
+        : myWords(std::move(words)), myOut(out), myErr(err)
+    {
+    }
+
     struct cmd_Option
     {
         char letter;

@@ -144,6 +144,23 @@ bool CMD_Manager::parseOptions(const cmd_Command &command, CMD_Args &args, std::
 bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostream &err,
                           std::string &error)
 {
+    CMD_Tokenizer::Words words;
+    if (!mySpareWords.empty())
+    {
+        words = std::move(mySpareWords.back());
+        mySpareWords.pop_back();
+    }
+    CMD_Args args(std::move(words), out, err);
+    const bool done = dispatch(line, args, error);
+    // The words of a very long line give their memory back.
+    constexpr size_t theKeptMemory = size_t(1) << 16;
+    if (args.myWords.capacity() <= theKeptMemory)
+        mySpareWords.push_back(std::move(args.myWords));
+    return done;
+}
+
+bool CMD_Manager::dispatch(const std::string &line, CMD_Args &args, std::string &error)
+{
     auto expand = [this](const std::string &expr, std::string &value, std::string &why)
     {
         EV_Value result;
@@ -152,18 +169,18 @@ bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostre
         value = result.asString();
         return true;
     };
-    CMD_Tokenizer::Words words;
-    if (!CMD_Tokenizer::split(line, words, error, expand))
+    if (!CMD_Tokenizer::split(line, args.myWords, error, expand))
         return false;
-    if (words.empty())
+    if (args.myWords.empty())
         return true;
-    auto it = myCommands.find(words[0]);
+    const std::string_view name = args.myWords[0];
+    auto it = myCommands.find(name);
     if (it == myCommands.end())
     {
-        error = "Unknown command '" + std::string(words[0]) + "'";
+        error = "Unknown command '" + std::string(name) + "'";
         return false;
     }
-    CMD_Args args(std::move(words), out, err);
+    args.myName = name;
     if (!parseOptions(it->second, args, error))
         return false;
     {

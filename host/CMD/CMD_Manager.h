@@ -74,6 +74,8 @@ private:
         std::string usage;
         std::map<std::string, char, std::less<>> longNames; // "--name" to its option letter
     };
+    /// Runs a line split into `args`.
+    bool dispatch(const std::string &line, CMD_Args &args, std::string &error);
     /// Takes the options out of the words of `args`.
     static bool parseOptions(const cmd_Command &command, CMD_Args &args, std::string &error);
     /// Counts a script in, refusing (with the error on `err`) one nested too deeply.
@@ -83,6 +85,9 @@ private:
                        std::ostream &err);
 
     std::map<std::string, cmd_Command, std::less<>> myCommands;
+    // Words of lines run before, kept for their memory: most lines then need none of their
+    // own. A command may run lines in turn (source, python), each of which takes its own.
+    std::vector<CMD_Tokenizer::Words> mySpareWords;
     bool myEcho = false;
     int mySourceDepth = 0;
 };

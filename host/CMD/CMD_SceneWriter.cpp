@@ -25,10 +25,12 @@ bool cmd_expressionDefault(const PRM_Parm &parm, int component)
 void cmd_defaultText(const PRM_Template &tmpl, int component, std::string &text)
 {
     const PRM_Default *def = tmpl.getDefault(component);
+    // Appended rather than assigned: GCC 12 takes assigned literals for overlapping copies.
     text.clear();
     if (def && def->isExpression())
     {
-        text = tmpl.getBasicType() == PRM_BASIC_STRING ? "" : "0";
+        if (tmpl.getBasicType() != PRM_BASIC_STRING)
+            text.push_back('0');
         return;
     }
     if (tmpl.getType().hasFlag(PRM_TYPE_SWITCHERLIST))
@@ -39,7 +41,7 @@ void cmd_defaultText(const PRM_Template &tmpl, int component, std::string &text)
     }
     if (tmpl.getBasicType() == PRM_BASIC_STRING)
     {
-        text = def && def->getString() ? def->getString() : "";
+        text.append(def && def->getString() ? def->getString() : "");
         return;
     }
     // The shortest text that reads back as the same number.

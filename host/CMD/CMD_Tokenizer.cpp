@@ -243,7 +243,11 @@ bool CMD_Tokenizer::split(std::string_view line, Words &words, std::string &erro
         }
     }
     endWord();
-    // Commands hand words on as C strings, which a NUL byte would silently cut short.
+    // Commands hand words on as C strings, which a NUL byte would silently cut short. Only the
+    // line or the value of an expression can bring one.
+    if (line.find('\0') == std::string_view::npos &&
+        (!expander || line.find('`') == std::string_view::npos))
+        return true;
     for (size_t i = 0; i < words.size(); ++i)
         if (words[i].find('\0') != std::string_view::npos)
         {

@@ -45,6 +45,11 @@ public:
             myText.clear();
             myWords.clear();
         }
+        /// The memory the words hold on to.
+        size_t capacity() const
+        {
+            return myText.capacity() + myWords.capacity() * sizeof(cmd_Word);
+        }
         /// Takes `count` words out from word `first` on; the others stay where they are in
         /// the text.
         void erase(size_t first, size_t count)
