@@ -4,8 +4,6 @@
 #include <UT/UT_WorkBuffer.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 
 namespace
 {
@@ -147,10 +145,25 @@ bool readDoubleQuoted(std::string_view line, size_t &pos, std::string &word, std
     return false;
 }
 
+// Characters that a word may hold and still stand bare: ASCII letters and digits whatever the
+// locale, so that the saved text depends on nothing but the scene, and a little punctuation.
+struct cmd_Harmless
+{
+    bool harmless[256] = {};
+    constexpr cmd_Harmless()
+    {
+        for (int c = 0; c < 256; ++c)
+            harmless[c] =
+                (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        for (unsigned char c : std::string_view("_./:+,=@%-"))
+            harmless[c] = true;
+    }
+};
+constexpr cmd_Harmless theHarmless;
+
 bool isHarmless(char c)
 {
-    return std::isalnum(static_cast<unsigned char>(c)) ||
-           (c != '\0' && std::strchr("_./:+,=@%-", c) != nullptr);
+    return theHarmless.harmless[static_cast<unsigned char>(c)];
 }
 
 } // namespace
