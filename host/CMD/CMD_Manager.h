@@ -74,7 +74,7 @@ private:
         std::string usage;
         std::map<std::string, char, std::less<>> longNames; // "--name" to its option letter
     };
-    /// Runs a line split into `args`.
+    /// Splits `line` into the words of `args`, takes the options out and runs the command.
     bool dispatch(const std::string &line, CMD_Args &args, std::string &error);
     /// Takes the options out of the words of `args`.
     static bool parseOptions(const cmd_Command &command, CMD_Args &args, std::string &error);
