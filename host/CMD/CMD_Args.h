@@ -1,5 +1,7 @@
 #pragma once
 
+#include <CMD/CMD_Tokenizer.h>
+
 #include <map>
 #include <ostream>
 #include <string>
@@ -9,19 +11,21 @@
 class CMD_Args
 {
 public:
-    CMD_Args(std::string name, std::ostream &out, std::ostream &err)
-        : myName(std::move(name)), myOut(out), myErr(err)
-    {
-    }
+    // Options point into the words.
+    CMD_Args(const CMD_Args &) = delete;
+    CMD_Args &operator=(const CMD_Args &) = delete;
 
     const std::string &getName() const { return myName; }
     /// The number of arguments, the command name included as argument 0.
-    int argc() const { return static_cast<int>(myArgs.size()) + 1; }
+    int argc() const { return static_cast<int>(myWords.size()); }
     /// Argument i (0 is the command name); null past the end.
-    const char *operator()(int i) const;
+    const char *operator()(int i) const
+    {
+        return i < 0 || i >= argc() ? nullptr : myWords.c_str(static_cast<size_t>(i));
+    }
 
     /// Whether option letter `opt` was given.
-    bool found(char opt) const { return myOptions.count(opt) > 0; }
+    bool found(char opt) const;
     /// The value of an option that takes one (the last given), or null.
     const char *argp(char opt) const;
     /// Every value given for an option that may repeat, in order.
@@ -42,14 +46,26 @@ public:
     bool failed() const { return myFailed; }
     const std::string &failure() const { return myFailure; }
 
-    // Filled by the manager.
-    void addArg(std::string arg) { myArgs.push_back(std::move(arg)); }
-    void addOption(char opt, std::string value) { myOptions[opt].push_back(std::move(value)); }
-
 private:
+    // Made by CMD_Manager, which splits the line into the words (the command's name first)
+    // and takes the options out.
+    friend class CMD_Manager;
+    CMD_Args(CMD_Tokenizer::Words words, std::ostream &out, std::ostream &err)
+        : myWords(std::move(words)), myOut(out), myErr(err)
+    {
+    }
+
+    struct cmd_Option
+    {
+        char letter;
+        const char *value; // in myWords, or "" for an option that takes none
+    };
+
+    CMD_Tokenizer::Words myWords;
     std::string myName;
-    std::vector<std::string> myArgs;
-    std::map<char, std::vector<std::string>> myOptions;
+    std::vector<cmd_Option> myOptions;
+    // argValues' answers, made when first asked for.
+    mutable std::map<char, std::vector<std::string>> myValues;
     std::ostream &myOut;
     std::ostream &myErr;
     bool myFailed = false;

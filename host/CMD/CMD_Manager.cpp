@@ -15,28 +15,31 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
-#include <sstream>
 
-const char *CMD_Args::operator()(int i) const
+bool CMD_Args::found(char opt) const
 {
-    if (i == 0)
-        return myName.c_str();
-    if (i < 0 || i > static_cast<int>(myArgs.size()))
-        return nullptr;
-    return myArgs[i - 1].c_str();
+    for (const cmd_Option &option : myOptions)
+        if (option.letter == opt)
+            return true;
+    return false;
 }
 
 const char *CMD_Args::argp(char opt) const
 {
-    auto it = myOptions.find(opt);
-    return it == myOptions.end() || it->second.empty() ? nullptr : it->second.back().c_str();
+    for (auto it = myOptions.rbegin(); it != myOptions.rend(); ++it)
+        if (it->letter == opt)
+            return it->value;
+    return nullptr;
 }
 
 const std::vector<std::string> &CMD_Args::argValues(char opt) const
 {
-    static const std::vector<std::string> theNone;
-    auto it = myOptions.find(opt);
-    return it == myOptions.end() ? theNone : it->second;
+    auto [it, added] = myValues.try_emplace(opt);
+    if (added)
+        for (const cmd_Option &option : myOptions)
+            if (option.letter == opt)
+                it->second.emplace_back(option.value);
+    return it->second;
 }
 
 CMD_Manager *CMDgetManager()
@@ -97,51 +100,66 @@ float CMD_Manager::getTime() const
     return CHgetManager()->getTime();
 }
 
-bool CMD_Manager::parseOptions(const cmd_Command &command, const std::vector<std::string> &words,
-                               const std::vector<bool> &plain, CMD_Args &args,
-                               std::string &error) const
+bool CMD_Manager::parseOptions(const cmd_Command &command, CMD_Args &args, std::string &error)
 {
+    CMD_Tokenizer::Words &words = args.myWords;
     bool optionsEnded = false;
-    for (size_t i = 1; i < words.size(); ++i)
+    for (size_t i = 1; i < words.size();)
     {
-        const std::string &word = words[i];
-        if (!optionsEnded && plain[i] && word == "--")
+        const std::string_view word = words[i];
+        const bool plain = !optionsEnded && words.plain(i);
+        if (plain && word == "--")
         {
             optionsEnded = true;
+            words.erase(i, 1);
             continue;
         }
         std::string::size_type at = std::string::npos;
         char letter = word.size() == 2 ? word[1] : '\0';
-        if (!optionsEnded && plain[i] && word.size() > 2 && word.compare(0, 2, "--") == 0)
+        if (plain && word.size() > 2 && word.starts_with("--"))
         {
             auto named = command.longNames.find(word.substr(2));
             if (named != command.longNames.end())
                 letter = named->second;
         }
-        if (!optionsEnded && plain[i] && letter && letter != ':' && word[0] == '-')
+        if (plain && letter && letter != ':' && word[0] == '-')
             at = command.options.find(letter);
         if (at == std::string::npos)
         {
-            args.addArg(word);
+            ++i; // an argument
             continue;
         }
-        if (at + 1 < command.options.size() && command.options[at + 1] == ':')
+        const bool takesValue = at + 1 < command.options.size() && command.options[at + 1] == ':';
+        if (takesValue && i + 1 >= words.size())
         {
-            if (i + 1 >= words.size())
-            {
-                error = "Option " + word + " of " + words[0] + " needs a value";
-                return false;
-            }
-            args.addOption(letter, words[++i]);
+            error = "Option " + std::string(word) + " of " + args.getName() + " needs a value";
+            return false;
         }
-        else
-            args.addOption(letter, "");
+        args.myOptions.push_back({letter, takesValue ? words.c_str(i + 1) : ""});
+        words.erase(i, takesValue ? 2 : 1);
     }
     return true;
 }
 
 bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostream &err,
                           std::string &error)
+{
+    CMD_Tokenizer::Words words;
+    if (!mySpareWords.empty())
+    {
+        words = std::move(mySpareWords.back());
+        mySpareWords.pop_back();
+    }
+    CMD_Args args(std::move(words), out, err);
+    const bool done = dispatch(line, args, error);
+    // The words of a very long line give their memory back.
+    constexpr size_t theKeptMemory = size_t(1) << 16;
+    if (args.myWords.capacity() <= theKeptMemory)
+        mySpareWords.push_back(std::move(args.myWords));
+    return done;
+}
+
+bool CMD_Manager::dispatch(const std::string &line, CMD_Args &args, std::string &error)
 {
     auto expand = [this](const std::string &expr, std::string &value, std::string &why)
     {
@@ -151,20 +169,19 @@ bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostre
         value = result.asString();
         return true;
     };
-    std::vector<std::string> words;
-    std::vector<bool> plain;
-    if (!CMD_Tokenizer::split(line, words, error, expand, &plain))
+    if (!CMD_Tokenizer::split(line, args.myWords, error, expand))
         return false;
-    if (words.empty())
+    if (args.myWords.empty())
         return true;
-    auto it = myCommands.find(words[0]);
+    const std::string_view name = args.myWords[0];
+    auto it = myCommands.find(name);
     if (it == myCommands.end())
     {
-        error = "Unknown command '" + words[0] + "'";
+        error = "Unknown command '" + std::string(name) + "'";
         return false;
     }
-    CMD_Args args(words[0], out, err);
-    if (!parseOptions(it->second, words, plain, args, error))
+    args.myName = name;
+    if (!parseOptions(it->second, args, error))
         return false;
     {
         // Each command is one step of the history, with whatever it runs in turn. A command
@@ -180,8 +197,7 @@ bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostre
     return true;
 }
 
-bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::ostream &out,
-                            std::ostream &err, bool stopOnError, UT_Progress *progress)
+bool CMD_Manager::enterScript(const std::string &source, std::ostream &err)
 {
     // A script that sources itself would otherwise recurse until the stack runs out.
     constexpr int theMaxSourceDepth = 32;
@@ -191,32 +207,74 @@ bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::os
         return false;
     }
     ++mySourceDepth;
+    return true;
+}
+
+bool CMD_Manager::runScriptLine(std::string &line, int number, const std::string &source,
+                                std::ostream &out, std::ostream &err)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (myEcho)
+        out << line << std::endl;
+    std::string error;
+    bool done = execute(line, out, err, error);
+    // Output that never arrives is lost work, not success.
+    if (done && out.fail())
+    {
+        done = false;
+        error = "Cannot write the output";
+    }
+    if (!done && !error.empty())
+        err << "Error: " << printable(error) << " (" << printable(source) << ":" << number << ")"
+            << std::endl;
+    return done;
+}
+
+bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::ostream &out,
+                            std::ostream &err, bool stopOnError, UT_Progress *progress)
+{
+    if (!enterScript(source, err))
+        return false;
     bool ok = true;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number)
     {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (myEcho)
-            out << line << std::endl;
-        std::string error;
-        bool done = execute(line, out, err, error);
-        // Output that never arrives is lost work, not success.
-        if (done && out.fail())
-        {
-            done = false;
-            error = "Cannot write the output";
-        }
-        if (done)
+        if (runScriptLine(line, number, source, out, err))
         {
             if (progress)
                 progress->update(static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0)));
             continue;
         }
         ok = false;
-        if (!error.empty())
-            err << "Error: " << printable(error) << " (" << printable(source) << ":" << number
-                << ")" << std::endl;
+        if (stopOnError)
+            break;
+    }
+    --mySourceDepth;
+    return ok;
+}
+
+bool CMD_Manager::runScript(std::string_view text, const std::string &source, std::ostream &out,
+                            std::ostream &err, bool stopOnError, UT_Progress *progress)
+{
+    if (!enterScript(source, err))
+        return false;
+    bool ok = true;
+    std::string line;
+    // Lines as std::getline reads them: a last line without its line break still counts.
+    size_t pos = 0;
+    for (int number = 1; pos < text.size(); ++number)
+    {
+        const size_t end = std::min(text.find('\n', pos), text.size());
+        line.assign(text.substr(pos, end - pos));
+        pos = std::min(end + 1, text.size());
+        if (runScriptLine(line, number, source, out, err))
+        {
+            if (progress)
+                progress->update(pos);
+            continue;
+        }
+        ok = false;
         if (stopOnError)
             break;
     }
@@ -240,8 +298,7 @@ bool CMD_Manager::runFile(const std::string &path, std::ostream &out, std::ostre
         err << "Error: " << printable(error) << std::endl;
         return false;
     }
-    std::istringstream in(text);
-    return runScript(in, path, out, err);
+    return runScript(text, path, out, err);
 }
 
 bool CMD_Manager::sendInput(const char *text)
@@ -249,8 +306,7 @@ bool CMD_Manager::sendInput(const char *text)
     // Commands sent by scripts are not the user's typing, so they are never echoed back.
     const bool echo = myEcho;
     myEcho = false;
-    std::istringstream in(text ? text : "");
-    const bool ok = runScript(in, "input", std::cout, std::cerr);
+    const bool ok = runScript(std::string_view(text ? text : ""), "input", std::cout, std::cerr);
     myEcho = echo;
     return ok;
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using CMD_Callback = void (*)(CMD_Args &args);
@@ -42,6 +43,9 @@ public:
     /// stream each line ends.
     bool runScript(std::istream &in, const std::string &source, std::ostream &out,
                    std::ostream &err, bool stopOnError = true, UT_Progress *progress = nullptr);
+    /// The same for a script read whole; `progress` hears how far into the text each line ends.
+    bool runScript(std::string_view text, const std::string &source, std::ostream &out,
+                   std::ostream &err, bool stopOnError = true, UT_Progress *progress = nullptr);
     /// Runs a command script file; a file that is missing, unreadable or not a regular file
     /// is an error.
     bool runFile(const std::string &path, std::ostream &out, std::ostream &err);
@@ -68,12 +72,22 @@ private:
         CMD_Callback callback;
         bool isSafe;
         std::string usage;
-        std::map<std::string, char> longNames; // "--name" to its option letter
+        std::map<std::string, char, std::less<>> longNames; // "--name" to its option letter
     };
-    bool parseOptions(const cmd_Command &command, const std::vector<std::string> &words,
-                      const std::vector<bool> &plain, CMD_Args &args, std::string &error) const;
+    /// Splits `line` into the words of `args`, takes the options out and runs the command.
+    bool dispatch(const std::string &line, CMD_Args &args, std::string &error);
+    /// Takes the options out of the words of `args`.
+    static bool parseOptions(const cmd_Command &command, CMD_Args &args, std::string &error);
+    /// Counts a script in, refusing (with the error on `err`) one nested too deeply.
+    bool enterScript(const std::string &source, std::ostream &err);
+    /// Runs line `number` of a script; false when it failed, which is reported on `err`.
+    bool runScriptLine(std::string &line, int number, const std::string &source, std::ostream &out,
+                       std::ostream &err);
 
-    std::map<std::string, cmd_Command> myCommands;
+    std::map<std::string, cmd_Command, std::less<>> myCommands;
+    // Words of lines run before, kept for their memory: most lines then need none of their
+    // own. A command may run lines in turn (source, python), each of which takes its own.
+    std::vector<CMD_Tokenizer::Words> mySpareWords;
     bool myEcho = false;
     int mySourceDepth = 0;
 };

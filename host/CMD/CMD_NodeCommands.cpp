@@ -20,26 +20,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace
 {
 
-/// A parameter by name, or by the channel name of one of its components.
-PRM_Parm *cmd_findParm(CMD_Args &args, OP_Node &node, const char *name, int &component)
+void cmd_failNoParm(CMD_Args &args, const OP_Node &node, const char *name)
 {
-    PRM_Parm *parm = node.getParmList()->findParmOrChannel(name, &component);
-    if (!parm)
-        args.fail("No parameter '" + std::string(name) + "' on " + node.getFullPath());
-    return parm;
-}
-
-/// The parameter that arguments 1 (node path) and 2 (parameter or channel name) name.
-PRM_Parm *cmd_findNodeParm(CMD_Args &args, OP_Node *&node, int &component)
-{
-    node = CMD_NodeArgs::findNode(args, args(1));
-    return node ? cmd_findParm(args, *node, args(2), component) : nullptr;
+    args.fail("No parameter '" + std::string(name) + "' on " + node.getFullPath());
 }
 
 std::string cmd_evalComponent(const PRM_Parm &parm, int component, float time)
@@ -184,15 +172,15 @@ void cmd_unwire(CMD_Args &args)
 
 // While a scene file loads, a value for a parameter the node lacks is held for the loader,
 // which asks the node to make the parameter once the whole file is read.
-bool cmd_holdForLoad(CMD_Args &args, OP_Node *node)
+bool cmd_holdForLoad(CMD_Args &args, OP_Node &node)
 {
     CMD_SceneLoader *loader = CMD_SceneLoader::active();
-    if (!loader || !node || node->getParmList()->findParmOrChannel(args(2)))
+    if (!loader)
         return false;
     std::vector<std::string> values;
     for (int i = 3; i < args.argc(); ++i)
         values.emplace_back(args(i));
-    loader->holdSet(*node, args(2), std::move(values), args.found('e'));
+    loader->holdSet(node, args(2), std::move(values), args.found('e'));
     return true;
 }
 
@@ -200,11 +188,13 @@ void cmd_set(CMD_Args &args)
 {
     if (!CMD_NodeArgs::needArgs(args, 3))
         return;
-    if (cmd_holdForLoad(args, OPgetDirector()->getCwd()->findNode(args(1))))
+    OP_Node *node = CMD_NodeArgs::findNode(args, args(1));
+    if (!node)
         return;
-    OP_Node *node = nullptr;
     int component = -1;
-    PRM_Parm *parm = cmd_findNodeParm(args, node, component);
+    PRM_Parm *parm = node->getParmList()->findParmOrChannel(args(2), &component);
+    if (!parm && !cmd_holdForLoad(args, *node))
+        cmd_failNoParm(args, *node, args(2));
     if (!parm)
         return;
     const int first = component < 0 ? 0 : component;
@@ -265,7 +255,7 @@ PRM_Parm *cmd_findParmOrProperty(CMD_Args &args, OP_Node *&node, int &component)
              node->getParameterOrPropertyByChannel(args(2), now, holder, parm, component, nullptr))
         node = holder;
     if (!parm)
-        args.fail("No parameter '" + std::string(args(2)) + "' on " + node->getFullPath());
+        cmd_failNoParm(args, *node, args(2));
     return parm;
 }
 
@@ -387,8 +377,7 @@ void cmd_source(CMD_Args &args)
         args.fail(error);
         return;
     }
-    std::istringstream in(text);
-    if (!CMDgetManager()->runScript(in, args(1), args.out(), args.err()))
+    if (!CMDgetManager()->runScript(text, args(1), args.out(), args.err()))
         args.fail(""); // the failing line was reported where it stands
 }
 

@@ -9,8 +9,6 @@
 #include <UT/UT_Progress.h>
 #include <UT/UT_UndoManager.h>
 
-#include <sstream>
-
 namespace
 {
 void cmd_save(CMD_Args &args)
@@ -21,13 +19,13 @@ void cmd_save(CMD_Args &args)
         return;
     }
     const std::string path = args(1);
-    std::ostringstream text;
+    std::string text;
     {
         UT_Progress progress("Saving " + CMD_Manager::printable(path), 0);
         CMD_SceneWriter(text, &progress).write(*OPgetDirector()->getRoot());
     }
     std::string error;
-    if (!UT_File::replace(path, text.str(), error))
+    if (!UT_File::replace(path, text, error))
         args.fail("Cannot write scene '" + path + "': " + error);
 }
 

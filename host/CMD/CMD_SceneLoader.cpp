@@ -81,14 +81,13 @@ bool CMD_SceneLoader::runSubtree(const std::string &text, std::string &error)
     OP_Director *director = OPgetDirector();
     OP_Network *cwd = director->getCwd();
     const int cwdId = cwd->getUniqueId();
-    std::istringstream in(text);
     std::ostringstream out;
     std::ostringstream err;
     bool ok = false;
     {
         CMD_SceneLoader loader;
         cmd_LoadingScope scope(&loader);
-        ok = CMDgetManager()->runScript(in, "undo", out, err);
+        ok = CMDgetManager()->runScript(std::string_view(text), "undo", out, err);
     }
     OP_Node *back = director->lookupNode(cwdId);
     director->setCwd(back && back->isNetwork() ? static_cast<OP_Network *>(back)
@@ -112,12 +111,18 @@ bool CMD_SceneLoader::load(const std::string &path, std::ostream &out, std::ostr
         error = "Cannot open scene '" + path + "': " + error;
         return false;
     }
-    std::istringstream in(text);
     UT_Progress progress("Loading " + CMD_Manager::printable(path), text.size());
-    return load(in, path, out, err, error, &progress);
+    return load(std::string_view(text), path, out, err, error, &progress);
 }
 
 bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ostream &out,
+                           std::ostream &err, std::string &error, UT_Progress *progress)
+{
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    return load(std::string_view(text), source, out, err, error, progress);
+}
+
+bool CMD_SceneLoader::load(std::string_view text, const std::string &source, std::ostream &out,
                            std::ostream &err, std::string &error, UT_Progress *progress)
 {
     if (theActive)
@@ -137,7 +142,7 @@ bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ost
     // nodes, values and current network alike.
     std::unique_ptr<OP_Network> previous = director->detachRoot();
     director->setCwd(director->getRoot());
-    if (!run(in, source, out, err, progress))
+    if (!run(text, source, out, err, progress))
     {
         director->restoreRoot(std::move(previous));
         director->setCwd(cwd);
@@ -151,15 +156,16 @@ bool CMD_SceneLoader::load(std::istream &in, const std::string &source, std::ost
     return true;
 }
 
-bool CMD_SceneLoader::run(std::istream &in, const std::string &source, std::ostream &out,
+bool CMD_SceneLoader::run(std::string_view text, const std::string &source, std::ostream &out,
                           std::ostream &err, UT_Progress *progress)
 {
     OP_Director *director = OPgetDirector();
     myHeld.clear();
+    myHeldIndex.clear();
     bool ok = false;
     {
         cmd_LoadingScope scope(this);
-        ok = CMDgetManager()->runScript(in, source, out, err, true, progress);
+        ok = CMDgetManager()->runScript(text, source, out, err, true, progress);
     }
     if (ok)
     {
@@ -169,6 +175,7 @@ bool CMD_SceneLoader::run(std::istream &in, const std::string &source, std::ostr
         director->getRoot()->finishedLoadingTree();
     }
     myHeld.clear();
+    myHeldIndex.clear();
     director->setCwd(director->getRoot());
     return ok;
 }
@@ -176,12 +183,12 @@ bool CMD_SceneLoader::run(std::istream &in, const std::string &source, std::ostr
 void CMD_SceneLoader::holdSet(OP_Node &node, const std::string &name,
                               std::vector<std::string> values, bool expression)
 {
+    // Nodes keep the order in which their first value was held.
     const int id = node.getUniqueId();
-    auto it = std::find_if(myHeld.begin(), myHeld.end(),
-                           [id](const cmd_HeldNode &held) { return held.id == id; });
-    if (it == myHeld.end())
-        it = myHeld.insert(myHeld.end(), cmd_HeldNode{id, {}});
-    it->sets.push_back({name, std::move(values), expression});
+    auto [at, added] = myHeldIndex.try_emplace(id, myHeld.size());
+    if (added)
+        myHeld.push_back(cmd_HeldNode{id, {}});
+    myHeld[at->second].sets.push_back({name, std::move(values), expression});
 }
 
 void CMD_SceneLoader::resolve(OP_Node &node, std::vector<cmd_HeldSet> &sets, std::ostream &err)

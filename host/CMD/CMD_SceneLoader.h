@@ -3,6 +3,8 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class OP_Node;
@@ -32,6 +34,9 @@ public:
     /// loaded with a warning on `err`.
     bool load(const std::string &path, std::ostream &out, std::ostream &err, std::string &error);
     /// The same for a scene already read; `source` names it in messages.
+    bool load(std::string_view text, const std::string &source, std::ostream &out,
+              std::ostream &err, std::string &error, UT_Progress *progress = nullptr);
+    /// The same for a scene read from a stream, to its end.
     bool load(std::istream &in, const std::string &source, std::ostream &out, std::ostream &err,
               std::string &error, UT_Progress *progress = nullptr);
 
@@ -56,7 +61,7 @@ private:
         std::vector<cmd_HeldSet> sets;
     };
 
-    bool run(std::istream &in, const std::string &source, std::ostream &out, std::ostream &err,
+    bool run(std::string_view text, const std::string &source, std::ostream &out, std::ostream &err,
              UT_Progress *progress);
     void resolve(OP_Node &node, std::vector<cmd_HeldSet> &sets, std::ostream &err);
     void askForParameters(OP_Node &node, std::vector<cmd_HeldSet *> &held, std::ostream &err);
@@ -66,4 +71,5 @@ private:
     static bool apply(OP_Node &node, const cmd_HeldSet &set, std::ostream &err);
 
     std::vector<cmd_HeldNode> myHeld;
+    std::unordered_map<int, size_t> myHeldIndex; // a node's id to its place in myHeld
 };

@@ -7,18 +7,13 @@
 #include <UT/UT_Progress.h>
 
 #include <charconv>
-#include <sstream>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace
 {
-std::string cmd_q(const std::string &word)
-{
-    return CMD_Tokenizer::quote(word);
-}
-
 // Whether a component's default is an expression, which `spare` cannot give: the parameter is
 // then written with a default of 0 and its expression set after it.
 bool cmd_expressionDefault(const PRM_Parm &parm, int component)
@@ -27,21 +22,36 @@ bool cmd_expressionDefault(const PRM_Parm &parm, int component)
     return parm.isSpareParm() && def && def->isExpression();
 }
 
-std::string cmd_defaultText(const PRM_Template &tmpl, int component)
+void cmd_defaultText(const PRM_Template &tmpl, int component, std::string &text)
 {
     const PRM_Default *def = tmpl.getDefault(component);
+    // Appended rather than assigned: GCC 12 takes assigned literals for overlapping copies.
+    text.clear();
     if (def && def->isExpression())
-        return tmpl.getBasicType() == PRM_BASIC_STRING ? "" : "0";
+    {
+        if (tmpl.getBasicType() != PRM_BASIC_STRING)
+            text.push_back('0');
+        return;
+    }
     if (tmpl.getType().hasFlag(PRM_TYPE_SWITCHERLIST))
-        return std::to_string(def ? def->getOrdinal() : 0) + ":" +
-               (def && def->getString() ? def->getString() : "");
+    {
+        text.append(std::to_string(def ? def->getOrdinal() : 0)).push_back(':');
+        text.append(def && def->getString() ? def->getString() : "");
+        return;
+    }
     if (tmpl.getBasicType() == PRM_BASIC_STRING)
-        return def && def->getString() ? def->getString() : "";
+    {
+        text.append(def && def->getString() ? def->getString() : "");
+        return;
+    }
     // The shortest text that reads back as the same number.
-    char text[64];
-    auto end = std::to_chars(text, text + sizeof(text), def ? def->getFloat() : 0.0).ptr;
-    return std::string(text, end);
+    char number[64];
+    auto end = std::to_chars(number, number + sizeof(number), def ? def->getFloat() : 0.0).ptr;
+    text.append(number, end);
 }
+
+// Where a stream is written to, the text goes over in pieces of about this size.
+constexpr size_t theFlushSize = size_t(1) << 20;
 } // namespace
 
 const char *CMD_SceneWriter::spareTypeName(const PRM_Template &tmpl)
@@ -72,7 +82,7 @@ const char *CMD_SceneWriter::spareTypeName(const PRM_Template &tmpl)
 
 void CMD_SceneWriter::write(OP_Network &root)
 {
-    myOut << "# shophost scene: read it back with \"load FILE\"\n";
+    myText += "# shophost scene: read it back with \"load FILE\"\n";
     const std::string rootPath = root.getFullPath();
     myNetworks.assign(1, &root);
     myPath = rootPath == "/" ? std::string() : rootPath;
@@ -86,13 +96,14 @@ void CMD_SceneWriter::write(OP_Network &root)
     walk([this](OP_Node &node) { writeSpareParms(node); });
     walk([this](OP_Node &node) { writeParms(node); });
     walk([this](OP_Node &node) { writeWires(node); });
-    myOut << "cd /\n";
+    myText += "cd /\n";
+    flush(true);
 }
 
 std::string CMD_SceneWriter::writeSubtree(OP_Node &node)
 {
-    std::ostringstream out;
-    CMD_SceneWriter writer(out);
+    std::string text;
+    CMD_SceneWriter writer(text);
     OP_Network *parent = node.getParent();
     if (!parent)
         return std::string();
@@ -107,8 +118,11 @@ std::string CMD_SceneWriter::writeSubtree(OP_Node &node)
     };
     auto *network = node.isNetwork() ? static_cast<OP_Network *>(&node) : nullptr;
     at(*parent);
-    out << "cd " << writer.networkPath() << "\n";
-    out << "add " << cmd_q(node.getOperator()->getName()) << " " << cmd_q(node.getName()) << "\n";
+    writer.writeCd();
+    text += "add";
+    writer.writeWord(node.getOperator()->getName());
+    writer.writeWord(node.getName());
+    text += '\n';
     if (network)
     {
         at(*network);
@@ -121,13 +135,7 @@ std::string CMD_SceneWriter::writeSubtree(OP_Node &node)
     for (OP_Node *reader : node.getOutputNodes())
         for (unsigned i = 0; i < reader->nInputs(); ++i)
             if (reader->getInput(i) == &node)
-            {
-                out << "wire " << writer.nodePath(node) << " " << writer.nodePath(*reader) << " "
-                    << i;
-                if (reader->getInputOutputIndex(i) > 0)
-                    out << " " << reader->getInputOutputIndex(i);
-                out << "\n";
-            }
+                writer.writeWire(node, *reader, i);
     if (network)
     {
         at(*network);
@@ -135,7 +143,21 @@ std::string CMD_SceneWriter::writeSubtree(OP_Node &node)
         writer.walk([&writer](OP_Node &child) { writer.writeParms(child); });
         writer.walk([&writer](OP_Node &child) { writer.writeWires(child); });
     }
-    return out.str();
+    return text;
+}
+
+void CMD_SceneWriter::writeWord(std::string_view word)
+{
+    myText += ' ';
+    CMD_Tokenizer::appendQuoted(myText, word);
+}
+
+void CMD_SceneWriter::flush(bool all)
+{
+    if (!myStream || myText.empty() || (!all && myText.size() < theFlushSize))
+        return;
+    myStream->write(myText.data(), static_cast<std::streamsize>(myText.size()));
+    myText.clear();
 }
 
 void CMD_SceneWriter::enter(OP_Network &network)
@@ -176,6 +198,7 @@ void CMD_SceneWriter::walk(Visit visit)
             continue;
         }
         visit(*child);
+        flush(false);
         if (myProgress)
             myProgress->update(++myVisits);
         if (child->isNetwork())
@@ -195,13 +218,16 @@ void CMD_SceneWriter::writeNodes()
         OP_Network &network = *myNetworks.back();
         if (next.back() < 0 && network.getNchildren() > 0)
         {
-            myOut << "cd " << networkPath() << "\n";
+            writeCd();
             myNodeCount += network.getNchildren();
             for (int i = 0; i < network.getNchildren(); ++i)
             {
                 OP_Node *child = network.getChild(i);
-                myOut << "add " << cmd_q(child->getOperator()->getName()) << " "
-                      << cmd_q(child->getName()) << "\n";
+                myText += "add";
+                writeWord(child->getOperator()->getName());
+                writeWord(child->getName());
+                myText += '\n';
+                flush(false);
             }
         }
         OP_Node *child = network.getChild(++next.back());
@@ -219,14 +245,15 @@ void CMD_SceneWriter::writeNodes()
     }
 }
 
-std::string CMD_SceneWriter::networkPath()
+void CMD_SceneWriter::writeCd()
 {
     const int depth = static_cast<int>(myNetworks.size()) - 1;
     // GCC 12 takes assignments of one-character literals to strings for overlapping copies
     // (-Wrestrict); characters it reads right.
-    std::string path;
+    std::string &path = myScratch;
+    path.clear();
     if (myCwdDepth < 0 || myPath.size() <= theLongPath)
-        path = myPath.empty() ? std::string(1, '/') : myPath;
+        path.append(myPath.empty() ? std::string_view("/") : std::string_view(myPath));
     else
     {
         // Up from the file's current network to the nearest network of the walk, then down
@@ -246,18 +273,26 @@ std::string CMD_SceneWriter::networkPath()
     }
     myCwdDepth = depth;
     myCwdUp = 0;
-    return cmd_q(path);
+    myText += "cd";
+    writeWord(path);
+    myText += '\n';
 }
 
-std::string CMD_SceneWriter::nodePath(const OP_Node &node)
+const std::string &CMD_SceneWriter::nodePath(const OP_Node &node, std::string &word)
 {
     // `node` lies in the network the walk is in.
+    word.clear();
     if (myPath.size() + 1 + node.getName().size() <= theLongPath)
-        return cmd_q(myPath + "/" + node.getName());
+    {
+        myScratch.assign(myPath).append(1, '/').append(node.getName());
+        CMD_Tokenizer::appendQuoted(word, myScratch);
+        return word;
+    }
     const int depth = static_cast<int>(myNetworks.size()) - 1;
     if (myCwdDepth != depth || myCwdUp != 0)
-        myOut << "cd " << networkPath() << "\n";
-    return cmd_q(node.getName());
+        writeCd();
+    CMD_Tokenizer::appendQuoted(word, node.getName());
+    return word;
 }
 
 void CMD_SceneWriter::writeSpareParms(OP_Node &node)
@@ -280,24 +315,39 @@ void CMD_SceneWriter::writeSpareParms(OP_Node &node)
 
 void CMD_SceneWriter::writeSpareParm(OP_Node &node, const PRM_Template &tmpl, const char *multi)
 {
-    const std::string path = nodePath(node);
-    myOut << "spare ";
+    const std::string &path = nodePath(node, myNodeWord);
+    myText += "spare";
     if (multi)
-        myOut << "-m " << cmd_q(multi) << " ";
-    if (std::string(tmpl.getLabel()) != tmpl.getToken())
-        myOut << "-l " << cmd_q(tmpl.getLabel()) << " ";
+    {
+        myText += " -m";
+        writeWord(multi);
+    }
+    if (std::strcmp(tmpl.getLabel(), tmpl.getToken()) != 0)
+    {
+        myText += " -l";
+        writeWord(tmpl.getLabel());
+    }
     if (const PRM_SpareData *spare = tmpl.getSparePtr())
         for (const auto &[key, value] : spare->getValues())
-            myOut << "-t " << cmd_q(key + "=" + value) << " ";
-    myOut << path << " " << cmd_q(tmpl.getToken()) << " " << spareTypeName(tmpl) << " "
-          << tmpl.getVectorSize();
+        {
+            myText += " -t";
+            myScratch.assign(key).append(1, '=').append(value);
+            writeWord(myScratch);
+        }
+    myText.append(1, ' ').append(path);
+    writeWord(tmpl.getToken());
+    myText.append(1, ' ').append(spareTypeName(tmpl)).append(1, ' ');
+    myText += std::to_string(tmpl.getVectorSize());
     // A count's one word after its size is the number of its first instance.
     if (tmpl.isMultiParm())
-        myOut << " " << tmpl.getMultiStartOffset();
+        myText.append(1, ' ').append(std::to_string(tmpl.getMultiStartOffset()));
     else if (tmpl.hasDefaults())
         for (int c = 0; c < tmpl.getVectorSize(); ++c)
-            myOut << " " << cmd_q(cmd_defaultText(tmpl, c));
-    myOut << "\n";
+        {
+            cmd_defaultText(tmpl, c, myScratch);
+            writeWord(myScratch);
+        }
+    myText += '\n';
 }
 
 void CMD_SceneWriter::writeParms(OP_Node &node)
@@ -319,14 +369,15 @@ void CMD_SceneWriter::writeParm(const OP_Node &node, const PRM_Parm &parm)
     }
     if (!anyChange)
         return;
-    const std::string path = nodePath(node);
+    const std::string &path = nodePath(node, myNodeWord);
     if (!anyExpression)
     {
         // Plain values go on one line, as a user would type them.
-        myOut << "set " << path << " " << cmd_q(parm.getToken());
+        myText.append("set ").append(path);
+        writeWord(parm.getToken());
         for (int c = 0; c < parm.getVectorSize(); ++c)
-            myOut << " " << cmd_q(parm.getValueText(c));
-        myOut << "\n";
+            writeWord(parm.getValueText(c));
+        myText += '\n';
         return;
     }
     // Otherwise each changed component by its channel name, as values and expressions mix.
@@ -334,22 +385,27 @@ void CMD_SceneWriter::writeParm(const OP_Node &node, const PRM_Parm &parm)
     {
         if (parm.isFactoryDefault(c) && !cmd_expressionDefault(parm, c))
             continue;
-        myOut << (parm.isExpression(c) ? "set -e " : "set ") << path << " "
-              << cmd_q(parm.getChannelToken(c)) << " " << cmd_q(parm.getValueText(c)) << "\n";
+        myText.append(parm.isExpression(c) ? "set -e " : "set ").append(path);
+        writeWord(parm.getChannelToken(c));
+        writeWord(parm.getValueText(c));
+        myText += '\n';
     }
 }
 
 void CMD_SceneWriter::writeWires(OP_Node &node)
 {
     for (unsigned i = 0; i < node.nInputs(); ++i)
-    {
-        OP_Node *input = node.getInput(i);
-        if (!input)
-            continue;
-        const std::string to = nodePath(node);
-        myOut << "wire " << nodePath(*input) << " " << to << " " << i;
-        if (node.getInputOutputIndex(i) > 0)
-            myOut << " " << node.getInputOutputIndex(i);
-        myOut << "\n";
-    }
+        if (OP_Node *input = node.getInput(i))
+            writeWire(*input, node, i);
+}
+
+void CMD_SceneWriter::writeWire(const OP_Node &input, const OP_Node &node, unsigned index)
+{
+    nodePath(node, myNodeWord);
+    myText += "wire ";
+    myText.append(nodePath(input, myInputWord)).append(1, ' ').append(myNodeWord);
+    myText.append(1, ' ').append(std::to_string(index));
+    if (node.getInputOutputIndex(index) > 0)
+        myText.append(1, ' ').append(std::to_string(node.getInputOutputIndex(index)));
+    myText += '\n';
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class OP_Network;
@@ -25,11 +26,19 @@ class UT_Progress;
 class CMD_SceneWriter
 {
 public:
-    /// A `progress` hears how much of the scene has been written.
+    /// Writes to `out`, a large piece at a time. A `progress` hears how much of the scene has
+    /// been written.
     explicit CMD_SceneWriter(std::ostream &out, UT_Progress *progress = nullptr)
-        : myOut(out), myProgress(progress)
+        : myText(myPending), myStream(&out), myProgress(progress)
     {
     }
+    /// Appends to `text`.
+    explicit CMD_SceneWriter(std::string &text, UT_Progress *progress = nullptr)
+        : myText(text), myProgress(progress)
+    {
+    }
+    CMD_SceneWriter(const CMD_SceneWriter &) = delete;
+    CMD_SceneWriter &operator=(const CMD_SceneWriter &) = delete;
 
     /// Writes everything below `root` (not `root` itself).
     void write(OP_Network &root);
@@ -49,11 +58,15 @@ private:
     void walk(Visit visit);
     void enter(OP_Network &network);
     void leave();
-    /// The text of a `cd` to the network the walk is in; the file is there after it.
-    std::string networkPath();
-    /// The text naming a node of the network the walk is in, writing a `cd` first when the
-    /// node is named relative to it.
-    std::string nodePath(const OP_Node &node);
+    /// Appends a `cd` line to the network the walk is in; the file is there after it.
+    void writeCd();
+    /// The word naming a node of the network the walk is in, made in `word`; writes a `cd`
+    /// first when the node is named relative to it.
+    const std::string &nodePath(const OP_Node &node, std::string &word);
+    /// Appends a space and the word, quoted.
+    void writeWord(std::string_view word);
+    /// Hands what waits to the stream, once there is enough of it (or `all`).
+    void flush(bool all);
 
     void writeNodes();
     void writeSpareParms(OP_Node &node);
@@ -62,9 +75,17 @@ private:
     void writeParms(OP_Node &node);
     void writeParm(const OP_Node &node, const PRM_Parm &parm);
     void writeWires(OP_Node &node);
+    /// One `wire` line: output of `input` to input `index` of `node`.
+    void writeWire(const OP_Node &input, const OP_Node &node, unsigned index);
 
-    std::ostream &myOut;
+    std::string myPending; // what waits for myStream
+    std::string &myText;   // where lines go
+    std::ostream *myStream = nullptr;
     UT_Progress *myProgress;
+    // Words made again for every line, kept for their memory.
+    std::string myNodeWord;
+    std::string myInputWord;
+    std::string myScratch;
     uint64_t myNodeCount = 0;
     uint64_t myVisits = 0;
     // The networks from the root down to the one being written, and its absolute path

@@ -13,11 +13,15 @@ void UT_UndoManager::endUndoBlock()
 {
     if (myDepth == 0 || --myDepth > 0)
         return;
-    ut_Block block = std::move(myOpen);
-    myOpen = {};
-    if (block.records.empty())
+    // A step that changed nothing (every line of a file loading) leaves its name's memory for
+    // the next one.
+    if (myOpen.records.empty())
+    {
+        myOpen.name.clear();
         return;
-    myUndo.push_back(std::move(block));
+    }
+    myUndo.push_back(std::move(myOpen));
+    myOpen = {};
     myRedo.clear();
 }
 

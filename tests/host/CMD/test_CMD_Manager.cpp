@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace
 {
 const PRM_Template theTemplates[] = {
@@ -261,4 +263,15 @@ TEST_F(CommandTest, ErrorsShowControlBytesEscaped)
     std::ostringstream out, err;
     EXPECT_FALSE(CMDgetManager()->runScript(script, "in\x1b", out, err));
     EXPECT_EQ(err.str(), "Error: No node 'gone\\x1b[2J\\x07' (in\\x1b:1)\n");
+}
+
+TEST_F(CommandTest, ScriptFilesCountTheirLinesAndDropCarriageReturns)
+{
+    const std::string path =
+        ::testing::TempDir() + "/cmdtest_" + std::to_string(::getpid()) + "_lines.cmd";
+    std::ofstream(path, std::ios::binary) << "echo a\r\n\r\n# note\necho 'b c'\r\nnosuch x";
+    EXPECT_FALSE(run("source " + path));
+    std::remove(path.c_str());
+    EXPECT_EQ(myOut.str(), "a\nb c\n");
+    EXPECT_EQ(myErr.str(), "Error: Unknown command 'nosuch' (" + path + ":5)\n");
 }

@@ -288,6 +288,40 @@ TEST_F(SceneTest, FortyThousandNestedNetworksChangeSaveLoadAndGo)
     EXPECT_EQ(root()->getNchildren(), 0);
 }
 
+TEST_F(SceneTest, UndoingTheDeletionOfADeepNodeRewiresItsReaders)
+{
+    // A path this long is written relative to a `cd`, which has a line of its own.
+    std::string script;
+    for (int i = 0; i < 12; ++i)
+        script += "add scenenet a_network_with_a_long_name\ncd a_network_with_a_long_name\n";
+    script += "add thing u\nadd thing t\nwire t u 0\n";
+    ASSERT_TRUE(run(script)) << myErr.str();
+    ASSERT_GT(OPgetDirector()->getCwd()->getFullPath().size(), CMD_SceneWriter::theLongPath);
+    const std::string before = sceneText();
+    ASSERT_TRUE(run("rm t\nundo")) << myErr.str();
+    EXPECT_EQ(myErr.str(), "");
+    EXPECT_EQ(sceneText(), before);
+}
+
+TEST_F(SceneTest, AScenePastAMegabyteReachesFilesAndStreamsWhole)
+{
+    // A stream is handed the text in pieces; a file gets it at once.
+    const std::string note(400, 'n');
+    std::string script = "add scenenet wide\ncd wide\n";
+    for (int i = 0; i < 3000; ++i)
+        script += "add thing t" + std::to_string(i) + "\nset t" + std::to_string(i) + " note " +
+                  note + std::to_string(i) + "\n";
+    ASSERT_TRUE(run(script)) << myErr.str();
+    const std::string path = file("wide.cmd");
+    ASSERT_TRUE(run("save " + path)) << myErr.str();
+    const std::string text = sceneText();
+    EXPECT_GT(text.size(), 1u << 20);
+    EXPECT_EQ(contents(path), text);
+    ASSERT_TRUE(run("load " + path)) << myErr.str();
+    EXPECT_EQ(sceneText(), text);
+    EXPECT_EQ(eval("/wide/t2999", "note"), note + "2999\n");
+}
+
 TEST_F(SceneTest, AFileThatFailsLeavesThePreviousScene)
 {
     ASSERT_TRUE(run("add scenenet keep\ncd keep\nadd thing x\nset x note kept\n"));

@@ -113,4 +113,14 @@ TEST(CMD_Tokenizer, ReportsMalformedLines)
     EXPECT_EQ(splitError("a `1+` b", failing), "bad expression 1+");
     auto silent = [](const std::string &, std::string &, std::string &) { return false; };
     EXPECT_FALSE(splitError("`oops`", silent).empty());
+
+    // The value of an expression may bring a NUL byte that the line itself does not hold.
+    auto nul = [](const std::string &, std::string &value, std::string &)
+    {
+        value.assign("a\0b", 3);
+        return true;
+    };
+    EXPECT_EQ(splitError("x `n` y", nul),
+              "A NUL byte in the word '" + std::string("a\0b", 3) + "'");
+    EXPECT_NE(splitError("\"q`n`\"", nul).find("NUL"), std::string::npos);
 }
