@@ -231,19 +231,21 @@ bool CMD_Manager::runScriptLine(std::string &line, int number, const std::string
     return done;
 }
 
-bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::ostream &out,
-                            std::ostream &err, bool stopOnError, UT_Progress *progress)
+template <typename NextLine>
+bool CMD_Manager::runLines(NextLine nextLine, const std::string &source, std::ostream &out,
+                           std::ostream &err, bool stopOnError, UT_Progress *progress)
 {
     if (!enterScript(source, err))
         return false;
     bool ok = true;
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number)
+    uint64_t end = 0;
+    for (int number = 1; nextLine(line, end); ++number)
     {
         if (runScriptLine(line, number, source, out, err))
         {
             if (progress)
-                progress->update(static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0)));
+                progress->update(end);
             continue;
         }
         ok = false;
@@ -254,32 +256,37 @@ bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::os
     return ok;
 }
 
+bool CMD_Manager::runScript(std::istream &in, const std::string &source, std::ostream &out,
+                            std::ostream &err, bool stopOnError, UT_Progress *progress)
+{
+    auto nextLine = [&in, progress](std::string &line, uint64_t &end)
+    {
+        if (!std::getline(in, line))
+            return false;
+        // Where the stream stands is asked only when someone listens.
+        if (progress)
+            end = static_cast<uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
+        return true;
+    };
+    return runLines(nextLine, source, out, err, stopOnError, progress);
+}
+
 bool CMD_Manager::runScript(std::string_view text, const std::string &source, std::ostream &out,
                             std::ostream &err, bool stopOnError, UT_Progress *progress)
 {
-    if (!enterScript(source, err))
-        return false;
-    bool ok = true;
-    std::string line;
     // Lines as std::getline reads them: a last line without its line break still counts.
     size_t pos = 0;
-    for (int number = 1; pos < text.size(); ++number)
+    auto nextLine = [text, &pos](std::string &line, uint64_t &end)
     {
-        const size_t end = std::min(text.find('\n', pos), text.size());
-        line.assign(text.substr(pos, end - pos));
-        pos = std::min(end + 1, text.size());
-        if (runScriptLine(line, number, source, out, err))
-        {
-            if (progress)
-                progress->update(pos);
-            continue;
-        }
-        ok = false;
-        if (stopOnError)
-            break;
-    }
-    --mySourceDepth;
-    return ok;
+        if (pos >= text.size())
+            return false;
+        const size_t stop = std::min(text.find('\n', pos), text.size());
+        line.assign(text.substr(pos, stop - pos));
+        pos = std::min(stop + 1, text.size());
+        end = pos;
+        return true;
+    };
+    return runLines(nextLine, source, out, err, stopOnError, progress);
 }
 
 bool CMD_Manager::readScript(const std::string &path, std::string &text, std::string &error)

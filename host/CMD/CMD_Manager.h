@@ -80,6 +80,11 @@ private:
     static bool parseOptions(const cmd_Command &command, CMD_Args &args, std::string &error);
     /// Counts a script in, refusing (with the error on `err`) one nested too deeply.
     bool enterScript(const std::string &source, std::ostream &err);
+    /// Runs the lines that `nextLine(line, end)` gives, each with where it ends in the script,
+    /// until there are no more or (when `stopOnError`) one fails.
+    template <typename NextLine>
+    bool runLines(NextLine nextLine, const std::string &source, std::ostream &out,
+                  std::ostream &err, bool stopOnError, UT_Progress *progress);
     /// Runs line `number` of a script; false when it failed, which is reported on `err`.
     bool runScriptLine(std::string &line, int number, const std::string &source, std::ostream &out,
                        std::ostream &err);
