@@ -231,42 +231,48 @@ void cmd_spare(CMD_Args &args)
                         : nullptr;
     if (own && !own->isSpareParm() && !own->isMultiInstance() && OPgetDirector()->isLoading())
         return;
-    auto spare = cmd_spareData(args);
-    if (args.failed())
-        return;
-    unsigned size = 0;
-    if (!CMD_NodeArgs::parseIndex(args, args(4), "size", size))
-        return;
-    if (size < 1 || size > 16 || (it->second == PRM_MULTIPARM && size != 1))
-    {
-        args.fail(it->second == PRM_MULTIPARM ? "A multi-parameter has one component"
-                                              : "A parameter has 1 to 16 components");
-        return;
-    }
-    std::vector<PRM_Default> defaults;
-    unsigned first = 1;
-    if (!cmd_spareDefaults(args, it->second, defaults, first))
-        return;
-    const char *label = args.found('l') ? args.argp('l') : args(2);
     std::string error;
-    OP_SpareParmState::record(*node);
     bool added = false;
-    if (child)
-        added = cmd_addMultiChild(args, *node, it->second, size, label, defaults, first,
-                                  std::move(spare), error);
+    // Words seen before make the template made then: nothing of them need be read again.
+    const std::string key = child ? std::string() : cmd_spareKey(args);
+    std::shared_ptr<PRM_Template> shared = child ? nullptr : cmd_SpareTemplates::get().find(key);
+    if (shared)
+    {
+        OP_SpareParmState::record(*node);
+        added = node->addSpareParm(std::move(shared), error);
+    }
     else
     {
-        const std::string key = cmd_spareKey(args);
-        std::shared_ptr<PRM_Template> tmpl = cmd_SpareTemplates::get().find(key);
-        if (!tmpl)
+        auto spare = cmd_spareData(args);
+        if (args.failed())
+            return;
+        unsigned size = 0;
+        if (!CMD_NodeArgs::parseIndex(args, args(4), "size", size))
+            return;
+        if (size < 1 || size > 16 || (it->second == PRM_MULTIPARM && size != 1))
         {
-            tmpl = std::make_shared<PRM_Template>(it->second, static_cast<int>(size),
-                                                  PRM_Name(args(2), label), defaults, nullptr,
-                                                  PRM_Range{}, std::move(spare));
+            args.fail(it->second == PRM_MULTIPARM ? "A multi-parameter has one component"
+                                                  : "A parameter has 1 to 16 components");
+            return;
+        }
+        std::vector<PRM_Default> defaults;
+        unsigned first = 1;
+        if (!cmd_spareDefaults(args, it->second, defaults, first))
+            return;
+        const char *label = args.found('l') ? args.argp('l') : args(2);
+        OP_SpareParmState::record(*node);
+        if (child)
+            added = cmd_addMultiChild(args, *node, it->second, size, label, defaults, first,
+                                      std::move(spare), error);
+        else
+        {
+            auto tmpl = std::make_shared<PRM_Template>(it->second, static_cast<int>(size),
+                                                       PRM_Name(args(2), label), defaults, nullptr,
+                                                       PRM_Range{}, std::move(spare));
             tmpl->setMultiStartOffset(static_cast<int>(first));
             cmd_SpareTemplates::get().share(key, tmpl);
+            added = node->addSpareParm(std::move(tmpl), error);
         }
-        added = node->addSpareParm(std::move(tmpl), error);
     }
     if (!added)
         args.fail(error);
