@@ -171,28 +171,82 @@ bool cmd_spareDefaults(CMD_Args &args, const PRM_Type &type, std::vector<PRM_Def
     return true;
 }
 
-// Adds a child to a spare multi-parameter's group. Nodes whose counts were made alike and grew
-// alike share the grown template.
-bool cmd_addMultiChild(CMD_Args &args, OP_Node &node, const PRM_Type &type, unsigned size,
-                       const char *label, const std::vector<PRM_Default> &defaults, unsigned first,
-                       std::shared_ptr<PRM_SpareData> spare, std::string &error)
+// The key of the template a `spare` command makes: its words, and for a child of a group the
+// key of the count's template before them. Empty when the count's template was not made here
+// (nothing to share it with).
+std::string cmd_templateKey(CMD_Args &args, OP_Node &node, bool child)
 {
-    PRM_Template child(type, static_cast<int>(size), PRM_Name(args(2), label), defaults, nullptr,
-                       PRM_Range{}, std::move(spare));
-    child.setMultiStartOffset(static_cast<int>(first));
-    cmd_SpareTemplates &templates = cmd_SpareTemplates::get();
-    const std::shared_ptr<PRM_Template> count = node.getSpareTemplate(args.argp('m'));
+    if (!child)
+        return cmd_spareKey(args);
     std::string key;
-    const bool shareable = count && templates.keyOf(count, key);
-    if (shareable)
+    const std::shared_ptr<PRM_Template> count = node.getSpareTemplate(args.argp('m'));
+    if (!count || !cmd_SpareTemplates::get().keyOf(count, key))
+        return {};
+    key.push_back('\2');
+    key += cmd_spareKey(args);
+    return key;
+}
+
+// The template of a spare parameter, or of a group's child, from the command's words; null
+// with the command failed when they are bad.
+std::shared_ptr<PRM_Template> cmd_newTemplate(CMD_Args &args, const PRM_Type &type)
+{
+    auto spare = cmd_spareData(args);
+    if (args.failed())
+        return nullptr;
+    unsigned size = 0;
+    if (!CMD_NodeArgs::parseIndex(args, args(4), "size", size))
+        return nullptr;
+    if (size < 1 || size > 16 || (type == PRM_MULTIPARM && size != 1))
     {
-        key.push_back('\2');
-        key += cmd_spareKey(args);
+        args.fail(type == PRM_MULTIPARM ? "A multi-parameter has one component"
+                                        : "A parameter has 1 to 16 components");
+        return nullptr;
     }
-    const std::shared_ptr<PRM_Template> offered = shareable ? templates.find(key) : nullptr;
-    if (!node.addSpareMultiChild(args.argp('m'), child, error, offered))
+    std::vector<PRM_Default> defaults;
+    unsigned first = 1;
+    if (!cmd_spareDefaults(args, type, defaults, first))
+        return nullptr;
+    const char *label = args.found('l') ? args.argp('l') : args(2);
+    auto tmpl =
+        std::make_shared<PRM_Template>(type, static_cast<int>(size), PRM_Name(args(2), label),
+                                       defaults, nullptr, PRM_Range{}, std::move(spare));
+    tmpl->setMultiStartOffset(static_cast<int>(first));
+    return tmpl;
+}
+
+// Adds the parameter or group child that `key` names, made before for another node.
+bool cmd_addKnown(CMD_Args &args, OP_Node &node, bool child,
+                  const std::shared_ptr<PRM_Template> &known, std::string &error)
+{
+    OP_SpareParmState::record(node);
+    if (!child)
+        return node.addSpareParm(known, error);
+    // The grown template's last child is the one these words make.
+    const std::vector<PRM_Template> &children = known->getMultiParmTemplates();
+    return children.size() >= 2 &&
+           node.addSpareMultiChild(args.argp('m'), children[children.size() - 2], error, known);
+}
+
+// Adds a parameter or group child made from the words, and shares its template under `key`
+// (when there is one) with the nodes given the same words next.
+bool cmd_addNew(CMD_Args &args, OP_Node &node, const PRM_Type &type, bool child,
+                const std::string &key, std::string &error)
+{
+    std::shared_ptr<PRM_Template> made = cmd_newTemplate(args, type);
+    if (!made)
         return false;
-    if (shareable && !offered)
+    OP_SpareParmState::record(node);
+    cmd_SpareTemplates &templates = cmd_SpareTemplates::get();
+    if (!child)
+    {
+        templates.share(key, made);
+        return node.addSpareParm(std::move(made), error);
+    }
+    const std::shared_ptr<PRM_Template> count = node.getSpareTemplate(args.argp('m'));
+    if (!node.addSpareMultiChild(args.argp('m'), *made, error))
+        return false;
+    if (!key.empty())
         templates.share(key, node.getSpareTemplate(args.argp('m')), count);
     return true;
 }
@@ -231,49 +285,15 @@ void cmd_spare(CMD_Args &args)
                         : nullptr;
     if (own && !own->isSpareParm() && !own->isMultiInstance() && OPgetDirector()->isLoading())
         return;
-    std::string error;
-    bool added = false;
     // Words seen before make the template made then: nothing of them need be read again.
-    const std::string key = child ? std::string() : cmd_spareKey(args);
-    std::shared_ptr<PRM_Template> shared = child ? nullptr : cmd_SpareTemplates::get().find(key);
-    if (shared)
-    {
-        OP_SpareParmState::record(*node);
-        added = node->addSpareParm(std::move(shared), error);
-    }
-    else
-    {
-        auto spare = cmd_spareData(args);
-        if (args.failed())
-            return;
-        unsigned size = 0;
-        if (!CMD_NodeArgs::parseIndex(args, args(4), "size", size))
-            return;
-        if (size < 1 || size > 16 || (it->second == PRM_MULTIPARM && size != 1))
-        {
-            args.fail(it->second == PRM_MULTIPARM ? "A multi-parameter has one component"
-                                                  : "A parameter has 1 to 16 components");
-            return;
-        }
-        std::vector<PRM_Default> defaults;
-        unsigned first = 1;
-        if (!cmd_spareDefaults(args, it->second, defaults, first))
-            return;
-        const char *label = args.found('l') ? args.argp('l') : args(2);
-        OP_SpareParmState::record(*node);
-        if (child)
-            added = cmd_addMultiChild(args, *node, it->second, size, label, defaults, first,
-                                      std::move(spare), error);
-        else
-        {
-            auto tmpl = std::make_shared<PRM_Template>(it->second, static_cast<int>(size),
-                                                       PRM_Name(args(2), label), defaults, nullptr,
-                                                       PRM_Range{}, std::move(spare));
-            tmpl->setMultiStartOffset(static_cast<int>(first));
-            cmd_SpareTemplates::get().share(key, tmpl);
-            added = node->addSpareParm(std::move(tmpl), error);
-        }
-    }
+    std::string error;
+    const std::string key = cmd_templateKey(args, *node, child);
+    const std::shared_ptr<PRM_Template> known =
+        key.empty() ? nullptr : cmd_SpareTemplates::get().find(key);
+    const bool added = known ? cmd_addKnown(args, *node, child, known, error)
+                             : cmd_addNew(args, *node, it->second, child, key, error);
+    if (args.failed())
+        return;
     if (!added)
         args.fail(error);
     else
