@@ -16,5 +16,7 @@ path = sys.argv[1]
 node = host.node(path)
 if node is None:
     raise SystemExit("osl_surface.py: no node '%s'" % path)
+# The name is the parameter's value, not its default: a default of its own would give every
+# node a parameter description of its own, where nodes alike share one.
 if node.parm("osl_layer") is None:
-    host.cmd("spare %s osl_layer string 1 %s" % (path, node.name()))
+    host.cmd("spare %s osl_layer string 1 ''\nset %s osl_layer %s" % (path, path, node.name()))
