@@ -106,8 +106,10 @@ save )" + first + "\n");
                         "spare -m decals /shop/c 'pic#' file 1 none.png\n"),
               std::string::npos)
         << text;
-    // The count first, then each instance in order, whatever order they were set in.
+    // The count first, then each instance in order (after every other parameter), whatever
+    // order they were set in.
     EXPECT_NE(text.find("set /shop/p ogl_numtex 3\n"
+                        "set /shop/p osl_layer p\n"
                         "set /shop/p ogl_tex1 wood.png\n"
                         "set /shop/p ogl_tex2 stone.png\n"
                         "set /shop/p ogl_clamping_mode3 1\n"),
