@@ -126,6 +126,10 @@ bool OP_Parameters::addSpareParm(std::shared_ptr<PRM_Template> shared, std::stri
         }
     }
     OP_Node::countChange();
+    // One more at a time, as the parameters themselves: nodes keep their spare parameters for
+    // long and get them a few at a time, so room for more would mostly stay empty.
+    if (mySpareOwned.size() == mySpareOwned.capacity())
+        mySpareOwned.reserve(mySpareOwned.size() + 1);
     mySpareOwned.push_back(std::move(shared));
     dropSpareTemplateCopies();
     myParms.appendParm(mySpareOwned.back().get(), this, true);
