@@ -193,6 +193,10 @@ PRM_Parm::PRM_Parm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare, prm_Roo
     : myTemplate(tmpl), myOwner(owner), myCount(room.components), myInline(true), mySpare(spare)
 {
     static_assert(sizeof(PRM_Parm) % alignof(prm_Component) == 0);
+    // What a node's parameters cost rests on these sizes (on 64-bit targets): 24 bytes and 16
+    // a component fill the blocks malloc hands out for one to three components exactly.
+    static_assert(sizeof(void *) != 8 || sizeof(PRM_Parm) == 24);
+    static_assert(sizeof(void *) != 8 || sizeof(prm_Component) == 16);
     std::uninitialized_value_construct_n(
         reinterpret_cast<prm_Component *>(reinterpret_cast<char *>(this) + sizeof(PRM_Parm)),
         myCount);
@@ -396,16 +400,14 @@ std::string PRM_Parm::getValueText(int component) const
     return std::to_string(static_cast<int64_t>(c.num));
 }
 
-bool PRM_Parm::evalExpression(int component, float time, int thread, EV_Value &value) const
+bool PRM_Parm::evalExpression(const EV_Expression &expr, float time, int thread,
+                              EV_Value &value) const
 {
     bool timeDependent = false;
     const prm_Evaluating evaluating;
-    // The expression is read once: what it runs may replace it, or free the component's
-    // extra part, but it stays whole until evaluations end.
-    const EV_Expression *expr = components()[component].expr();
     PRM_ParmOwner *owner = getOwner();
     bool ok =
-        owner && owner->evaluateParmExpression(*this, *expr, time, thread, value, timeDependent);
+        owner && owner->evaluateParmExpression(*this, expr, time, thread, value, timeDependent);
     myTimeDependent = timeDependent;
     return ok;
 }
@@ -450,25 +452,37 @@ void prm_readNumber(PRM_BasicType basic, double number, bool asText, EV_Value &v
 
 bool PRM_Parm::evalValue(int component, float time, int thread, EV_Type type, EV_Value &value) const
 {
+    if (validComponent(component))
+        return evalComponent(components()[component], time, thread, type, value);
+    if (type == EV_TYPE_STRING)
+        prm_setText(value, {});
+    else
+        prm_setNumber(value, 0);
+    return false;
+}
+
+bool PRM_Parm::evalComponent(const prm_Component &c, float time, int thread, EV_Type type,
+                             EV_Value &value) const
+{
     const bool asText = type == EV_TYPE_STRING;
     if (asText)
         prm_setText(value, {});
     else
         prm_setNumber(value, 0);
-    if (!validComponent(component))
-        return false;
-    const prm_Component &c = components()[component];
+    // Read once: what the expression runs may replace it, or make the component plain and
+    // free what held it, but the expression stays whole until evaluations end.
+    const EV_Expression *expr = c.expr();
     const PRM_BasicType basic = myTemplate->getBasicType();
-    if (!c.expr() && basic != PRM_BASIC_STRING)
+    if (!expr && basic != PRM_BASIC_STRING)
     {
         myTimeDependent = false;
         prm_readNumber(basic, c.num, asText, value);
         return true;
     }
     EV_Value raw;
-    if (c.expr())
+    if (expr)
     {
-        if (!evalExpression(component, time, thread, raw))
+        if (!evalExpression(*expr, time, thread, raw))
             return false;
     }
     else
@@ -486,40 +500,48 @@ bool PRM_Parm::evalValue(int component, float time, int thread, EV_Type type, EV
     return true;
 }
 
-int64_t PRM_Parm::evalInt(int component, float time, int thread) const
+// Plain values are by far the most common and are read without the general conversion.
+bool PRM_Parm::isPlain(const prm_Component &c, bool text) const
 {
-    if (const prm_Component *c = plainComponent(component, false))
-        return prm_toInt(c->num);
-    EV_Value value;
-    evalValue(component, time, thread, EV_TYPE_FLOAT, value);
-    return prm_toInt(value.num);
+    if (c.expr() || (myTemplate->getBasicType() == PRM_BASIC_STRING) != text)
+        return false;
+    myTimeDependent = false;
+    return true;
 }
 
-// Plain values are by far the most common and are read without the general conversion.
-const PRM_Parm::prm_Component *PRM_Parm::plainComponent(int component, bool text) const
+int64_t PRM_Parm::evalInt(int component, float time, int thread) const
 {
-    if (!validComponent(component) || components()[component].expr() ||
-        (myTemplate->getBasicType() == PRM_BASIC_STRING) != text)
-        return nullptr;
-    myTimeDependent = false;
-    return &components()[component];
+    if (!validComponent(component))
+        return 0;
+    const prm_Component &c = components()[component];
+    if (isPlain(c, false))
+        return prm_toInt(c.num);
+    EV_Value value;
+    evalComponent(c, time, thread, EV_TYPE_FLOAT, value);
+    return prm_toInt(value.num);
 }
 
 float PRM_Parm::evalFloat(int component, float time, int thread) const
 {
-    if (const prm_Component *c = plainComponent(component, false))
-        return static_cast<float>(c->num);
+    if (!validComponent(component))
+        return 0;
+    const prm_Component &c = components()[component];
+    if (isPlain(c, false))
+        return static_cast<float>(c.num);
     EV_Value value;
-    evalValue(component, time, thread, EV_TYPE_FLOAT, value);
+    evalComponent(c, time, thread, EV_TYPE_FLOAT, value);
     return static_cast<float>(value.num);
 }
 
 std::string PRM_Parm::evalString(int component, float time, int thread) const
 {
-    if (const prm_Component *c = plainComponent(component, true))
-        return c->text();
+    if (!validComponent(component))
+        return {};
+    const prm_Component &c = components()[component];
+    if (isPlain(c, true))
+        return c.text();
     EV_Value value;
-    evalValue(component, time, thread, EV_TYPE_STRING, value);
+    evalComponent(c, time, thread, EV_TYPE_STRING, value);
     return value.str;
 }
 

@@ -157,8 +157,10 @@ private:
     bool validComponent(int component) const;
     /// The same, saying in `error` that the parameter has no such component.
     bool validComponent(int component, std::string &error) const;
-    const prm_Component *plainComponent(int component, bool text) const;
-    bool evalExpression(int component, float time, int thread, EV_Value &value) const;
+    bool isPlain(const prm_Component &c, bool text) const;
+    bool evalComponent(const prm_Component &c, float time, int thread, EV_Type type,
+                       EV_Value &value) const;
+    bool evalExpression(const EV_Expression &expr, float time, int thread, EV_Value &value) const;
     void setDefault(int component);
     void changed(int component);
 
