@@ -145,14 +145,86 @@ bool prm_defaultIsExpression(PRM_BasicType type, const PRM_Default &def)
 }
 } // namespace
 
-PRM_Parm::PRM_Parm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare)
-    : myTemplate(tmpl), myOwner(owner), mySpare(spare), myComponents(prm_componentCount(*tmpl))
+void PRM_Parm::prm_Component::setText(std::string text)
 {
-    for (int i = 0; i < getVectorSize(); ++i)
-        setDefault(i);
+    if (!myExtra && text.empty())
+        return;
+    if (!myExtra)
+        myExtra = std::make_unique<prm_Extra>();
+    myExtra->text = std::move(text);
+    trim();
 }
 
-PRM_Parm::~PRM_Parm() = default;
+void PRM_Parm::prm_Component::setExpr(prm_ExpressionPtr expr)
+{
+    if (!myExtra && !expr)
+        return;
+    if (!myExtra)
+        myExtra = std::make_unique<prm_Extra>();
+    myExtra->expr = std::move(expr);
+    trim();
+}
+
+void PRM_Parm::prm_Component::trim()
+{
+    // The expression, if any, goes through its deleter: it may still be running.
+    if (myExtra && myExtra->text.empty() && !myExtra->expr)
+        myExtra.reset();
+}
+
+void *PRM_Parm::operator new(std::size_t size, prm_Room room)
+{
+    return ::operator new(size + static_cast<std::size_t>(room.components) * sizeof(prm_Component));
+}
+
+// Frees the block when the constructor fails part way.
+void PRM_Parm::operator delete(void *block, prm_Room)
+{
+    ::operator delete(block);
+}
+
+std::unique_ptr<PRM_Parm> PRM_Parm::create(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare)
+{
+    const prm_Room room{prm_componentCount(*tmpl)};
+    return std::unique_ptr<PRM_Parm>(new (room) PRM_Parm(tmpl, owner, spare, room));
+}
+
+PRM_Parm::PRM_Parm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare, prm_Room room)
+    : myTemplate(tmpl), myOwner(owner), myCount(room.components), myInline(true), mySpare(spare)
+{
+    static_assert(sizeof(PRM_Parm) % alignof(prm_Component) == 0);
+    // What a node's parameters cost rests on these sizes (on 64-bit targets): 24 bytes and 16
+    // a component fill the blocks malloc hands out for one to three components exactly.
+    static_assert(sizeof(void *) != 8 || sizeof(PRM_Parm) == 24);
+    static_assert(sizeof(void *) != 8 || sizeof(prm_Component) == 16);
+    std::uninitialized_value_construct_n(
+        reinterpret_cast<prm_Component *>(reinterpret_cast<char *>(this) + sizeof(PRM_Parm)),
+        myCount);
+    setDefaults();
+}
+
+PRM_Parm::PRM_Parm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare)
+    : myTemplate(tmpl),
+      myDetached(new prm_Detached{owner, std::make_unique<prm_Component[]>(
+                                             static_cast<size_t>(prm_componentCount(*tmpl)))}),
+      myCount(prm_componentCount(*tmpl)), myInline(false), mySpare(spare)
+{
+    setDefaults();
+}
+
+PRM_Parm::~PRM_Parm()
+{
+    if (myInline)
+        std::destroy_n(components(), myCount);
+    else
+        delete myDetached;
+}
+
+void PRM_Parm::setDefaults()
+{
+    for (int i = 0; i < myCount; ++i)
+        setDefault(i);
+}
 
 bool PRM_Parm::validComponent(int component) const
 {
@@ -170,7 +242,7 @@ bool PRM_Parm::validComponent(int component, std::string &error) const
 
 void PRM_Parm::setDefault(int component)
 {
-    prm_Component &c = myComponents[component];
+    prm_Component &c = components()[component];
     c = prm_Component();
     if (myTemplate->getType().hasFlag(PRM_TYPE_SWITCHERLIST))
         return;
@@ -180,13 +252,13 @@ void PRM_Parm::setDefault(int component)
     if (prm_defaultIsExpression(myTemplate->getBasicType(), *def))
     {
         std::string error;
-        c.expr.reset(EV_Expression::parse(def->getString(), error).release());
-        if (c.expr)
+        c.setExpr(prm_ExpressionPtr(EV_Expression::parse(def->getString(), error).release()));
+        if (c.expr())
             return;
         // A broken default expression is kept as its text so that nothing is lost.
     }
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
-        c.str = prm_defaultText(def);
+        c.setText(prm_defaultText(def));
     else if (myTemplate->getBasicType() == PRM_BASIC_FLOAT)
         c.num = static_cast<float>(def->getFloat());
     else
@@ -205,8 +277,8 @@ void PRM_Parm::revertToDefaults()
 
 void PRM_Parm::changed(int component)
 {
-    if (myOwner)
-        myOwner->parmChanged(*this, component);
+    if (PRM_ParmOwner *owner = getOwner())
+        owner->parmChanged(*this, component);
 }
 
 bool PRM_Parm::setValue(int component, double value)
@@ -223,15 +295,15 @@ bool PRM_Parm::setValue(int component, double value)
     if (value == 0)
         value = 0;
     prm_aboutToChange(*this, component);
-    prm_Component &c = myComponents[component];
-    c.expr.reset();
+    prm_Component &c = components()[component];
+    c.setExpr(nullptr);
     switch (myTemplate->getBasicType())
     {
     case PRM_BASIC_FLOAT:
         c.num = static_cast<float>(value);
         break;
     case PRM_BASIC_STRING:
-        c.str = EV_Value::number(value).asString();
+        c.setText(EV_Value::number(value).asString());
         break;
     default:
         c.num = prm_wholePart(value);
@@ -249,9 +321,9 @@ bool PRM_Parm::setValueFromText(int component, const char *text, std::string &er
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
     {
         prm_aboutToChange(*this, component);
-        prm_Component &c = myComponents[component];
-        c.expr.reset();
-        c.str = text;
+        prm_Component &c = components()[component];
+        c.setExpr(nullptr);
+        c.setText(text);
         changed(component);
         return true;
     }
@@ -291,49 +363,51 @@ bool PRM_Parm::setExpression(int component, const char *text, std::string &error
     if (!expr)
         return false;
     prm_aboutToChange(*this, component);
-    myComponents[component].expr.reset(expr.release());
-    if (myOwner)
-        myOwner->parmExpressionSet(*this, component, *myComponents[component].expr);
+    prm_Component &c = components()[component];
+    c.setExpr(prm_ExpressionPtr(expr.release()));
+    if (PRM_ParmOwner *owner = getOwner())
+        owner->parmExpressionSet(*this, component, *c.expr());
     changed(component);
     return true;
 }
 
 bool PRM_Parm::isExpression(int component) const
 {
-    return validComponent(component) && myComponents[component].expr != nullptr;
+    return validComponent(component) && components()[component].expr() != nullptr;
 }
 
 const EV_Expression *PRM_Parm::getExpression(int component) const
 {
-    return validComponent(component) ? myComponents[component].expr.get() : nullptr;
+    return validComponent(component) ? components()[component].expr() : nullptr;
 }
 
 EV_Expression *PRM_Parm::getExpression(int component)
 {
-    return validComponent(component) ? myComponents[component].expr.get() : nullptr;
+    return validComponent(component) ? components()[component].expr() : nullptr;
 }
 
 std::string PRM_Parm::getValueText(int component) const
 {
     if (!validComponent(component))
         return {};
-    const prm_Component &c = myComponents[component];
-    if (c.expr)
-        return c.expr->getText();
+    const prm_Component &c = components()[component];
+    if (c.expr())
+        return c.expr()->getText();
     if (myTemplate->getBasicType() == PRM_BASIC_STRING)
-        return c.str;
+        return c.text();
     if (myTemplate->getBasicType() == PRM_BASIC_FLOAT)
         return UTshortestFloatText(static_cast<float>(c.num));
     return std::to_string(static_cast<int64_t>(c.num));
 }
 
-bool PRM_Parm::evalExpression(int component, float time, int thread, EV_Value &value) const
+bool PRM_Parm::evalExpression(const EV_Expression &expr, float time, int thread,
+                              EV_Value &value) const
 {
     bool timeDependent = false;
     const prm_Evaluating evaluating;
-    const EV_Expression *expr = myComponents[component].expr.get();
-    bool ok = myOwner &&
-              myOwner->evaluateParmExpression(*this, *expr, time, thread, value, timeDependent);
+    PRM_ParmOwner *owner = getOwner();
+    bool ok =
+        owner && owner->evaluateParmExpression(*this, expr, time, thread, value, timeDependent);
     myTimeDependent = timeDependent;
     return ok;
 }
@@ -378,31 +452,43 @@ void prm_readNumber(PRM_BasicType basic, double number, bool asText, EV_Value &v
 
 bool PRM_Parm::evalValue(int component, float time, int thread, EV_Type type, EV_Value &value) const
 {
+    if (validComponent(component))
+        return evalComponent(components()[component], time, thread, type, value);
+    if (type == EV_TYPE_STRING)
+        prm_setText(value, {});
+    else
+        prm_setNumber(value, 0);
+    return false;
+}
+
+bool PRM_Parm::evalComponent(const prm_Component &c, float time, int thread, EV_Type type,
+                             EV_Value &value) const
+{
     const bool asText = type == EV_TYPE_STRING;
     if (asText)
         prm_setText(value, {});
     else
         prm_setNumber(value, 0);
-    if (!validComponent(component))
-        return false;
-    const prm_Component &c = myComponents[component];
+    // Read once: what the expression runs may replace it, or make the component plain and
+    // free what held it, but the expression stays whole until evaluations end.
+    const EV_Expression *expr = c.expr();
     const PRM_BasicType basic = myTemplate->getBasicType();
-    if (!c.expr && basic != PRM_BASIC_STRING)
+    if (!expr && basic != PRM_BASIC_STRING)
     {
         myTimeDependent = false;
         prm_readNumber(basic, c.num, asText, value);
         return true;
     }
     EV_Value raw;
-    if (c.expr)
+    if (expr)
     {
-        if (!evalExpression(component, time, thread, raw))
+        if (!evalExpression(*expr, time, thread, raw))
             return false;
     }
     else
     {
         myTimeDependent = false;
-        prm_setText(raw, c.str);
+        prm_setText(raw, c.text());
     }
     // Whatever the expression gave is read the way the parameter holds values.
     if (basic != PRM_BASIC_STRING)
@@ -414,40 +500,48 @@ bool PRM_Parm::evalValue(int component, float time, int thread, EV_Type type, EV
     return true;
 }
 
-int64_t PRM_Parm::evalInt(int component, float time, int thread) const
+// Plain values are by far the most common and are read without the general conversion.
+bool PRM_Parm::isPlain(const prm_Component &c, bool text) const
 {
-    if (const prm_Component *c = plainComponent(component, false))
-        return prm_toInt(c->num);
-    EV_Value value;
-    evalValue(component, time, thread, EV_TYPE_FLOAT, value);
-    return prm_toInt(value.num);
+    if (c.expr() || (myTemplate->getBasicType() == PRM_BASIC_STRING) != text)
+        return false;
+    myTimeDependent = false;
+    return true;
 }
 
-// Plain values are by far the most common and are read without the general conversion.
-const PRM_Parm::prm_Component *PRM_Parm::plainComponent(int component, bool text) const
+int64_t PRM_Parm::evalInt(int component, float time, int thread) const
 {
-    if (!validComponent(component) || myComponents[component].expr ||
-        (myTemplate->getBasicType() == PRM_BASIC_STRING) != text)
-        return nullptr;
-    myTimeDependent = false;
-    return &myComponents[component];
+    if (!validComponent(component))
+        return 0;
+    const prm_Component &c = components()[component];
+    if (isPlain(c, false))
+        return prm_toInt(c.num);
+    EV_Value value;
+    evalComponent(c, time, thread, EV_TYPE_FLOAT, value);
+    return prm_toInt(value.num);
 }
 
 float PRM_Parm::evalFloat(int component, float time, int thread) const
 {
-    if (const prm_Component *c = plainComponent(component, false))
-        return static_cast<float>(c->num);
+    if (!validComponent(component))
+        return 0;
+    const prm_Component &c = components()[component];
+    if (isPlain(c, false))
+        return static_cast<float>(c.num);
     EV_Value value;
-    evalValue(component, time, thread, EV_TYPE_FLOAT, value);
+    evalComponent(c, time, thread, EV_TYPE_FLOAT, value);
     return static_cast<float>(value.num);
 }
 
 std::string PRM_Parm::evalString(int component, float time, int thread) const
 {
-    if (const prm_Component *c = plainComponent(component, true))
-        return c->str;
+    if (!validComponent(component))
+        return {};
+    const prm_Component &c = components()[component];
+    if (isPlain(c, true))
+        return c.text();
     EV_Value value;
-    evalValue(component, time, thread, EV_TYPE_STRING, value);
+    evalComponent(c, time, thread, EV_TYPE_STRING, value);
     return value.str;
 }
 
@@ -455,18 +549,18 @@ bool PRM_Parm::isFactoryDefault(int component) const
 {
     if (!validComponent(component))
         return false;
-    const prm_Component &c = myComponents[component];
+    const prm_Component &c = components()[component];
     if (myTemplate->getType().hasFlag(PRM_TYPE_SWITCHERLIST))
-        return !c.expr && c.num == 0;
+        return !c.expr() && c.num == 0;
     const PRM_Default *def = myTemplate->getDefault(component);
     if (def && prm_defaultIsExpression(myTemplate->getBasicType(), *def))
-        return c.expr && c.expr->getText() == def->getString();
-    if (c.expr)
+        return c.expr() && c.expr()->getText() == def->getString();
+    if (c.expr())
         return false;
     switch (myTemplate->getBasicType())
     {
     case PRM_BASIC_STRING:
-        return c.str == prm_defaultText(def);
+        return c.text() == prm_defaultText(def);
     case PRM_BASIC_FLOAT:
         return static_cast<float>(c.num) == static_cast<float>(def ? def->getFloat() : 0.0);
     default:

@@ -3,10 +3,11 @@
 #include <EV/EV_Function.h>
 #include <PRM/PRM_Template.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
-#include <vector>
 
 class EV_Expression;
 class PRM_ParmOwner;
@@ -16,10 +17,18 @@ class PRM_ParmOwner;
 class PRM_Parm
 {
 public:
+    /// A parameter standing on its own (on the stack, say); lists make theirs with create().
     PRM_Parm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare = false);
     ~PRM_Parm();
     PRM_Parm(const PRM_Parm &) = delete;
     PRM_Parm &operator=(const PRM_Parm &) = delete;
+
+    /// Makes a parameter and its components in one allocation, sized to the component count.
+    static std::unique_ptr<PRM_Parm> create(PRM_Template *tmpl, PRM_ParmOwner *owner,
+                                            bool spare = false);
+    // Whatever made a parameter, deleting it frees the one block it lives in.
+    static void *operator new(std::size_t size) { return ::operator new(size); }
+    static void operator delete(void *block) { ::operator delete(block); }
 
     PRM_Template *getTemplatePtr() const { return myTemplate; }
     void setTemplatePtr(PRM_Template *tmpl) { myTemplate = tmpl; }
@@ -29,13 +38,13 @@ public:
     {
         return myTemplate->getChannelToken(component);
     }
-    int getVectorSize() const { return static_cast<int>(myComponents.size()); }
+    int getVectorSize() const { return myCount; }
     bool isSpareParm() const { return mySpare; }
     /// Whether the parameter belongs to an instance of a multi-parameter (made and removed by
     /// its count, never spare itself).
     bool isMultiInstance() const { return myMultiInstance; }
     void setMultiInstance(bool instance) { myMultiInstance = instance; }
-    PRM_ParmOwner *getOwner() const { return myOwner; }
+    PRM_ParmOwner *getOwner() const { return myInline ? myOwner : myDetached->owner; }
 
     /// Sets a component to a number (clamped to a restricted range; integers truncate). False
     /// for a component out of range or a NaN.
@@ -86,53 +95,86 @@ public:
     static bool isStringExpression(const char *text, PRM_DefaultMeaning meaning);
 
 private:
-    // The text of a component, kept apart so that the far more common numeric components
-    // carry a pointer rather than a whole string: a node's parameters are most of its size.
-    class prm_Text
-    {
-    public:
-        prm_Text &operator=(std::string text)
-        {
-            myText = text.empty() ? nullptr : std::make_unique<std::string>(std::move(text));
-            return *this;
-        }
-        operator const std::string &() const { return myText ? *myText : theEmpty; }
-        bool operator==(const std::string &other) const
-        {
-            return static_cast<const std::string &>(*this) == other;
-        }
-
-    private:
-        static inline const std::string theEmpty;
-        std::unique_ptr<std::string> myText;
-    };
     // Deletes an expression once no evaluation is under way anywhere: replacing one from
-    // inside an evaluation (a script it runs may) leaves it whole until they end. No bigger
-    // than a plain pointer, as every component of every node holds one.
+    // inside an evaluation (a script it runs may) leaves it whole until they end.
     struct prm_RetireExpression
     {
         void operator()(EV_Expression *expr) const;
     };
     using prm_ExpressionPtr = std::unique_ptr<EV_Expression, prm_RetireExpression>;
-    struct prm_Component
+    // What few components have: the text of a string (kept while an expression stands in for
+    // it) and an expression.
+    struct prm_Extra
     {
-        double num = 0;
-        prm_Text str;
+        std::string text;
         prm_ExpressionPtr expr;
     };
+    // A node's parameters are most of its size, and nearly all their components are plain
+    // numbers: a component is the number and a pointer, null unless it has text or an
+    // expression.
+    class prm_Component
+    {
+    public:
+        double num = 0;
 
+        const std::string &text() const { return myExtra ? myExtra->text : theEmpty; }
+        EV_Expression *expr() const { return myExtra ? myExtra->expr.get() : nullptr; }
+        void setText(std::string text);
+        void setExpr(prm_ExpressionPtr expr);
+
+    private:
+        // Drops the extra part once it holds nothing.
+        void trim();
+
+        static inline const std::string theEmpty;
+        std::unique_ptr<prm_Extra> myExtra;
+    };
+    // The owner and components of a parameter that stands on its own.
+    struct prm_Detached
+    {
+        PRM_ParmOwner *owner;
+        std::unique_ptr<prm_Component[]> components;
+    };
+    // The room create() allocates past the parameter for its components.
+    struct prm_Room
+    {
+        int components;
+    };
+    static void *operator new(std::size_t size, prm_Room room);
+    static void operator delete(void *block, prm_Room room);
+    PRM_Parm(PRM_Template *tmpl, PRM_ParmOwner *owner, bool spare, prm_Room room);
+    void setDefaults();
+
+    prm_Component *components() const
+    {
+        // What create() allocated past this object; launder, as the compiler knows of no
+        // object there.
+        if (myInline)
+            return std::launder(reinterpret_cast<prm_Component *>(
+                reinterpret_cast<char *>(const_cast<PRM_Parm *>(this)) + sizeof(PRM_Parm)));
+        return myDetached->components.get();
+    }
     bool validComponent(int component) const;
     /// The same, saying in `error` that the parameter has no such component.
     bool validComponent(int component, std::string &error) const;
-    const prm_Component *plainComponent(int component, bool text) const;
-    bool evalExpression(int component, float time, int thread, EV_Value &value) const;
+    bool isPlain(const prm_Component &c, bool text) const;
+    bool evalComponent(const prm_Component &c, float time, int thread, EV_Type type,
+                       EV_Value &value) const;
+    bool evalExpression(const EV_Expression &expr, float time, int thread, EV_Value &value) const;
     void setDefault(int component);
     void changed(int component);
 
     PRM_Template *myTemplate;
-    PRM_ParmOwner *myOwner;
+    union
+    {
+        PRM_ParmOwner *myOwner;   // made by create(): the components follow this object
+        prm_Detached *myDetached; // made on its own
+    };
+    int myCount;
+    bool myInline;
     bool mySpare;
     bool myMultiInstance = false;
+    // Written by evaluations, which may run on several threads: a byte of its own, never a
+    // bit beside flags that are only read there.
     mutable bool myTimeDependent = false;
-    std::vector<prm_Component> myComponents;
 };

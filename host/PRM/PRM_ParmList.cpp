@@ -142,7 +142,7 @@ PRM_Parm &PRM_ParmList::appendParm(PRM_Template *tmpl, PRM_ParmOwner *owner, boo
     if (myInstances)
         while (at != myParms.begin() && (*(at - 1))->isMultiInstance())
             --at;
-    return **myParms.insert(at, std::make_unique<PRM_Parm>(tmpl, owner, spare));
+    return **myParms.insert(at, PRM_Parm::create(tmpl, owner, spare));
 }
 
 bool PRM_ParmList::removeParm(const char *name)
@@ -227,7 +227,7 @@ bool PRM_ParmList::syncMultiInstances(PRM_Parm &count, PRM_ParmOwner *owner)
             PRM_Parm *parm = nullptr;
             if (taken.insert(name).second)
             {
-                myParms.push_back(std::make_unique<PRM_Parm>(own.get(), owner, false));
+                myParms.push_back(PRM_Parm::create(own.get(), owner, false));
                 parm = myParms.back().get();
                 parm->setMultiInstance(true);
                 myIndex.reset();

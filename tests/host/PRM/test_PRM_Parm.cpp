@@ -337,3 +337,165 @@ TEST(PRM_Parm, AnInstanceRemovedWhileItRunsFinishesFirst)
     EXPECT_EQ(list.getParmPtr("weight2"), nullptr);
     EXPECT_EQ(list.getEntries(), 1);
 }
+
+namespace
+{
+// Sixteen components of every kind side by side, on a parameter of a list and on one of its
+// own: each component keeps its own number, text or expression through every change of kind.
+void prm_checkWideFloat(PRM_Parm &parm)
+{
+    std::string error;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(parm.evalFloat(i, 1, 0), i == 7 ? 2.0f : static_cast<float>(i)) << i;
+    for (int i = 0; i < 16; ++i)
+        if (i % 3 == 0)
+            ASSERT_TRUE(parm.setExpression(i, ("$T + " + std::to_string(i)).c_str(), error));
+        else
+            ASSERT_TRUE(parm.setValue(i, 100 + i));
+    for (int i = 0; i < 16; ++i)
+    {
+        EXPECT_EQ(parm.isExpression(i), i % 3 == 0) << i;
+        EXPECT_FLOAT_EQ(parm.evalFloat(i, 2, 0), i % 3 == 0 ? 2.0f + i : 100.0f + i) << i;
+        EXPECT_EQ(parm.getValueText(i),
+                  i % 3 == 0 ? "$T + " + std::to_string(i) : std::to_string(100 + i));
+    }
+    // Back and forth: a number where an expression was, and the other way round.
+    for (int i = 0; i < 16; ++i)
+        if (i % 3 == 0)
+            ASSERT_TRUE(parm.setValue(i, -i));
+        else
+            ASSERT_TRUE(parm.setExpression(i, "$T * 10", error));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(parm.evalFloat(i, 2, 0), i % 3 == 0 ? -i : 20.0f) << i;
+    EXPECT_FALSE(parm.isFactoryDefault());
+    parm.revertToDefaults();
+    EXPECT_TRUE(parm.isFactoryDefault());
+    for (int i = 0; i < 16; ++i)
+    {
+        EXPECT_EQ(parm.isExpression(i), i == 7) << i;
+        EXPECT_FLOAT_EQ(parm.evalFloat(i, 1, 0), i == 7 ? 2.0f : static_cast<float>(i)) << i;
+    }
+}
+
+void prm_checkWideString(PRM_Parm &parm)
+{
+    std::string error;
+    // Texts too long to sit inside a string object, so that each is a block of its own.
+    auto text = [](int i)
+    { return "a text longer than any short string, number " + std::to_string(i); };
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(parm.evalString(i, 0, 0), i == 3 ? "" : "default") << i;
+    for (int i = 0; i < 16; ++i)
+        ASSERT_TRUE(parm.setValueFromText(i, text(i).c_str(), error));
+    // An expression over the text, then the text again, then a number, then nothing.
+    for (int i = 0; i < 16; i += 2)
+        ASSERT_TRUE(parm.setExpression(i, ("\"expr " + std::to_string(i) + "\"").c_str(), error));
+    for (int i = 0; i < 16; ++i)
+    {
+        EXPECT_EQ(parm.isExpression(i), i % 2 == 0) << i;
+        EXPECT_EQ(parm.evalString(i, 0, 0), i % 2 ? text(i) : "expr " + std::to_string(i)) << i;
+    }
+    for (int i = 0; i < 16; i += 2)
+        ASSERT_TRUE(parm.setValueFromText(i, ("again " + std::to_string(i)).c_str(), error));
+    for (int i = 1; i < 16; i += 4)
+        ASSERT_TRUE(parm.setValue(i, i + 0.5));
+    ASSERT_TRUE(parm.setValueFromText(3, "", error));
+    ASSERT_TRUE(parm.setValueFromText(5, "", error));
+    for (int i = 0; i < 16; ++i)
+    {
+        std::string want = i % 2 ? text(i) : "again " + std::to_string(i);
+        if (i % 4 == 1)
+            want = std::to_string(i) + ".5";
+        if (i == 3 || i == 5)
+            want.clear();
+        EXPECT_FALSE(parm.isExpression(i)) << i;
+        EXPECT_EQ(parm.evalString(i, 0, 0), want) << i;
+        EXPECT_EQ(parm.getValueText(i), want) << i;
+        // Only component 3 has the empty text for its default.
+        EXPECT_EQ(parm.isFactoryDefault(i), i == 3) << i;
+    }
+    ASSERT_TRUE(parm.setExpression(9, "$T", error));
+    parm.revertToDefaults();
+    EXPECT_TRUE(parm.isFactoryDefault());
+    for (int i = 0; i < 16; ++i)
+    {
+        EXPECT_FALSE(parm.isExpression(i)) << i;
+        EXPECT_EQ(parm.evalString(i, 0, 0), i == 3 ? "" : "default") << i;
+    }
+}
+} // namespace
+
+TEST(PRM_Parm, SixteenComponentsOfEveryKindKeepTheirOwnValues)
+{
+    TestOwner owner;
+    std::vector<PRM_Default> numbers;
+    for (int i = 0; i < 16; ++i)
+        numbers.push_back(i == 7 ? PRM_Default(0, "$T * 2", PRM_DEFAULT_EXPRESSION)
+                                 : PRM_Default(i));
+    PRM_Template floatT(PRM_FLT, 16, PRM_Name("wide"), numbers);
+    std::vector<PRM_Default> texts(16, PRM_Default(0, "default"));
+    texts[3] = PRM_Default(0, "");
+    PRM_Template stringT(PRM_STRING, 16, PRM_Name("names"), texts);
+
+    PRM_ParmList list;
+    PRM_Parm &listFloat = list.appendParm(&floatT, &owner, false);
+    PRM_Parm &listString = list.appendParm(&stringT, &owner, true);
+    ASSERT_EQ(listFloat.getVectorSize(), 16);
+    EXPECT_EQ(listFloat.getOwner(), &owner);
+    EXPECT_TRUE(listString.isSpareParm());
+    prm_checkWideFloat(listFloat);
+    prm_checkWideString(listString);
+    // Neither parameter wrote over the other.
+    EXPECT_TRUE(listFloat.isFactoryDefault());
+    EXPECT_EQ(list.getParmPtr("wide"), &listFloat);
+
+    PRM_Parm ownFloat(&floatT, &owner);
+    PRM_Parm ownString(&stringT, &owner, true);
+    EXPECT_EQ(ownFloat.getOwner(), &owner);
+    prm_checkWideFloat(ownFloat);
+    prm_checkWideString(ownString);
+}
+
+namespace
+{
+// prmtest_plain() makes component 1 of the parameter it belongs to plain again, a number or a
+// text, as a script run from inside an evaluation could, and gives 1.
+PRM_Parm *thePlained = nullptr;
+
+void prm_plain(EV_FunctionCall &call)
+{
+    std::string error;
+    if (thePlained->getTemplatePtr()->getBasicType() == PRM_BASIC_STRING)
+        thePlained->setValueFromText(1, "", error);
+    else
+        thePlained->setValue(1, 5);
+    call.result = EV_Value::number(1);
+}
+
+EV_FUNCTION thePlain(0, "prmtest_plain", 0, EV_TYPE_FLOAT, nullptr, prm_plain);
+} // namespace
+
+TEST(PRM_Parm, AnExpressionMadePlainWhileItRunsFinishesFirst)
+{
+    ev_AddFunction(&thePlain);
+    TestOwner owner;
+    PRM_Template floatT(PRM_FLT, 3, PRM_Name("f"));
+    PRM_Template stringT(PRM_STRING, 3, PRM_Name("s"), {PRM_Default(0, "keep")});
+    PRM_ParmList list;
+    std::string error;
+    for (PRM_Template *tmpl : {&floatT, &stringT})
+    {
+        PRM_Parm &parm = list.appendParm(tmpl, &owner, false);
+        thePlained = &parm;
+        ASSERT_TRUE(parm.setExpression(1, "prmtest_plain() + 1", error)) << error;
+        const bool text = tmpl == &stringT;
+        if (text)
+            EXPECT_EQ(parm.evalString(1, 0, 0), "2");
+        else
+            EXPECT_EQ(parm.evalFloat(1, 0, 0), 2);
+        EXPECT_FALSE(parm.isExpression(1));
+        EXPECT_EQ(parm.getValueText(1), text ? "" : "5");
+        EXPECT_EQ(parm.getValueText(0), text ? "keep" : "0");
+        EXPECT_EQ(parm.getValueText(2), text ? "keep" : "0");
+    }
+}
