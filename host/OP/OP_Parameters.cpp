@@ -75,6 +75,12 @@ void OP_Parameters::evalString(UT_String &value, int index, int component, float
 
 namespace
 {
+const std::vector<std::shared_ptr<PRM_Template>> &op_noTemplates()
+{
+    static const std::vector<std::shared_ptr<PRM_Template>> theNone;
+    return theNone;
+}
+
 // Channel names are read out of expression texts, so they keep to what a reference can
 // spell; an instance template's name also holds the '#' that its number replaces.
 bool op_validName(const PRM_Template &tmpl, bool instance, std::string &error)
@@ -126,13 +132,10 @@ bool OP_Parameters::addSpareParm(std::shared_ptr<PRM_Template> shared, std::stri
         }
     }
     OP_Node::countChange();
-    // One more at a time, as the parameters themselves: nodes keep their spare parameters for
-    // long and get them a few at a time, so room for more would mostly stay empty.
-    if (mySpareOwned.size() == mySpareOwned.capacity())
-        mySpareOwned.reserve(mySpareOwned.size() + 1);
-    mySpareOwned.push_back(std::move(shared));
+    PRM_Template *added = shared.get();
+    mySpares = OP_SpareList::append(mySpares, std::move(shared));
     dropSpareTemplateCopies();
-    myParms.appendParm(mySpareOwned.back().get(), this, true);
+    myParms.appendParm(added, this, true);
     return true;
 }
 
@@ -140,7 +143,7 @@ std::shared_ptr<PRM_Template> OP_Parameters::getSpareTemplate(const char *name) 
 {
     // A walk, not the index: spare parameters come one after another, and an index made for
     // this question would be dropped by the next addition.
-    for (const auto &tmpl : mySpareOwned)
+    for (const auto &tmpl : mySpares ? mySpares->templates() : op_noTemplates())
         if (name && std::strcmp(tmpl->getToken(), name) == 0)
             return tmpl;
     return nullptr;
@@ -180,8 +183,8 @@ bool OP_Parameters::addSpareMultiChild(const char *multi, const PRM_Template &ch
         grown->setMultiParmTemplates(std::move(more));
     }
     OP_Node::countChange();
-    *std::find(mySpareOwned.begin(), mySpareOwned.end(), current) = grown;
     count->setTemplatePtr(grown.get());
+    mySpares = OP_SpareList::replace(mySpares, current.get(), std::move(grown));
     dropSpareTemplateCopies();
     myParms.syncMultiInstances(*count, this);
     return true;
@@ -221,7 +224,7 @@ bool OP_Parameters::removeSpareParm(const char *name)
     // `name` may be the parameter's own token, which goes with its template.
     const PRM_Template *tmpl = parm->getTemplatePtr();
     myParms.removeParm(std::string(name).c_str());
-    std::erase_if(mySpareOwned, [tmpl](const auto &t) { return t.get() == tmpl; });
+    mySpares = OP_SpareList::remove(mySpares, tmpl);
     dropSpareTemplateCopies();
     return true;
 }
@@ -235,8 +238,8 @@ PRM_Template *OP_Parameters::getSpareParmTemplates()
 {
     if (mySpareTemplates.empty())
     {
-        mySpareTemplates.reserve(mySpareOwned.size() + 1);
-        for (const auto &tmpl : mySpareOwned)
+        mySpareTemplates.reserve(static_cast<size_t>(getNumSpareParms()) + 1);
+        for (const auto &tmpl : mySpares ? mySpares->templates() : op_noTemplates())
             mySpareTemplates.push_back(*tmpl);
         mySpareTemplates.emplace_back();
     }

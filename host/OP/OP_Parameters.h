@@ -1,6 +1,7 @@
 #pragma once
 
 #include <CH/CH_Collection.h>
+#include <OP/OP_SpareList.h>
 #include <PRM/PRM_ParmList.h>
 #include <PRM/PRM_ParmOwner.h>
 #include <UT/UT_BitArray.h>
@@ -46,7 +47,10 @@ public:
     /// valid until spare parameters are added or removed. A spare parameter's own template
     /// (PRM_Parm::getTemplatePtr) stays where it is for the parameter's life.
     PRM_Template *getSpareParmTemplates();
-    int getNumSpareParms() const { return static_cast<int>(mySpareOwned.size()); }
+    int getNumSpareParms() const
+    {
+        return mySpares ? static_cast<int>(mySpares->templates().size()) : 0;
+    }
     /// Adds a spare parameter; false with `error` set when its name is not made of letters,
     /// digits and '_', or when its name or one of its channel names is taken.
     bool addSpareParm(const PRM_Template &tmpl, std::string &error);
@@ -102,8 +106,9 @@ private:
     void dropSpareTemplateCopies();
 
     OP_Operator *myOperator;
-    // Each spare parameter points at its template here, which never moves...
-    std::vector<std::shared_ptr<PRM_Template>> mySpareOwned;
+    // Each spare parameter points at its template here, which never moves (a list shared
+    // with the nodes given the same spare parameters; null for none)...
+    std::shared_ptr<const OP_SpareList> mySpares;
     // ... while callers get the terminated array they expect, made when first asked for after
     // a change (empty until then: most nodes never ask).
     std::vector<PRM_Template> mySpareTemplates;

@@ -16,7 +16,10 @@
 #include <UT/UT_WorkBuffer.h>
 
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace
 {
@@ -52,7 +55,32 @@ const char *shop_maskOf(OP_Operator *op)
         op ? dynamic_cast<const SHOP_OperatorInfo *>(op->getOpSpecificData()) : nullptr;
     return info ? info->getRenderMask() : "*";
 }
+
+// The shared text of a render mask: a scene of many shaders of a few types holds a few.
+std::shared_ptr<const std::string> shop_sharedMask(const char *mask)
+{
+    static std::mutex theLock;
+    static std::unordered_map<std::string, std::weak_ptr<const std::string>> theMasks;
+    const std::string text = mask ? mask : "";
+    std::lock_guard<std::mutex> lock(theLock);
+    std::weak_ptr<const std::string> &entry = theMasks[text];
+    std::shared_ptr<const std::string> shared = entry.lock();
+    if (!shared)
+    {
+        // Masks no node holds any more are dropped now and then.
+        if (theMasks.size() > 64)
+            std::erase_if(theMasks, [](const auto &e) { return e.second.expired(); });
+        shared = std::make_shared<const std::string>(text);
+        theMasks[text] = shared;
+    }
+    return shared;
+}
 } // namespace
+
+void SHOP_Node::setRenderMask(const char *mask)
+{
+    myRenderMask = shop_sharedMask(mask);
+}
 
 struct SHOP_Node::shop_Viewport
 {
@@ -71,7 +99,8 @@ const CH_LocalVariable *SHOP_Node::getVariables()
 }
 
 SHOP_Node::SHOP_Node(OP_Network *parent, const char *name, OP_Operator *op, SHOP_TYPE type)
-    : OP_Network(parent, name, op), myRenderMask(shop_maskOf(op)), myShaderType(type)
+    : OP_Network(parent, name, op), myRenderMask(shop_sharedMask(shop_maskOf(op))),
+      myShaderType(type)
 {
     shop_registerErrorTexts();
     if (SHOP_Node *shop = shopParent(parent))
@@ -350,9 +379,8 @@ SHOP_Node *SHOP_Node::findShader(SHOP_TYPE type, float, const UT_Options *overri
     if (overrides && overrides->importOption("rendertype", renderer) && !renderer.empty() &&
         renderer != "*" && !renderMatch(renderer.c_str()))
     {
-        SHOP_Trace::note(
-            *this, [&]
-            { return "render mask \"" + myRenderMask.toStdString() + "\" rejects " + renderer; });
+        SHOP_Trace::note(*this, [&]
+                         { return "render mask \"" + *myRenderMask + "\" rejects " + renderer; });
         return nullptr;
     }
     SHOP_Trace::note(*this,
@@ -430,7 +458,7 @@ bool SHOP_Node::getBoundingBox(UT_BoundingBox &box, OP_Context &context, const c
 
 bool SHOP_Node::renderMatch(const char *renderer) const
 {
-    return SHOP_OperatorInfo::maskMatches(renderer, myRenderMask.c_str());
+    return SHOP_OperatorInfo::maskMatches(renderer, myRenderMask->c_str());
 }
 
 bool SHOP_Node::renderMatch(const SHOP_Clerk &clerk) const

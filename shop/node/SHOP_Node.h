@@ -245,7 +245,7 @@ public:
 
     // Node fields -------------------------------------------------------------------------------
     /// The renderers the node serves: renderer-name patterns separated by commas and blanks.
-    const char *getRenderMask() const { return myRenderMask.c_str(); }
+    const char *getRenderMask() const { return myRenderMask->c_str(); }
     /// The object the current build runs for, or null.
     OP_Node *getCallingOBJ() const { return myCallingObject; }
     /// Sets the object builds run for (the builds themselves set and restore it).
@@ -328,7 +328,7 @@ protected:
     SHOP_Node(OP_Network *parent, const char *name, OP_Operator *op, SHOP_TYPE type);
 
     void setShaderType(SHOP_TYPE type);
-    void setRenderMask(const char *mask) { myRenderMask.harden(mask); }
+    void setRenderMask(const char *mask);
     /// Empties the clerk cache: what clerks kept was built from the old templates.
     void changeParmTemplate(PRM_Template *tmpl) override;
     /// Replaces `value`, a node pattern, by the list of the nodes it selects.
@@ -355,7 +355,8 @@ private:
     // Per shader type, the nodes of it below this one; made with the first (most shader
     // nodes hold none).
     std::unique_ptr<int[]> myContainedTypes;
-    UT_String myRenderMask;
+    // One text for every node of the same mask: most nodes keep their operator's.
+    std::shared_ptr<const std::string> myRenderMask;
     using shop_ClerkCache =
         std::unordered_map<SHOP_ClerkCacheHash, std::unique_ptr<SHOP_ClerkCacheEntry>,
                            SHOP_ClerkCacheHash::Hasher>;

@@ -477,3 +477,40 @@ TEST_F(OP_Node_Test, PlainReferencesReadAsTheGeneralEvaluationDoes)
     EXPECT_FLOAT_EQ(plain->getParmPtr("val")->evalFloat(0, 1.0f, thread), 2.0f);
     EXPECT_FALSE(plain->getParmPtr("val")->isTimeDependent());
 }
+
+// Nodes given the same spare parameters in the same order share their list; a change to one
+// node's spare parameters leaves the others' as they were.
+TEST_F(OP_Node_Test, NodesGivenTheSameSpareParametersChangeThemApart)
+{
+    TestNode *a = leaf("a");
+    TestNode *b = leaf("b");
+    auto x = std::make_shared<PRM_Template>(PRM_FLT, 1, PRM_Name("x"), std::vector{PRM_Default(2)});
+    auto y = std::make_shared<PRM_Template>(PRM_STRING, 1, PRM_Name("y"));
+    auto z = std::make_shared<PRM_Template>(PRM_INT, 1, PRM_Name("z"));
+    std::string error;
+    for (TestNode *node : {a, b})
+        for (const auto &t : {x, y})
+            ASSERT_TRUE(node->addSpareParm(t, error)) << error;
+    auto names = [](TestNode *node)
+    {
+        std::string text;
+        for (const PRM_Template *t = node->getSpareParmTemplates(); !t->isTerminator(); ++t)
+            text += std::string(t->getToken()) + " ";
+        return text + std::to_string(node->getNumSpareParms());
+    };
+    EXPECT_EQ(names(a), "x y 2");
+    EXPECT_EQ(a->getSpareTemplate("y"), b->getSpareTemplate("y"));
+
+    EXPECT_TRUE(b->removeSpareParm("x"));
+    ASSERT_TRUE(a->addSpareParm(z, error)) << error;
+    ASSERT_TRUE(b->addSpareParm(x, error)) << error;
+    EXPECT_EQ(names(a), "x y z 3");
+    EXPECT_EQ(names(b), "y x 2");
+    EXPECT_FLOAT_EQ(a->evalFloat("x", 0, 0), 2.0f);
+    EXPECT_FLOAT_EQ(b->evalFloat("x", 0, 0), 2.0f);
+    EXPECT_EQ(b->getSpareTemplate("z"), nullptr);
+    EXPECT_TRUE(b->removeSpareParm("y"));
+    EXPECT_TRUE(b->removeSpareParm("x"));
+    EXPECT_EQ(names(b), "0");
+    EXPECT_EQ(names(a), "x y z 3");
+}
