@@ -5,6 +5,8 @@
 //   command that does nothing, against the same split on spaces;
 // - a `set` of a parameter through the manager against setting it directly.
 
+#include "BenchThingNetwork.h"
+
 #include <CMD/CMD_Manager.h>
 #include <CMD/CMD_Tokenizer.h>
 #include <OP/OP_Director.h>
@@ -41,15 +43,7 @@ struct bench_Scene
 {
     bench_Scene()
     {
-        OP_Director *director = OPgetDirector();
-        auto *net = new OP_Operator("benchnet", "Net", OP_GenericNetwork::myConstructor, nullptr, 0,
-                                    0, nullptr, OP_FLAG_NETWORK);
-        net->setChildTableName("Bench");
-        director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
-        director->getOperatorTable("Bench")->addOperator(
-            new OP_Operator("thing", "Thing", OP_GenericNode::myConstructor, theTemplates, 0, 1));
-        OP_Network *root =
-            static_cast<OP_Network *>(director->getRoot()->createNode("benchnet", "bench"));
+        OP_Network *root = benchThingNetwork(theTemplates, "bench");
         a = root->createNode("thing", "a");
         // As while a scene loads: a history of millions of steps would measure the history.
         UTgetUndoManager()->disable();

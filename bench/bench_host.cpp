@@ -5,6 +5,8 @@
 // - what keeping a node from deletion adds to each cook and evaluation (a pin held and
 //   released) against reading a float member.
 
+#include "BenchThingNetwork.h"
+
 #include <OP/OP_Director.h>
 #include <OP/OP_GenericNetwork.h>
 #include <OP/OP_GenericNode.h>
@@ -25,14 +27,7 @@ struct bench_Scene
 {
     bench_Scene()
     {
-        OP_Director *director = OPgetDirector();
-        auto *net = new OP_Operator("benchnet", "Net", OP_GenericNetwork::myConstructor, nullptr, 0,
-                                    0, nullptr, OP_FLAG_NETWORK);
-        net->setChildTableName("Bench");
-        director->getOperatorTable(OP_Director::theRootTableName)->addOperator(net);
-        director->getOperatorTable("Bench")->addOperator(
-            new OP_Operator("thing", "Thing", OP_GenericNode::myConstructor, theTemplates, 0, 1));
-        OP_Network *root = static_cast<OP_Network *>(director->getRoot()->createNode("benchnet"));
+        OP_Network *root = benchThingNetwork(theTemplates);
         a = root->createNode("thing", "a");
         b = root->createNode("thing", "b");
         std::string error;
