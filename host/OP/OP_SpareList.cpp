@@ -9,8 +9,8 @@ namespace
 std::mutex theStepLock;
 } // namespace
 
-OP_SpareList::OP_SpareList(std::vector<std::shared_ptr<PRM_Template>> templates, Ptr from)
-    : myTemplates(std::move(templates)), myFrom(std::move(from))
+OP_SpareList::OP_SpareList(std::vector<std::shared_ptr<PRM_Template>> templates)
+    : myTemplates(std::move(templates))
 {
 }
 
@@ -18,7 +18,7 @@ OP_SpareList::Ptr OP_SpareList::append(const Ptr &list, std::shared_ptr<PRM_Temp
 {
     // Every node's first spare parameter steps from the one empty list.
     static const Ptr theEmpty =
-        std::make_shared<const OP_SpareList>(std::vector<std::shared_ptr<PRM_Template>>(), nullptr);
+        std::make_shared<const OP_SpareList>(std::vector<std::shared_ptr<PRM_Template>>());
     return step(list ? list : theEmpty, nullptr, std::move(tmpl));
 }
 
@@ -35,7 +35,7 @@ OP_SpareList::Ptr OP_SpareList::remove(const Ptr &list, const PRM_Template *gone
     // Rare enough to make a list of its own each time.
     std::vector<std::shared_ptr<PRM_Template>> left = list->myTemplates;
     std::erase_if(left, [gone](const auto &t) { return t.get() == gone; });
-    return left.empty() ? nullptr : std::make_shared<const OP_SpareList>(std::move(left), nullptr);
+    return left.empty() ? nullptr : std::make_shared<const OP_SpareList>(std::move(left));
 }
 
 OP_SpareList::Ptr OP_SpareList::step(const Ptr &list, const PRM_Template *from,
@@ -56,7 +56,14 @@ OP_SpareList::Ptr OP_SpareList::step(const Ptr &list, const PRM_Template *from,
             to);
     else
         templates.push_back(to);
-    auto made = std::make_shared<const OP_SpareList>(std::move(templates), list);
+    auto made = std::make_shared<const OP_SpareList>(std::move(templates));
+    // The last lists made stay even while no node holds them: nodes given spare parameters
+    // one by one all pass through the same lists, which no node keeps for long. (Kept by
+    // the lists made from them instead, a node whose parameters are its own would keep a
+    // list for every one of them.)
+    static Ptr theRecent[64];
+    static size_t theNextRecent = 0;
+    theRecent[theNextRecent++ % std::size(theRecent)] = made;
     // Steps to lists no node holds any more are dropped as new ones come: a list that many
     // nodes step from in as many ways (each with a parameter of its own) stays small.
     if (steps.size() == steps.capacity())

@@ -23,11 +23,12 @@ public:
 
     const std::vector<std::shared_ptr<PRM_Template>> &templates() const { return myTemplates; }
 
-    OP_SpareList(std::vector<std::shared_ptr<PRM_Template>> templates, Ptr from);
+    explicit OP_SpareList(std::vector<std::shared_ptr<PRM_Template>> templates);
 
 private:
-    // A step from this list to another: `from` replaced by `to`, or `to` appended when `from`
-    // is null. Held weakly: the list made goes when no node holds it, and its step with it.
+    // A step from this list to another: `from` (one of this list's own, so it stays while the
+    // step does) replaced by `to`, or `to` appended when `from` is null. Held weakly: the list
+    // made goes when no node holds it, and its step with it.
     struct op_Step
     {
         const PRM_Template *from;
@@ -37,8 +38,5 @@ private:
     static Ptr step(const Ptr &list, const PRM_Template *from, std::shared_ptr<PRM_Template> to);
 
     std::vector<std::shared_ptr<PRM_Template>> myTemplates;
-    // The list this one was made from, kept while this one is: the next node given the same
-    // spare parameters one by one passes through it. It also keeps the templates a step names.
-    Ptr myFrom;
     mutable std::vector<op_Step> mySteps;
 };
