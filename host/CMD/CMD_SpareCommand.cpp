@@ -280,10 +280,11 @@ void cmd_spare(CMD_Args &args)
     // which the operator's now stands for.
     // (The quick test first: parameters come one command after another, and an index made for
     // this question would be dropped by the addition.)
-    PRM_Parm *own = !child && node->getParmList()->hasNameOrChannel(args(2))
-                        ? node->getParmPtr(args(2))
-                        : nullptr;
-    if (own && !own->isSpareParm() && !own->isMultiInstance() && OPgetDirector()->isLoading())
+    PRM_Parm *own =
+        !child && OPgetDirector()->isLoading() && node->getParmList()->mayOverlap(args(2))
+            ? node->getParmPtr(args(2))
+            : nullptr;
+    if (own && !own->isSpareParm() && !own->isMultiInstance())
         return;
     // Words seen before make the template made then: nothing of them need be read again.
     std::string error;

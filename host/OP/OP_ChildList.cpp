@@ -65,10 +65,15 @@ OP_Node *OP_ChildList::at(int index) const
 
 OP_Node *OP_ChildList::find(std::string_view name) const
 {
+    if (myLastFound && myLastFound->getName() == name)
+        return myLastFound;
     if (!myLookup)
         return nullptr;
     auto it = myLookup->byName.find(name);
-    return it == myLookup->byName.end() ? nullptr : *it;
+    if (it == myLookup->byName.end())
+        return nullptr;
+    myLastFound = *it;
+    return myLastFound;
 }
 
 // Every change of a network's children counts as a change of the scene, before anything is
@@ -96,6 +101,8 @@ std::unique_ptr<OP_Node> OP_ChildList::remove(OP_Node *child)
     if (it == myOrder.rend())
         return nullptr;
     OP_Node::countChange();
+    if (myLastFound == child)
+        myLastFound = nullptr;
     std::unique_ptr<OP_Node> taken = std::move(*it);
     myOrder.erase(std::next(it).base());
     myLookup->byName.erase(taken.get());
@@ -111,6 +118,8 @@ std::unique_ptr<OP_Node> OP_ChildList::removeLast()
 void OP_ChildList::rename(OP_Node *child, const std::string &name)
 {
     OP_Node::countChange();
+    if (myLastFound == child)
+        myLastFound = nullptr;
     // Out of the index while the name, which places it there, changes.
     myLookup->byName.erase(child);
     const std::string old = child->getName();

@@ -74,6 +74,10 @@ private:
     };
 
     std::vector<std::unique_ptr<OP_Node>> myOrder;
+    // The child found last: commands come in runs naming the same node, and comparing one
+    // name costs less than probing the index of a large network. Forgotten when it leaves or
+    // changes its name.
+    mutable OP_Node *myLastFound = nullptr;
     // Made with the first child: most networks (every shader node is one) never have any.
     std::unique_ptr<op_Lookup> myLookup;
 };

@@ -114,21 +114,23 @@ bool OP_Parameters::addSpareParm(std::shared_ptr<PRM_Template> shared, std::stri
     const PRM_Template &tmpl = *shared;
     if (!op_validName(tmpl, false, error))
         return false;
-    const std::string name = tmpl.getToken();
     // The quick test first, which builds no index that the addition would drop again; the
-    // exact one only when it finds something.
-    if (myParms.hasNameOrChannel(name) && myParms.getParmPtr(name.c_str()))
+    // exact ones only when it finds something.
+    if (const char *name = tmpl.getToken(); myParms.mayOverlap(name))
     {
-        error = "Parameter '" + name + "' already exists";
-        return false;
-    }
-    for (int c = 0; c < tmpl.getVectorSize(); ++c)
-    {
-        const std::string channel = tmpl.getChannelToken(c);
-        if (myParms.hasNameOrChannel(channel) && myParms.getParmPtrFromChannel(channel.c_str()))
+        if (myParms.getParmPtr(name))
         {
-            error = "Channel '" + channel + "' already exists";
+            error = "Parameter '" + std::string(name) + "' already exists";
             return false;
+        }
+        for (int c = 0; c < tmpl.getVectorSize(); ++c)
+        {
+            const std::string channel = tmpl.getChannelToken(c);
+            if (myParms.getParmPtrFromChannel(channel.c_str()))
+            {
+                error = "Channel '" + channel + "' already exists";
+                return false;
+            }
         }
     }
     OP_Node::countChange();

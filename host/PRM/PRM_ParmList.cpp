@@ -108,22 +108,17 @@ PRM_Parm *PRM_ParmList::findParmOrChannel(const char *name, int *component) cons
     return getParmPtrFromChannel(name, component);
 }
 
-bool PRM_ParmList::hasNameOrChannel(std::string_view name) const
+bool PRM_ParmList::mayOverlap(std::string_view name) const
 {
-    if (myIndex)
-        return myIndex->byName.contains(name) || myIndex->byChannel.contains(name);
     for (const auto &parm : myParms)
     {
-        const std::string_view token = parm->getToken();
-        // A channel name begins with its parameter's name, so most parameters are passed
-        // over without spelling their channels.
-        if (!name.starts_with(token))
-            continue;
-        if (name == token)
+        // Along both names at once, with no length taken: most differ in their first letters.
+        const char *token = parm->getToken();
+        size_t i = 0;
+        while (i < name.size() && token[i] && token[i] == name[i])
+            ++i;
+        if (i == name.size() || !token[i])
             return true;
-        for (int c = 0; c < parm->getVectorSize(); ++c)
-            if (parm->getChannelToken(c) == name)
-                return true;
     }
     return false;
 }

@@ -27,11 +27,14 @@ public:
     /// the component (-1 otherwise: the whole parameter, or none found).
     PRM_Parm *findParmOrChannel(const char *name, int *component = nullptr) const;
 
-    /// Whether a parameter has that name or a component that channel name. Unlike the lookups
-    /// above it builds no index when there is none: a list that grows one parameter at a time
-    /// (spare parameters added, a scene loaded) asks this before each, and an index made for
-    /// one question would be dropped by the next addition.
-    bool hasNameOrChannel(std::string_view name) const;
+    /// False when no parameter can be named `name`, have a channel of that name, or share a
+    /// channel name with a parameter named `name`: no parameter's name is the beginning of
+    /// `name`, nor `name` the beginning of a parameter's (every channel name begins with its
+    /// parameter's). True calls for the exact lookups above. Unlike them it builds no index:
+    /// a list that grows one parameter at a time (spare parameters added, a scene loaded)
+    /// asks this before each, and an index made for one question would be dropped by the next
+    /// addition.
+    bool mayOverlap(std::string_view name) const;
 
     /// Makes room for `count` parameters in all.
     void reserve(int count) { myParms.reserve(static_cast<size_t>(count)); }

@@ -17,8 +17,10 @@
 #include "py_ScriptRun.h"
 #include "py_Stream.h"
 
+#include <memory>
 #include <sstream>
 #include <string_view>
+#include <vector>
 
 // Everything below runs with the GIL held: the module's functions are called by Python, and
 // runFile takes the lock first. Host calls never release it, so the graph is never touched by
@@ -29,12 +31,14 @@ PY_HostModule::CommandRunner theCommandRunner = nullptr;
 
 // Writes to sys.stdout or sys.stderr, whatever they are at the moment. Losing a warning is
 // better than replacing the caller's result by an error about the warning.
-void py_writeSysStream(const char *name, const std::string &text)
+void py_writeSysStream(const char *name, std::string_view text)
 {
-    PyObject *stream = PySys_GetObject(name); // borrowed
-    if (text.empty() || !stream || stream == Py_None)
+    if (text.empty())
         return;
-    py_Ref item(pyFromText(text));
+    PyObject *stream = PySys_GetObject(name); // borrowed
+    if (!stream || stream == Py_None)
+        return;
+    py_Ref item(pyFromText(std::string(text)));
     py_Ref result(item ? PyObject_CallMethod(stream, "write", "O", item.get()) : nullptr);
     if (!result)
         PyErr_Clear();
@@ -53,6 +57,35 @@ PyObject *py_node(PyObject *, PyObject *arg)
     return py_Node::wrap(*node);
 }
 
+// The streams host.cmd writes commands' output to, kept for the next call at the same depth
+// of calls (a command may run a script that calls host.cmd again). Main thread only, as the
+// interpreter lock makes every call.
+class py_CmdStreams
+{
+public:
+    py_CmdStreams()
+    {
+        if (theDepth == thePool.size())
+            thePool.push_back(std::make_unique<Pair>());
+        myPair = thePool[theDepth++].get();
+    }
+    ~py_CmdStreams() { --theDepth; }
+    py_CmdStreams(const py_CmdStreams &) = delete;
+    py_CmdStreams &operator=(const py_CmdStreams &) = delete;
+
+    std::ostringstream &out() { return myPair->out; }
+    std::ostringstream &err() { return myPair->err; }
+
+private:
+    struct Pair
+    {
+        std::ostringstream out, err;
+    };
+    static inline std::vector<std::unique_ptr<Pair>> thePool;
+    static inline size_t theDepth = 0;
+    Pair *myPair;
+};
+
 PyObject *py_cmd(PyObject *, PyObject *arg)
 {
     std::string text;
@@ -61,10 +94,11 @@ PyObject *py_cmd(PyObject *, PyObject *arg)
     if (!theCommandRunner)
         return pyRaise(PyExc_RuntimeError, "Error: no command language to run commands with");
     std::string output;
-    // One pair of streams for all the lines: a creation script sends many at once, and a
-    // stream costs more to make than a short command to run.
-    std::ostringstream out;
-    std::ostringstream err;
+    // One pair of streams for all the lines, and for every call at this depth: a creation
+    // script runs for every new node, and a stream costs more to make than a short command.
+    py_CmdStreams streams;
+    std::ostringstream &out = streams.out();
+    std::ostringstream &err = streams.err();
     std::string_view rest = text;
     while (!rest.empty())
     {
@@ -75,17 +109,19 @@ PyObject *py_cmd(PyObject *, PyObject *arg)
             line.pop_back();
         out.str(std::string());
         err.str(std::string());
+        out.clear();
+        err.clear();
         std::string error;
         const bool ok = theCommandRunner(line, out, err, error);
         output += out.view();
-        const std::string errors = err.str();
+        const std::string_view errors = err.view();
         py_writeSysStream("stderr", errors);
         if (!ok)
         {
             // An empty reason means the failure was reported on the error stream already (a
             // sourced script's line), and that report is the most precise text there is.
             return pyRaise(PyExc_RuntimeError,
-                           error.empty() ? pyLastLine(errors) : "Error: " + error);
+                           error.empty() ? pyLastLine(std::string(errors)) : "Error: " + error);
         }
     }
     return pyFromText(output);
@@ -156,8 +192,34 @@ void PY_HostModule::registerModule()
     PyImport_AppendInittab("host", py_initModule);
 }
 
+namespace
+{
+// Importing a module already imported asks its spec whether it is still initializing. The
+// modules the interpreter sets up before its import system (sys among them) have no answer,
+// so every `import sys` raised and dropped an AttributeError: give them the answer the import
+// system gives every module it finishes loading. A creation script, run for every new node,
+// imports sys.
+void py_markModulesInitialized()
+{
+    PyObject *modules = PyImport_GetModuleDict(); // borrowed
+    py_Ref initializing(PyUnicode_InternFromString("_initializing"));
+    PyObject *name = nullptr;
+    PyObject *module = nullptr;
+    Py_ssize_t at = 0;
+    while (initializing && PyDict_Next(modules, &at, &name, &module))
+    {
+        py_Ref spec(PyObject_GetAttrString(module, "__spec__"));
+        if (spec && spec.get() != Py_None && !PyObject_HasAttr(spec.get(), initializing.get()))
+            PyObject_SetAttr(spec.get(), initializing.get(), Py_False);
+        PyErr_Clear();
+    }
+    PyErr_Clear();
+}
+} // namespace
+
 void PY_HostModule::interpreterStarted()
 {
+    py_markModulesInitialized();
     PyObject *path = PySys_GetObject("path"); // borrowed
     if (!path || !PyList_Check(path))
         return;

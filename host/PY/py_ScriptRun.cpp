@@ -48,9 +48,8 @@ PyObject *py_sysDict()
     return sys ? PyModule_GetDict(sys) : nullptr;
 }
 
-PyObject *py_sysGet(PyObject *name) // borrowed, null when not set
+PyObject *py_sysGet(PyObject *dict, PyObject *name) // borrowed, null when not set
 {
-    PyObject *dict = py_sysDict();
     return dict ? PyDict_GetItemWithError(dict, name) : nullptr;
 }
 
@@ -71,9 +70,9 @@ bool py_put(PyObject *dict, PyObject *name, PyObject *value)
     return true;
 }
 
-void py_restore(PyObject *name, py_Ref &old)
+void py_restore(PyObject *sys, PyObject *name, py_Ref &old)
 {
-    if (!py_put(py_sysDict(), name, old.get()))
+    if (!py_put(sys, name, old.get()))
         PyErr_Clear();
     old.reset();
 }
@@ -196,11 +195,13 @@ py_Ref py_hostModule()
 
 py_ScriptRun::py_ScriptRun(const std::string &path, const std::vector<std::string> &args,
                            std::ostream &out, std::ostream &err)
-    : myOldOut(py_Ref::borrow(py_sysGet(py_names().out))),
-      myOldErr(py_Ref::borrow(py_sysGet(py_names().err))),
-      myOldArgv(py_Ref::borrow(py_sysGet(py_names().argv))),
+    : mySys(py_Ref::borrow(py_sysDict())),
+      myOldOut(py_Ref::borrow(py_sysGet(mySys.get(), py_names().out))),
+      myOldErr(py_Ref::borrow(py_sysGet(mySys.get(), py_names().err))),
+      myOldArgv(py_Ref::borrow(py_sysGet(mySys.get(), py_names().argv))),
       myOldMain(py_Ref::borrow(PyDict_GetItemWithError(PyImport_GetModuleDict(), py_names().main))),
-      myOut(py_Stream::open(out)), myErr(py_Stream::open(err)), myMain(PyModule_New("__main__"))
+      myOut(py_Stream::open(out)), myErr(py_Stream::open(err)),
+      myMain(py_names().main ? PyModule_NewObject(py_names().main) : nullptr)
 {
     ++theRunDepth;
     const py_Names &names = py_names();
@@ -216,7 +217,7 @@ py_ScriptRun::py_ScriptRun(const std::string &path, const std::vector<std::strin
             return;
     }
     PyObject *globals = PyModule_GetDict(myMain.get()); // borrowed
-    PyObject *sys = py_sysDict();
+    PyObject *sys = mySys.get();
     myReady = py_put(globals, names.builtins, PyEval_GetBuiltins()) &&
               py_put(globals, names.file, file.get()) && py_put(sys, names.out, myOut.get()) &&
               py_put(sys, names.err, myErr.get()) && py_put(sys, names.argv, argv.get()) &&
@@ -230,15 +231,16 @@ py_ScriptRun::~py_ScriptRun()
     py_Stream::close(myOut.get());
     py_Stream::close(myErr.get());
     const py_Names &names = py_names();
-    py_restore(names.out, myOldOut);
-    py_restore(names.err, myOldErr);
-    py_restore(names.argv, myOldArgv);
+    py_restore(mySys.get(), names.out, myOldOut);
+    py_restore(mySys.get(), names.err, myOldErr);
+    py_restore(mySys.get(), names.argv, myOldArgv);
     if (!py_put(PyImport_GetModuleDict(), names.main, myOldMain.get()))
         PyErr_Clear();
     myOldMain.reset();
     myOut.reset();
     myErr.reset();
     myMain.reset();
+    mySys.reset();
     pending.restore();
     --theRunDepth;
 }

@@ -33,6 +33,8 @@ private:
     bool ready() const { return myReady; }
     PyObject *globals() const { return PyModule_GetDict(myMain.get()); }
 
+    // The namespace of the module sys, where the run's settings go and are put back.
+    py_Ref mySys;
     py_Ref myOldOut;
     py_Ref myOldErr;
     py_Ref myOldArgv;

@@ -270,6 +270,36 @@ TEST_F(OP_Network_Test, NamesFindTheirNodesThroughRenameDeleteAndMove)
         EXPECT_EQ(mgr->getChild(mgr->getChild(i)->getName().c_str()), mgr->getChild(i));
 }
 
+TEST_F(OP_Network_Test, ANodeFoundJustBeforeItChangesIsNotFoundUnderItsOldName)
+{
+    // Runs of commands name one node again and again; each change below follows a lookup of
+    // the very node it changes.
+    std::vector<OP_Node *> made;
+    for (int i = 0; i < 4; ++i)
+        made.push_back(leaf(("n" + std::to_string(i)).c_str()));
+    OP_Network *other = net("other");
+    std::string error;
+    ASSERT_EQ(mgr->getChild("n0"), made[0]);
+    ASSERT_TRUE(mgr->renameNode(made[0], "m0", error)) << error;
+    EXPECT_EQ(mgr->getChild("n0"), nullptr);
+    EXPECT_EQ(mgr->getChild("m0"), made[0]);
+
+    ASSERT_EQ(mgr->getChild("n1"), made[1]);
+    ASSERT_TRUE(mgr->destroyNode(made[1]));
+    EXPECT_EQ(mgr->getChild("n1"), nullptr); // under ASan, a stale pointer is a fault here
+
+    ASSERT_EQ(mgr->getChild("n2"), made[2]);
+    ASSERT_TRUE(mgr->moveNode(made[2], other, error)) << error;
+    EXPECT_EQ(mgr->getChild("n2"), nullptr);
+    EXPECT_EQ(other->getChild("n2"), made[2]);
+
+    // A new node may take the name of the one found last.
+    ASSERT_EQ(mgr->getChild("n3"), made[3]);
+    ASSERT_TRUE(mgr->destroyNode(made[3]));
+    OP_Node *again = leaf("n3");
+    EXPECT_EQ(mgr->getChild("n3"), again);
+}
+
 TEST_F(OP_Network_Test, GeneratedNamesTakeTheLowestFreeNumber)
 {
     std::vector<OP_Node *> made;

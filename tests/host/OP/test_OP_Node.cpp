@@ -248,6 +248,9 @@ TEST_F(OP_Node_Test, SpareParametersKeepTheirTemplates)
     EXPECT_FALSE(fresh->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("cxz")), error));
     EXPECT_EQ(error, "Channel 'cxz' already exists");
     EXPECT_TRUE(fresh->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("cgg")), error));
+    // A shorter name whose channel is a longer parameter's.
+    EXPECT_FALSE(fresh->addSpareParm(PRM_Template(PRM_RGB, 3, PRM_Name("cg")), error));
+    EXPECT_EQ(error, "Channel 'cgg' already exists");
     EXPECT_EQ(fresh->getNumSpareParms(), 3);
 }
 
