@@ -19,13 +19,12 @@ void cmd_save(CMD_Args &args)
         return;
     }
     const std::string path = args(1);
-    std::string text;
-    {
-        UT_Progress progress("Saving " + CMD_Manager::printable(path), 0);
-        CMD_SceneWriter(text, &progress).write(*OPgetDirector()->getRoot());
-    }
+    UT_Progress progress("Saving " + CMD_Manager::printable(path), 0);
+    // Straight to the file, a large piece at a time: a large scene's text is never held whole.
+    const auto write = [&progress](std::ostream &out)
+    { CMD_SceneWriter(out, &progress).write(*OPgetDirector()->getRoot()); };
     std::string error;
-    if (!UT_File::replace(path, text, error))
+    if (!UT_File::replace(path, write, error))
         args.fail("Cannot write scene '" + path + "': " + error);
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <streambuf>
 #include <vector>
 
 namespace
@@ -41,10 +42,8 @@ std::string ut_folderOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool ut_writeAll(int fd, const std::string &text)
+bool ut_writeAll(int fd, const char *data, size_t left)
 {
-    const char *data = text.data();
-    size_t left = text.size();
     while (left > 0)
     {
         const ssize_t written = ::write(fd, data, left);
@@ -77,6 +76,40 @@ bool ut_readAll(int fd, std::string &text)
         text.append(buffer.data(), static_cast<size_t>(got));
     }
 }
+
+// An unbuffered stream into a file: each piece written goes to the file as it comes. The
+// first failure is kept with its reason, and fails every later piece.
+class ut_FileStreamBuf final : public std::streambuf
+{
+public:
+    explicit ut_FileStreamBuf(int fd) : myFd(fd) {}
+    /// 0, or the errno of the first write that failed.
+    int failure() const { return myFailure; }
+
+protected:
+    std::streamsize xsputn(const char *data, std::streamsize size) override
+    {
+        if (myFailure)
+            return 0;
+        if (!ut_writeAll(myFd, data, static_cast<size_t>(size)))
+        {
+            myFailure = errno ? errno : EIO;
+            return 0;
+        }
+        return size;
+    }
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return traits_type::not_eof(c);
+        const char ch = traits_type::to_char_type(c);
+        return xsputn(&ch, 1) == 1 ? c : traits_type::eof();
+    }
+
+private:
+    int myFd;
+    int myFailure = 0;
+};
 
 // The permissions a new file gets by default: what the user's mask leaves of rw-rw-rw-.
 mode_t ut_newFileMode()
@@ -192,6 +225,9 @@ bool UT_File::readRegular(const std::string &path, std::string &text, std::strin
     else if (!(error = ut_notRegular(st, path, path)).empty())
         ok = false;
     text.clear();
+    // The whole file at once, rather than grown (and copied) as it is read.
+    if (ok)
+        text.reserve(static_cast<size_t>(st.st_size));
     if (ok && !ut_readAll(fd, text))
     {
         error = ut_reason();
@@ -202,6 +238,14 @@ bool UT_File::readRegular(const std::string &path, std::string &text, std::strin
 }
 
 bool UT_File::replace(const std::string &path, const std::string &text, std::string &error)
+{
+    return replace(
+        path, [&text](std::ostream &out) { out.write(text.data(), std::streamsize(text.size())); },
+        error);
+}
+
+bool UT_File::replace(const std::string &path, const std::function<void(std::ostream &)> &write,
+                      std::string &error)
 {
     std::string target;
     if (!followLinks(path, target, error))
@@ -223,7 +267,16 @@ bool UT_File::replace(const std::string &path, const std::string &text, std::str
         return false;
     }
     const mode_t mode = exists ? (st.st_mode & 07777) : ut_newFileMode();
-    bool ok = ut_writeAll(temporary.fd(), text) && ::fchmod(temporary.fd(), mode) == 0;
+    ut_FileStreamBuf buffer(temporary.fd());
+    std::ostream out(&buffer);
+    write(out);
+    if (buffer.failure() || !out)
+    {
+        errno = buffer.failure() ? buffer.failure() : EIO;
+        error = ut_reason();
+        return false;
+    }
+    bool ok = ::fchmod(temporary.fd(), mode) == 0;
     // Keeping the owner is only possible with privileges; without them the saver owns it.
     if (ok && exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
         (void)!::fchown(temporary.fd(), st.st_uid, st.st_gid);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <ostream>
 #include <string>
 
 /// Whole-file reads and writes that never act on what is not a plain file.
@@ -22,6 +24,11 @@ public:
     /// to the reason, when `path` (or what its links name) is not a regular file or absent, or
     /// when any step fails; the temporary file is then removed.
     static bool replace(const std::string &path, const std::string &text, std::string &error);
+    /// As above, with the text `write` writes to the stream it is given: it goes to the disk
+    /// a piece at a time, so that a large text is never held whole. Writes that failed make
+    /// the replacement fail.
+    static bool replace(const std::string &path, const std::function<void(std::ostream &)> &write,
+                        std::string &error);
 
     /// Where a path finally leads once every symbolic link in its last part is followed
     /// (relative links from their own folder); the path itself when it is no link. False with

@@ -17,7 +17,10 @@
 #include <set>
 #include <sstream>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 namespace
 {
@@ -379,8 +382,30 @@ TEST_F(SceneTest, SavingNeverLeavesAHalfWrittenFile)
     EXPECT_FALSE(run("save " + (myDir / "no" / "such" / "dir.cmd").string()));
     EXPECT_NE(myErr.str().find("Cannot write scene"), std::string::npos);
     EXPECT_NE(myErr.str().find("No such file or directory"), std::string::npos) << myErr.str();
+
+    // A scene larger than the disk takes fails as it is written, piece by piece: the file
+    // keeps what it held. (A size limit stands for a full disk.)
+    std::string wide = "cd s\n";
+    for (int i = 0; i < 600; ++i)
+        wide += "add thing t" + std::to_string(i) + "\nset t" + std::to_string(i) + " note " +
+                std::string(4000, 'w') + "\n";
+    ASSERT_TRUE(run(wide)) << myErr.str();
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 1 << 20;
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = run("save " + path);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_FALSE(saved);
+    EXPECT_NE(myErr.str().find("File too large"), std::string::npos) << myErr.str();
+    EXPECT_EQ(contents(path), "previous contents\n");
+
     ASSERT_TRUE(run("save " + path));
     EXPECT_EQ(std::filesystem::directory_iterator(myDir)->path().filename(), "kept.cmd");
+    EXPECT_EQ(++std::filesystem::directory_iterator(myDir), std::filesystem::directory_iterator());
     EXPECT_EQ(contents(path), sceneText());
 }
 
