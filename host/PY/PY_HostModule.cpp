@@ -243,12 +243,12 @@ bool PY_HostModule::runFile(const std::string &path, const std::vector<std::stri
 {
     // Only a regular file: a folder would read as an empty script, a FIFO would block. A
     // creation script runs for every new node: its text is read again only when it changed.
-    std::string source;
-    if (!UT_CachedFile::read(path, source, error))
+    const std::shared_ptr<const std::string> source = UT_CachedFile::read(path, error);
+    if (!source)
     {
         error = "Cannot open Python script '" + path + "': " + error;
         return false;
     }
     PY_InterpreterAutoLock lock;
-    return py_ScriptRun::run(path, source, args, out, err, error);
+    return py_ScriptRun::run(path, *source, args, out, err, error);
 }

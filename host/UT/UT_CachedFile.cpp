@@ -1,5 +1,6 @@
 #include <UT/UT_CachedFile.h>
 #include <UT/UT_File.h>
+#include <UT/UT_FileWatch.h>
 
 #include <sys/stat.h>
 
@@ -28,7 +29,9 @@ struct ut_Stamp
 struct ut_Entry
 {
     ut_Stamp stamp;
-    std::string text;
+    std::shared_ptr<const std::string> text;
+    // Known unchanged while nothing watched changes: read without a status query.
+    bool trusted = false;
 };
 
 // File times are set from a clock that advances in ticks of up to a few milliseconds; a file
@@ -40,6 +43,9 @@ constexpr size_t theMaxEntries = 64;
 
 std::mutex theLock;
 std::unordered_map<std::string, ut_Entry> theEntries;
+UT_FileWatch theWatch;
+// Counts the times the watch started over: a watch made before then hears nothing now.
+unsigned long theWatchGeneration = 0;
 
 bool ut_stamp(const std::string &path, ut_Stamp &stamp)
 {
@@ -58,36 +64,59 @@ bool ut_settled(const ut_Stamp &stamp, time_t now)
 }
 } // namespace
 
-bool UT_CachedFile::read(const std::string &path, std::string &text, std::string &error)
+std::shared_ptr<const std::string> UT_CachedFile::read(const std::string &path, std::string &error)
 {
+    bool watched = false;
+    unsigned long generation = 0;
+    {
+        std::lock_guard<std::mutex> lock(theLock);
+        // A file that is watched, and was unchanged when last looked at, stays so until the
+        // watch hears of a change: no status query.
+        if (theWatch.changed())
+            for (auto &[name, entry] : theEntries)
+                entry.trusted = false;
+        auto it = theEntries.find(path);
+        if (it != theEntries.end() && it->second.trusted)
+            return it->second.text;
+        // Watched before the look below, so that nothing after it goes unheard.
+        watched = theWatch.watch(path);
+        generation = theWatchGeneration;
+    }
     ut_Stamp stamp;
+    auto text = std::make_shared<std::string>();
     if (!ut_stamp(path, stamp))
         // Missing, unreadable or not a regular file: the plain read says why.
-        return UT_File::readRegular(path, text, error);
+        return UT_File::readRegular(path, *text, error) ? text : nullptr;
     {
         std::lock_guard<std::mutex> lock(theLock);
         auto it = theEntries.find(path);
         if (it != theEntries.end() && it->second.stamp == stamp)
         {
-            text = it->second.text;
-            return true;
+            it->second.trusted = watched && generation == theWatchGeneration;
+            return it->second.text;
         }
     }
-    if (!UT_File::readRegular(path, text, error))
-        return false;
+    if (!UT_File::readRegular(path, *text, error))
+        return nullptr;
     // Kept only when the stamp taken before the read still holds after it and says enough.
     ut_Stamp after;
     if (!ut_stamp(path, after) || !(after == stamp) || !ut_settled(stamp, std::time(nullptr)))
-        return true;
+        return text;
     std::lock_guard<std::mutex> lock(theLock);
     if (theEntries.size() >= theMaxEntries && !theEntries.count(path))
+    {
         theEntries.clear();
-    theEntries[path] = {stamp, text};
-    return true;
+        theWatch.clear();
+        ++theWatchGeneration;
+    }
+    theEntries[path] = {stamp, text, watched && generation == theWatchGeneration};
+    return text;
 }
 
 void UT_CachedFile::clear()
 {
     std::lock_guard<std::mutex> lock(theLock);
     theEntries.clear();
+    theWatch.clear();
+    ++theWatchGeneration;
 }

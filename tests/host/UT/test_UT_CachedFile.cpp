@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -37,9 +38,10 @@ protected:
 
     std::string read(const std::string &path)
     {
-        std::string text, error;
-        EXPECT_TRUE(UT_CachedFile::read(path, text, error)) << error;
-        return text;
+        std::string error;
+        const auto text = UT_CachedFile::read(path, error);
+        EXPECT_TRUE(text) << error;
+        return text ? *text : std::string();
     }
 
     std::string myDir;
@@ -73,14 +75,70 @@ TEST_F(UT_CachedFileTest, EveryChangeOfTheFileIsSeen)
 
 TEST_F(UT_CachedFileTest, WhatIsNoFileFailsAsThePlainReadDoes)
 {
-    std::string text, error;
-    EXPECT_FALSE(UT_CachedFile::read(myDir, text, error));
+    std::string error;
+    EXPECT_FALSE(UT_CachedFile::read(myDir, error));
     EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
 
     const std::string path = myDir + "/gone.py";
     writeOld(path, "x = 1\n");
     EXPECT_EQ(read(path), "x = 1\n");
     std::filesystem::remove(path);
-    EXPECT_FALSE(UT_CachedFile::read(path, text, error));
+    EXPECT_FALSE(UT_CachedFile::read(path, error));
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+}
+
+TEST_F(UT_CachedFileTest, AFileTrustedUnchangedIsSeenToChangeAlongEveryWayToIt)
+{
+    namespace fs = std::filesystem;
+    // Files whose every time is old enough to be trusted once found unchanged; each is then
+    // changed another way, and must never be read stale.
+    fs::create_directories(myDir + "/a");
+    fs::create_directories(myDir + "/b");
+    fs::create_directories(myDir + "/c");
+    fs::create_directories(myDir + "/d/deep");
+    const std::string inPlace = myDir + "/a/inplace.py", renamed = myDir + "/a/renamed.py",
+                      inFolder = myDir + "/b/s.py", deep = myDir + "/d/deep/s.py";
+    for (const std::string &path : {inPlace, renamed, inFolder, myDir + "/c/s.py", deep})
+        writeOld(path, "old\n");
+    fs::create_directory_symlink("c", myDir + "/link");
+    const std::string viaLink = myDir + "/link/s.py";
+    std::this_thread::sleep_for(std::chrono::milliseconds(3100));
+    for (const std::string &path : {inPlace, renamed, inFolder, viaLink, deep})
+    {
+        EXPECT_EQ(read(path), "old\n");
+        EXPECT_EQ(read(path), "old\n"); // found unchanged, and trusted from now on
+    }
+
+    // Before each change the file is read again, trusted anew after what happened before.
+    // Rewritten in place at the same size, dated back as it was.
+    writeOld(inPlace, "new\n");
+    EXPECT_EQ(read(inPlace), "new\n");
+    // Replaced by rename, as editors save.
+    EXPECT_EQ(read(renamed), "old\n");
+    writeOld(myDir + "/a/next.py", "nex\n");
+    fs::rename(myDir + "/a/next.py", renamed);
+    EXPECT_EQ(read(renamed), "nex\n");
+    // Its folder set aside and another put in its place.
+    EXPECT_EQ(read(inFolder), "old\n");
+    fs::rename(myDir + "/b", myDir + "/b.old");
+    fs::create_directories(myDir + "/b");
+    writeOld(inFolder, "oth\n");
+    EXPECT_EQ(read(inFolder), "oth\n");
+    // The link on the way led elsewhere.
+    fs::create_directories(myDir + "/c2");
+    writeOld(myDir + "/c2/s.py", "lnk\n");
+    fs::create_directory_symlink("c2", myDir + "/link2");
+    EXPECT_EQ(read(viaLink), "old\n");
+    fs::rename(myDir + "/link2", myDir + "/link");
+    EXPECT_EQ(read(viaLink), "lnk\n");
+    // A folder two levels up replaced.
+    EXPECT_EQ(read(deep), "old\n");
+    fs::rename(myDir + "/d", myDir + "/d.old");
+    fs::create_directories(myDir + "/d/deep");
+    writeOld(deep, "top\n");
+    EXPECT_EQ(read(deep), "top\n");
+    // And gone altogether.
+    fs::remove(deep);
+    std::string error;
+    EXPECT_FALSE(UT_CachedFile::read(deep, error));
 }
