@@ -27,32 +27,15 @@ long op_number(std::string_view name, std::string_view stem)
         return 0;
     return number;
 }
-} // namespace
 
-size_t OP_ChildList::op_Hash::operator()(std::string_view name) const
+size_t op_hash(std::string_view name)
 {
     return std::hash<std::string_view>{}(name);
 }
 
-size_t OP_ChildList::op_Hash::operator()(const OP_Node *node) const
-{
-    return (*this)(std::string_view(node->getName()));
-}
-
-bool OP_ChildList::op_Equal::operator()(const OP_Node *a, const OP_Node *b) const noexcept
-{
-    return a->getName() == b->getName();
-}
-
-bool OP_ChildList::op_Equal::operator()(std::string_view a, const OP_Node *b) const noexcept
-{
-    return a == b->getName();
-}
-
-bool OP_ChildList::op_Equal::operator()(const OP_Node *a, std::string_view b) const noexcept
-{
-    return a->getName() == b;
-}
+// Marks a slot whose node left: lookups probe past it, additions may take it.
+OP_Node *const theGone = reinterpret_cast<OP_Node *>(alignof(OP_Node));
+} // namespace
 
 OP_ChildList::OP_ChildList() = default;
 
@@ -69,11 +52,64 @@ OP_Node *OP_ChildList::find(std::string_view name) const
         return myLastFound;
     if (!myLookup)
         return nullptr;
-    auto it = myLookup->byName.find(name);
-    if (it == myLookup->byName.end())
-        return nullptr;
-    myLastFound = *it;
-    return myLastFound;
+    const size_t hash = op_hash(name);
+    const std::vector<op_Slot> &slots = myLookup->slots;
+    const size_t mask = slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask)
+    {
+        const op_Slot &slot = slots[i];
+        if (!slot.node)
+            return nullptr;
+        if (slot.hash == hash && slot.node != theGone && slot.node->getName() == name)
+            return myLastFound = slot.node;
+    }
+}
+
+void OP_ChildList::index(OP_Node *child)
+{
+    std::vector<op_Slot> &slots = myLookup->slots;
+    // Kept at most half full, counting the slots of nodes gone: probes stay short, and one
+    // always ends at an empty slot.
+    if (2 * (myLookup->used + 1) > slots.size())
+    {
+        std::vector<op_Slot> old(std::max<size_t>(8, 2 * slots.size()));
+        old.swap(slots);
+        // Few nodes left for many slots taken: the same size, cleared of the gone.
+        if (2 * myOrder.size() < old.size() / 2)
+            slots.assign(old.size(), op_Slot{});
+        myLookup->used = 0;
+        const size_t mask = slots.size() - 1;
+        for (const op_Slot &slot : old)
+            if (slot.node && slot.node != theGone)
+            {
+                size_t i = slot.hash & mask;
+                while (slots[i].node)
+                    i = (i + 1) & mask;
+                slots[i] = slot;
+                ++myLookup->used;
+            }
+    }
+    const size_t hash = op_hash(child->getName());
+    const size_t mask = slots.size() - 1;
+    size_t i = hash & mask;
+    while (slots[i].node && slots[i].node != theGone)
+        i = (i + 1) & mask;
+    if (!slots[i].node)
+        ++myLookup->used;
+    slots[i] = {hash, child};
+}
+
+void OP_ChildList::unindex(OP_Node *child)
+{
+    std::vector<op_Slot> &slots = myLookup->slots;
+    const size_t hash = op_hash(child->getName());
+    const size_t mask = slots.size() - 1;
+    for (size_t i = hash & mask; slots[i].node; i = (i + 1) & mask)
+        if (slots[i].node == child)
+        {
+            slots[i].node = theGone;
+            return;
+        }
 }
 
 // Every change of a network's children counts as a change of the scene, before anything is
@@ -83,8 +119,8 @@ void OP_ChildList::append(std::unique_ptr<OP_Node> child)
     OP_Node::countChange();
     if (!myLookup)
         myLookup = std::make_unique<op_Lookup>();
-    myLookup->byName.insert(child.get());
     myOrder.push_back(std::move(child));
+    index(myOrder.back().get());
 }
 
 bool OP_ChildList::contains(const OP_Node *node) const
@@ -105,7 +141,7 @@ std::unique_ptr<OP_Node> OP_ChildList::remove(OP_Node *child)
         myLastFound = nullptr;
     std::unique_ptr<OP_Node> taken = std::move(*it);
     myOrder.erase(std::next(it).base());
-    myLookup->byName.erase(taken.get());
+    unindex(taken.get());
     released(taken->getName());
     return taken;
 }
@@ -121,10 +157,10 @@ void OP_ChildList::rename(OP_Node *child, const std::string &name)
     if (myLastFound == child)
         myLastFound = nullptr;
     // Out of the index while the name, which places it there, changes.
-    myLookup->byName.erase(child);
+    unindex(child);
     const std::string old = child->getName();
     child->setNameInternal(name);
-    myLookup->byName.insert(child);
+    index(child);
     released(old);
 }
 

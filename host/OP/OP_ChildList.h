@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 class OP_Node;
@@ -46,32 +45,27 @@ public:
     std::string uniqueName(const char *name) const;
 
 private:
-    // Lookups by a name that is not a node: both functors read a node by its name. The hash
-    // may throw as far as the set knows, which makes it keep each node's hash code: probing
-    // then compares codes, not the names of nodes scattered over memory.
-    struct op_Hash
-    {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const;
-        size_t operator()(const OP_Node *node) const;
-    };
-    struct op_Equal
-    {
-        using is_transparent = void;
-        bool operator()(const OP_Node *a, const OP_Node *b) const noexcept;
-        bool operator()(std::string_view a, const OP_Node *b) const noexcept;
-        bool operator()(const OP_Node *a, std::string_view b) const noexcept;
-    };
     /// A name left free: numbered names of its stem may now be free from its number on.
     void released(const std::string &name);
 
+    // The index by name: open addressing over slots that keep each name's hash next to its
+    // node, so that a lookup in a large network reads one slot, and the node's name only when
+    // the hashes agree, rather than a chain of separately allocated entries.
+    struct op_Slot
+    {
+        size_t hash = 0;
+        OP_Node *node = nullptr; // null: never used; theGone: its node left
+    };
     struct op_Lookup
     {
-        std::unordered_set<OP_Node *, op_Hash, op_Equal> byName;
+        std::vector<op_Slot> slots; // a power of two of them, at most half in use
+        size_t used = 0;            // slots holding a node or theGone
         // Per name stem ("plastic"), a number below which every "stemN" is taken, so that
         // numbering the n-th unnamed node does not try the n-1 numbers before it.
         std::unordered_map<std::string, long> firstFree;
     };
+    void index(OP_Node *child);
+    void unindex(OP_Node *child);
 
     std::vector<std::unique_ptr<OP_Node>> myOrder;
     // The child found last: commands come in runs naming the same node, and comparing one

@@ -41,11 +41,15 @@ const py_Names &py_names()
     return *theNames;
 }
 
-// The module sys's namespace, where PySys_GetObject and PySys_SetObject look. Borrowed.
+// The module sys's namespace, where PySys_GetObject and PySys_SetObject look. Borrowed; found
+// once, as it lasts as long as the interpreter.
 PyObject *py_sysDict()
 {
-    PyObject *sys = PyImport_AddModule("sys"); // borrowed
-    return sys ? PyModule_GetDict(sys) : nullptr;
+    static PyObject *theDict = nullptr;
+    if (!theDict)
+        if (PyObject *sys = PyImport_AddModule("sys")) // borrowed
+            theDict = Py_NewRef(PyModule_GetDict(sys));
+    return theDict;
 }
 
 PyObject *py_sysGet(PyObject *dict, PyObject *name) // borrowed, null when not set

@@ -1,6 +1,7 @@
 #include "OP_TestNodes.h"
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <set>
 #include <thread>
@@ -298,6 +299,52 @@ TEST_F(OP_Network_Test, ANodeFoundJustBeforeItChangesIsNotFoundUnderItsOldName)
     ASSERT_TRUE(mgr->destroyNode(made[3]));
     OP_Node *again = leaf("n3");
     EXPECT_EQ(mgr->getChild("n3"), again);
+}
+
+TEST_F(OP_Network_Test, NamesFindTheirNodesThroughLongChurn)
+{
+    // Nodes come and go and change names at random, against a plain map of what should be:
+    // the index must never lose a node nor find one gone, however its slots were reused.
+    std::mt19937 random(7);
+    std::map<std::string, OP_Node *> expected;
+    std::string error;
+    int made = 0;
+    for (int step = 0; step < 6000; ++step)
+    {
+        const unsigned choice = random() % 10;
+        if (expected.empty() || choice < 5)
+        {
+            const std::string name = "c" + std::to_string(made++);
+            expected[name] = leaf(name.c_str());
+            continue;
+        }
+        auto it = std::next(expected.begin(), static_cast<long>(random() % expected.size()));
+        if (choice < 8)
+        {
+            ASSERT_TRUE(mgr->destroyNode(it->second));
+        }
+        else
+        {
+            const std::string name = "r" + std::to_string(made++);
+            ASSERT_TRUE(mgr->renameNode(it->second, name.c_str(), error)) << error;
+            expected[name] = it->second;
+        }
+        const std::string gone = it->first;
+        expected.erase(it);
+        EXPECT_EQ(mgr->getChild(gone.c_str()), nullptr) << gone;
+    }
+    ASSERT_EQ(mgr->getNchildren(), static_cast<int>(expected.size()));
+    for (const auto &[name, node] : expected)
+        EXPECT_EQ(mgr->getChild(name.c_str()), node) << name;
+    for (int i = 0; i < made; ++i)
+        for (const char *stem : {"c", "r"})
+        {
+            const std::string name = stem + std::to_string(i);
+            if (!expected.count(name))
+            {
+                EXPECT_EQ(mgr->getChild(name.c_str()), nullptr) << name;
+            }
+        }
 }
 
 TEST_F(OP_Network_Test, GeneratedNamesTakeTheLowestFreeNumber)
