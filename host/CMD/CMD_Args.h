@@ -5,6 +5,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 /// The words of one command after its options were taken out, with the streams it writes to.
@@ -22,6 +23,12 @@ public:
     const char *operator()(int i) const
     {
         return i < 0 || i >= argc() ? nullptr : myWords.c_str(static_cast<size_t>(i));
+    }
+
+    /// Argument i as a view of its text, which its length comes with; empty past the end.
+    std::string_view word(int i) const
+    {
+        return i < 0 || i >= argc() ? std::string_view() : myWords[static_cast<size_t>(i)];
     }
 
     /// Whether option letter `opt` was given.

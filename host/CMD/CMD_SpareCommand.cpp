@@ -56,19 +56,19 @@ bool cmd_folderDefault(CMD_Args &args, const char *text, std::vector<PRM_Default
     return true;
 }
 
-// Every word of a `spare` command but the node's path: commands alike in these make templates
-// alike, which the nodes share.
-std::string cmd_spareKey(CMD_Args &args)
+// Every word of a `spare` command but the node's path, appended to `key`: commands alike in
+// these make templates alike, which the nodes share.
+void cmd_spareKey(CMD_Args &args, std::string &key)
 {
-    std::string key = args.found('l') ? args.argp('l') : "";
+    if (const char *label = args.argp('l'))
+        key.append(label);
     key.push_back('\0');
     if (args.found('t'))
         for (const std::string &pair : args.argValues('t'))
             key.append(pair).push_back('\0');
     key.push_back('\1');
     for (int i = 2; i < args.argc(); ++i)
-        key.append(args(i)).push_back('\0');
-    return key;
+        key.append(args.word(i)).push_back('\0');
 }
 
 // Templates made by `spare`, by their command's words (a multi-parameter's grown by its group's
@@ -171,21 +171,41 @@ bool cmd_spareDefaults(CMD_Args &args, const PRM_Type &type, std::vector<PRM_Def
     return true;
 }
 
-// The key of the template a `spare` command makes: its words, and for a child of a group the
-// key of the count's template before them. Empty when the count's template was not made here
-// (nothing to share it with).
-std::string cmd_templateKey(CMD_Args &args, OP_Node &node, bool child)
+// The key of the template a `spare` command makes, in `key`: its words, and for a child of a
+// group the key of the count's template before them. Empty when the count's template was not
+// made here (nothing to share it with).
+void cmd_templateKey(CMD_Args &args, OP_Node &node, bool child, std::string &key)
 {
+    key.clear();
     if (!child)
-        return cmd_spareKey(args);
-    std::string key;
+        return cmd_spareKey(args, key);
     const std::shared_ptr<PRM_Template> count = node.getSpareTemplate(args.argp('m'));
     if (!count || !cmd_SpareTemplates::get().keyOf(count, key))
-        return {};
+    {
+        key.clear();
+        return;
+    }
     key.push_back('\2');
-    key += cmd_spareKey(args);
-    return key;
+    cmd_spareKey(args, key);
 }
+
+// A key's memory, kept from one command to the next: a key is longer than a string holds
+// without allocating, and every surface of a large scene sends fourteen. Taken for the
+// command's time, so that a command run meanwhile would make its own.
+class cmd_KeyBuffer
+{
+public:
+    cmd_KeyBuffer() : myKey(std::move(theKept)) {}
+    ~cmd_KeyBuffer() { theKept = std::move(myKey); }
+    cmd_KeyBuffer(const cmd_KeyBuffer &) = delete;
+    cmd_KeyBuffer &operator=(const cmd_KeyBuffer &) = delete;
+
+    std::string &get() { return myKey; }
+
+private:
+    static inline thread_local std::string theKept;
+    std::string myKey;
+};
 
 // The template of a spare parameter, or of a group's child, from the command's words; null
 // with the command failed when they are bad.
@@ -288,7 +308,9 @@ void cmd_spare(CMD_Args &args)
         return;
     // Words seen before make the template made then: nothing of them need be read again.
     std::string error;
-    const std::string key = cmd_templateKey(args, *node, child);
+    cmd_KeyBuffer buffer;
+    std::string &key = buffer.get();
+    cmd_templateKey(args, *node, child, key);
     const std::shared_ptr<PRM_Template> known =
         key.empty() ? nullptr : cmd_SpareTemplates::get().find(key);
     const bool added = known ? cmd_addKnown(args, *node, child, known, error)
