@@ -151,11 +151,19 @@ bool CMD_Manager::execute(const std::string &line, std::ostream &out, std::ostre
         mySpareWords.pop_back();
     }
     CMD_Args args(std::move(words), out, err);
+    if (!mySpareOptions.empty())
+    {
+        args.myOptions = std::move(mySpareOptions.back());
+        mySpareOptions.pop_back();
+    }
     const bool done = dispatch(line, args, error);
     // The words of a very long line give their memory back.
     constexpr size_t theKeptMemory = size_t(1) << 16;
     if (args.myWords.capacity() <= theKeptMemory)
         mySpareWords.push_back(std::move(args.myWords));
+    args.myOptions.clear();
+    if (args.myOptions.capacity() <= theKeptMemory / sizeof(CMD_Args::cmd_Option))
+        mySpareOptions.push_back(std::move(args.myOptions));
     return done;
 }
 

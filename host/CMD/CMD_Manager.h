@@ -90,9 +90,11 @@ private:
                        std::ostream &err);
 
     std::map<std::string, cmd_Command, std::less<>> myCommands;
-    // Words of lines run before, kept for their memory: most lines then need none of their
-    // own. A command may run lines in turn (source, python), each of which takes its own.
+    // Words and options of lines run before, kept for their memory: most lines then need
+    // none of their own. A command may run lines in turn (source, python), each of which
+    // takes its own.
     std::vector<CMD_Tokenizer::Words> mySpareWords;
+    std::vector<std::vector<CMD_Args::cmd_Option>> mySpareOptions;
     bool myEcho = false;
     int mySourceDepth = 0;
 };

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -316,38 +317,57 @@ void CMD_SceneWriter::writeSpareParms(OP_Node &node)
 void CMD_SceneWriter::writeSpareParm(OP_Node &node, const PRM_Template &tmpl, const char *multi)
 {
     const std::string &path = nodePath(node, myNodeWord);
-    myText += "spare";
+    // Every word but the node's path comes from the template alone: made once for all the
+    // nodes that share it.
+    auto [it, made] = mySpareLines.try_emplace(&tmpl);
+    if (made)
+        spareLine(tmpl, multi, it->second.first, it->second.second);
+    myText.append(it->second.first).append(path).append(it->second.second);
+}
+
+void CMD_SceneWriter::spareLine(const PRM_Template &tmpl, const char *multi, std::string &head,
+                                std::string &tail)
+{
+    const auto word = [](std::string &line, std::string_view text)
+    {
+        line += ' ';
+        CMD_Tokenizer::appendQuoted(line, text);
+    };
+    head = "spare";
     if (multi)
     {
-        myText += " -m";
-        writeWord(multi);
+        head += " -m";
+        word(head, multi);
     }
     if (std::strcmp(tmpl.getLabel(), tmpl.getToken()) != 0)
     {
-        myText += " -l";
-        writeWord(tmpl.getLabel());
+        head += " -l";
+        word(head, tmpl.getLabel());
     }
     if (const PRM_SpareData *spare = tmpl.getSparePtr())
         for (const auto &[key, value] : spare->getValues())
         {
-            myText += " -t";
-            myScratch.assign(key).append(1, '=').append(value);
-            writeWord(myScratch);
+            head += " -t";
+            word(head, key + "=" + value);
         }
-    myText.append(1, ' ').append(path);
-    writeWord(tmpl.getToken());
-    myText.append(1, ' ').append(spareTypeName(tmpl)).append(1, ' ');
-    myText += std::to_string(tmpl.getVectorSize());
+    head += ' ';
+    tail.clear();
+    word(tail, tmpl.getToken());
+    tail.append(1, ' ').append(spareTypeName(tmpl)).append(1, ' ');
+    tail += std::to_string(tmpl.getVectorSize());
     // A count's one word after its size is the number of its first instance.
     if (tmpl.isMultiParm())
-        myText.append(1, ' ').append(std::to_string(tmpl.getMultiStartOffset()));
+        tail.append(1, ' ').append(std::to_string(tmpl.getMultiStartOffset()));
     else if (tmpl.hasDefaults())
+    {
+        std::string text;
         for (int c = 0; c < tmpl.getVectorSize(); ++c)
         {
-            cmd_defaultText(tmpl, c, myScratch);
-            writeWord(myScratch);
+            cmd_defaultText(tmpl, c, text);
+            word(tail, text);
         }
-    myText += '\n';
+    }
+    tail += '\n';
 }
 
 void CMD_SceneWriter::writeParms(OP_Node &node)

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 class OP_Network;
@@ -72,6 +74,10 @@ private:
     void writeSpareParms(OP_Node &node);
     /// One `spare` line; `multi` names the count whose instance group the template joins.
     void writeSpareParm(OP_Node &node, const PRM_Template &tmpl, const char *multi);
+    /// The words of a `spare` line before the node's path (with the space after them) and
+    /// after it (with the line's end).
+    static void spareLine(const PRM_Template &tmpl, const char *multi, std::string &head,
+                          std::string &tail);
     void writeParms(OP_Node &node);
     void writeParm(const OP_Node &node, const PRM_Parm &parm);
     void writeWires(OP_Node &node);
@@ -86,6 +92,9 @@ private:
     std::string myNodeWord;
     std::string myInputWord;
     std::string myScratch;
+    // Per spare template, its `spare` line around the node's path: nodes given the same
+    // spare parameters share their templates. Templates stay while the scene is written.
+    std::unordered_map<const PRM_Template *, std::pair<std::string, std::string>> mySpareLines;
     uint64_t myNodeCount = 0;
     uint64_t myVisits = 0;
     // The networks from the root down to the one being written, and its absolute path

@@ -100,10 +100,11 @@ PyObject *py_cmd(PyObject *, PyObject *arg)
     std::ostringstream &out = streams.out();
     std::ostringstream &err = streams.err();
     std::string_view rest = text;
+    std::string line;
     while (!rest.empty())
     {
         const std::string_view::size_type end = rest.find('\n');
-        std::string line(rest.substr(0, end));
+        line.assign(rest.substr(0, end));
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
