@@ -64,12 +64,21 @@ PRM_Parm *PRM_ParmList::getParmPtr(const char *name) const
     return getParmPtr(getParmIndex(name));
 }
 
+// Up to this many parameters, a list without its index tells that a name is none of its own
+// by a walk (mayOverlap) rather than by making the index: a creation script asks a new node
+// for parameters it lacks, before and between adding each, and an index made for the question
+// would be dropped by the next addition.
+constexpr int theQuickMissLimit = 64;
+
 int PRM_ParmList::getParmIndex(const char *name) const
 {
     if (!name)
         return -1;
     // Most nodes have a handful of parameters, for which comparing names beats hashing one.
     constexpr int theScanLimit = 8;
+    if (getEntries() > theScanLimit && !myIndex && getEntries() <= theQuickMissLimit &&
+        !mayOverlap(name))
+        return -1;
     if (getEntries() <= theScanLimit)
     {
         for (int i = 0; i < getEntries(); ++i)
@@ -90,6 +99,8 @@ PRM_Parm *PRM_ParmList::getParmPtrFromChannel(const char *channel, int *componen
 {
     if (!channel)
         return nullptr;
+    if (!myIndex && getEntries() <= theQuickMissLimit && !mayOverlap(channel))
+        return nullptr;
     rebuildIndex();
     auto it = myIndex->byChannel.find(std::string_view(channel));
     if (it == myIndex->byChannel.end())
@@ -103,6 +114,8 @@ PRM_Parm *PRM_ParmList::findParmOrChannel(const char *name, int *component) cons
 {
     if (component)
         *component = -1;
+    if (name && !myIndex && getEntries() <= theQuickMissLimit && !mayOverlap(name))
+        return nullptr;
     if (PRM_Parm *parm = getParmPtr(name))
         return parm;
     return getParmPtrFromChannel(name, component);
