@@ -182,7 +182,11 @@ bool CMD_Manager::dispatch(const std::string &line, CMD_Args &args, std::string 
     if (args.myWords.empty())
         return true;
     const std::string_view name = args.myWords[0];
-    auto it = myCommands.find(name);
+    auto it = myLastCommand != myCommands.end() && myLastCommand->first == name
+                  ? myLastCommand
+                  : myCommands.find(name);
+    if (it != myCommands.end())
+        myLastCommand = it;
     if (it == myCommands.end())
     {
         error = "Unknown command '" + std::string(name) + "'";

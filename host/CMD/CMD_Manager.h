@@ -25,6 +25,8 @@ class CMD_Manager
 {
 public:
     CMD_Manager();
+    CMD_Manager(const CMD_Manager &) = delete;
+    CMD_Manager &operator=(const CMD_Manager &) = delete;
 
     /// Installs (or replaces) a command. `usage` is shown by "help".
     void installCommand(const char *name, const char *options, CMD_Callback callback,
@@ -90,6 +92,9 @@ private:
                        std::ostream &err);
 
     std::map<std::string, cmd_Command, std::less<>> myCommands;
+    // The command run last: scripts run the same one line after line. Commands are replaced
+    // in place and never removed, so it stays valid.
+    std::map<std::string, cmd_Command, std::less<>>::iterator myLastCommand = myCommands.end();
     // Words and options of lines run before, kept for their memory: most lines then need
     // none of their own. A command may run lines in turn (source, python), each of which
     // takes its own.

@@ -128,7 +128,16 @@ private:
         std::string key;
         std::shared_ptr<PRM_Template> grownFrom;
     };
-    std::unordered_map<std::string, std::weak_ptr<PRM_Template>> myByKey;
+    // Hashed however few: keys alike in length are common, and comparing them one after
+    // another costs more than hashing one.
+    struct cmd_KeyHash
+    {
+        size_t operator()(const std::string &key) const
+        {
+            return std::hash<std::string_view>{}(key);
+        }
+    };
+    std::unordered_map<std::string, std::weak_ptr<PRM_Template>, cmd_KeyHash> myByKey;
     std::unordered_map<const PRM_Template *, cmd_Made> myKeys;
     size_t mySweepAt = 64;
 };
