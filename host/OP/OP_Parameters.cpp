@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <regex>
+#include <string_view>
 
 OP_Parameters::OP_Parameters(OP_Operator *op) : myOperator(op)
 {
@@ -82,19 +83,23 @@ const std::vector<std::shared_ptr<PRM_Template>> &op_noTemplates()
 }
 
 // Channel names are read out of expression texts, so they keep to what a reference can
-// spell; an instance template's name also holds the '#' that its number replaces.
+// spell, in ASCII whatever the locale; an instance template's name also holds the '#' that its
+// number replaces.
 bool op_validName(const PRM_Template &tmpl, bool instance, std::string &error)
 {
-    const std::string name = tmpl.isTerminator() ? std::string() : tmpl.getToken();
-    const bool valid = !name.empty() &&
-                       std::all_of(name.begin(), name.end(),
-                                   [instance](char c) {
-                                       return std::isalnum(static_cast<unsigned char>(c)) ||
-                                              c == '_' || (instance && c == '#');
-                                   }) &&
-                       (!instance || name.find('#') != std::string::npos);
+    const std::string_view name = tmpl.isTerminator() ? std::string_view() : tmpl.getToken();
+    bool valid = !name.empty();
+    bool numbered = false;
+    for (const char c : name)
+    {
+        numbered = numbered || c == '#';
+        valid = valid && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '_' || (instance && c == '#'));
+    }
+    valid = valid && (!instance || numbered);
     if (!valid)
-        error = "Bad parameter name '" + name + "'" + (instance ? " (it needs a '#')" : "");
+        error = "Bad parameter name '" + std::string(name) + "'" +
+                (instance ? " (it needs a '#')" : "");
     return valid;
 }
 } // namespace

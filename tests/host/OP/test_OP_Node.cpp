@@ -251,6 +251,12 @@ TEST_F(OP_Node_Test, SpareParametersKeepTheirTemplates)
     // A shorter name whose channel is a longer parameter's.
     EXPECT_FALSE(fresh->addSpareParm(PRM_Template(PRM_RGB, 3, PRM_Name("cg")), error));
     EXPECT_EQ(error, "Channel 'cgg' already exists");
+    // Names an expression can spell, in ASCII: no blank, sign or letter beyond it.
+    for (const char *bad : {"a b", "x-y", "caf\xc3\xa9", "\xe9t\xe9", "k#"})
+    {
+        EXPECT_FALSE(fresh->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name(bad)), error)) << bad;
+        EXPECT_EQ(error, "Bad parameter name '" + std::string(bad) + "'");
+    }
     EXPECT_EQ(fresh->getNumSpareParms(), 3);
 }
 
