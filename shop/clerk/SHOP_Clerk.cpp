@@ -59,16 +59,17 @@ bool shop_usable(SHOP_Node *node)
     return node->error() < UT_ERROR_ABORT;
 }
 
-// Folder switchers, separators and labels shape the dialog and hold no shader value.
-bool shop_isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now, const UT_Options *overrides)
+// Folder switchers, separators and labels shape the dialog and hold no shader value. With
+// `all`, a parameter at its default is written too.
+bool shop_isWrittenParm(SHOP_Node *node, PRM_Template &tmpl, float now, const UT_Options *overrides,
+                        bool all)
 {
     const PRM_Type &type = tmpl.getType();
     if (type.isOrdinalType() && type.hasFlag(PRM_TYPE_SWITCHERLIST))
         return false;
     if (type.isStringType() && (type.hasFlag(PRM_TYPE_SEPARATOR) || type.hasFlag(PRM_TYPE_LABEL)))
         return false;
-    return UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0 ||
-           !SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides);
+    return all || !SHOP_Node::isParmDefaultValue(node, tmpl.getToken(), now, overrides);
 }
 
 bool shop_registered(const SHOP_Clerk &clerk, SHOP_TYPE type)
@@ -128,8 +129,10 @@ bool SHOP_Clerk::forEachWrittenParm(SHOP_Node *node, float now, const UT_Options
     for (int i = 0; i < first; ++i)
         if (templates[i].isTerminator())
             return false;
+    // Read once a build, not once a parameter: the environment is searched name by name.
+    const bool all = UT_EnvControl::getInt(ENV_SHOP_ALL_PARMS) != 0;
     for (int i = first; templates && i < last && !templates[i].isTerminator(); ++i)
-        if (shop_isWrittenParm(node, templates[i], now, overrides) && !visit(templates[i]))
+        if (shop_isWrittenParm(node, templates[i], now, overrides, all) && !visit(templates[i]))
             return false;
     return true;
 }
