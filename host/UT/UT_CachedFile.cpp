@@ -44,7 +44,8 @@ constexpr size_t theMaxEntries = 64;
 std::mutex theLock;
 std::unordered_map<std::string, ut_Entry> theEntries;
 UT_FileWatch theWatch;
-// Counts the times the watch started over: a watch made before then hears nothing now.
+// Counts the times the watch started over or told of changes: a look at a file begun before
+// either may not make its entry trusted.
 unsigned long theWatchGeneration = 0;
 
 bool ut_stamp(const std::string &path, ut_Stamp &stamp)
@@ -73,8 +74,13 @@ std::shared_ptr<const std::string> UT_CachedFile::read(const std::string &path, 
         // A file that is watched, and was unchanged when last looked at, stays so until the
         // watch hears of a change: no status query.
         if (theWatch.changed())
+        {
             for (auto &[name, entry] : theEntries)
                 entry.trusted = false;
+            // A look begun before this one must not trust what it saw: the change it may
+            // have missed has just been taken from the watch.
+            ++theWatchGeneration;
+        }
         auto it = theEntries.find(path);
         if (it != theEntries.end() && it->second.trusted)
             return it->second.text;

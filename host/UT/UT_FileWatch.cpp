@@ -105,7 +105,12 @@ bool UT_FileWatch::changed()
         if (got < 0 && errno == EINTR)
             continue;
         // Nothing pending (EAGAIN) is the usual answer; any other failure may hide a change.
-        return any || !(got < 0 && errno == EAGAIN);
+        const bool changed = any || !(got < 0 && errno == EAGAIN);
+        // A path may lead elsewhere now (a link retargeted, a folder replaced): each is
+        // watched again, along its new way, when next asked for.
+        if (changed)
+            myWatched.clear();
+        return changed;
     }
 }
 

@@ -28,7 +28,8 @@ public:
     bool watch(const std::string &path);
 
     /// Whether anything watched may have changed since the last call (or since it was first
-    /// watched). True also when changes may have been lost.
+    /// watched). True also when changes may have been lost. After a change every path must be
+    /// watched again (watch()), as it may lead to another file now.
     bool changed();
 
     /// Stops watching everything.

@@ -102,6 +102,8 @@ TEST_F(UT_CachedFileTest, AFileTrustedUnchangedIsSeenToChangeAlongEveryWayToIt)
         writeOld(path, "old\n");
     fs::create_directory_symlink("c", myDir + "/link");
     const std::string viaLink = myDir + "/link/s.py";
+    fs::create_directories(myDir + "/c2");
+    writeOld(myDir + "/c2/s.py", "lnk\n");
     std::this_thread::sleep_for(std::chrono::milliseconds(3100));
     for (const std::string &path : {inPlace, renamed, inFolder, viaLink, deep})
     {
@@ -124,13 +126,14 @@ TEST_F(UT_CachedFileTest, AFileTrustedUnchangedIsSeenToChangeAlongEveryWayToIt)
     fs::create_directories(myDir + "/b");
     writeOld(inFolder, "oth\n");
     EXPECT_EQ(read(inFolder), "oth\n");
-    // The link on the way led elsewhere.
-    fs::create_directories(myDir + "/c2");
-    writeOld(myDir + "/c2/s.py", "lnk\n");
+    // The link on the way led elsewhere; and the file it leads to now is watched in turn.
     fs::create_directory_symlink("c2", myDir + "/link2");
     EXPECT_EQ(read(viaLink), "old\n");
     fs::rename(myDir + "/link2", myDir + "/link");
     EXPECT_EQ(read(viaLink), "lnk\n");
+    EXPECT_EQ(read(viaLink), "lnk\n");
+    writeOld(myDir + "/c2/s.py", "ln2\n");
+    EXPECT_EQ(read(viaLink), "ln2\n");
     // A folder two levels up replaced.
     EXPECT_EQ(read(deep), "old\n");
     fs::rename(myDir + "/d", myDir + "/d.old");
