@@ -298,6 +298,18 @@ void OP_Node::setBypass(bool on)
 
 // Parameters ---------------------------------------------------------------------------------
 
+bool OP_Node::readReferencedNumber(const PRM_Parm &parm, const EV_Expression &expr, float time,
+                                   int thread, double &number)
+{
+    // What evaluateParmExpression's first step reads, when it would succeed.
+    EV_Value value;
+    std::string unused;
+    if (!OPreadChannelValue(expr, *this, time, thread, value) || !op_fitsParm(parm, value, unused))
+        return false;
+    number = value.asNumber();
+    return true;
+}
+
 bool OP_Node::evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &expr, float time,
                                      int thread, EV_Value &value, bool &timeDependent)
 {

@@ -198,6 +198,8 @@ public:
                             std::string &error);
     bool evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &expr, float time,
                                 int thread, EV_Value &value, bool &timeDependent) override;
+    bool readReferencedNumber(const PRM_Parm &parm, const EV_Expression &expr, float time,
+                              int thread, double &number) override;
     void parmChanged(PRM_Parm &parm, int component) override;
     bool getVariableString(int index, UT_String &value, int thread) override;
     /// Looks a parameter up by name for an evaluation; nodes that take properties from

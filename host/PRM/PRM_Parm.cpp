@@ -450,6 +450,22 @@ bool PRM_Parm::isPlain(const prm_Component &c, bool text) const
     return true;
 }
 
+bool PRM_Parm::readReference(const prm_Component &c, float time, int thread, double &number) const
+{
+    const EV_Expression *expr = c.expr();
+    const PRM_BasicType basic = myTemplate->getBasicType();
+    PRM_ParmOwner *owner = getOwner();
+    double read = 0;
+    if (!expr || basic == PRM_BASIC_STRING || !owner ||
+        !owner->readReferencedNumber(*this, *expr, time, thread, read))
+        return false;
+    myTimeDependent = false;
+    // As prm_readNumber reads it.
+    number =
+        basic == PRM_BASIC_FLOAT ? static_cast<float>(read) : static_cast<double>(prm_toInt(read));
+    return true;
+}
+
 int64_t PRM_Parm::evalInt(int component, float time, int thread) const
 {
     if (!validComponent(component))
@@ -457,6 +473,8 @@ int64_t PRM_Parm::evalInt(int component, float time, int thread) const
     const prm_Component &c = components()[component];
     if (isPlain(c, false))
         return prm_toInt(c.num);
+    if (double number = 0; readReference(c, time, thread, number))
+        return prm_toInt(number);
     EV_Value value;
     evalComponent(c, time, thread, EV_TYPE_FLOAT, value);
     return prm_toInt(value.num);
@@ -469,6 +487,8 @@ float PRM_Parm::evalFloat(int component, float time, int thread) const
     const prm_Component &c = components()[component];
     if (isPlain(c, false))
         return static_cast<float>(c.num);
+    if (double number = 0; readReference(c, time, thread, number))
+        return static_cast<float>(number);
     EV_Value value;
     evalComponent(c, time, thread, EV_TYPE_FLOAT, value);
     return static_cast<float>(value.num);

@@ -158,6 +158,9 @@ private:
     /// The same, saying in `error` that the parameter has no such component.
     bool validComponent(int component, std::string &error) const;
     bool isPlain(const prm_Component &c, bool text) const;
+    /// A number component whose expression only refers to a channel holding a value: its
+    /// number as evalComponent would give it, read without evaluating; false otherwise.
+    bool readReference(const prm_Component &c, float time, int thread, double &number) const;
     bool evalComponent(const prm_Component &c, float time, int thread, EV_Type type,
                        EV_Value &value) const;
     bool evalExpression(const EV_Expression &expr, float time, int thread, EV_Value &value) const;

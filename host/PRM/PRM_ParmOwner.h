@@ -16,6 +16,15 @@ public:
     virtual bool evaluateParmExpression(const PRM_Parm &parm, const EV_Expression &expr, float time,
                                         int thread, EV_Value &value, bool &timeDependent) = 0;
 
+    /// The number an expression of `parm` gives when it is nothing but a reference to a
+    /// channel holding a value that `parm` can hold: read without evaluating the expression,
+    /// which could then neither fail nor depend on time. False when the expression must be
+    /// evaluated in full (evaluateParmExpression), which also reports what goes wrong.
+    virtual bool readReferencedNumber(const PRM_Parm &, const EV_Expression &, float, int, double &)
+    {
+        return false;
+    }
+
     /// Told after a component's value or expression changed.
     virtual void parmChanged(PRM_Parm &parm, int component) = 0;
 
