@@ -448,10 +448,14 @@ TEST_F(OP_Node_Test, PlainReferencesReadAsTheGeneralEvaluationDoes)
     TestNode *general = leaf("general");
     std::string error;
     for (TestNode *node : {plain, general})
-        ASSERT_TRUE(node->addSpareParm(PRM_Template(PRM_INT, 1, PRM_Name("n")), error)) << error;
+        for (const char *name : {"n", "m"})
+            ASSERT_TRUE(node->addSpareParm(PRM_Template(PRM_INT, 1, PRM_Name(name)), error))
+                << error;
     ASSERT_TRUE(src->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("big")), error)) << error;
+    ASSERT_TRUE(src->addSpareParm(PRM_Template(PRM_FLT, 1, PRM_Name("frac")), error)) << error;
     src->getParmPtr("t")->setValue(1, 5);
     src->getParmPtr("big")->setValue(0, 3e9);
+    src->getParmPtr("frac")->setValue(0, -2.6);
     auto both = [&](const char *parm, const std::string &reference)
     {
         setExpr(plain, parm, reference.c_str());
@@ -461,6 +465,7 @@ TEST_F(OP_Node_Test, PlainReferencesReadAsTheGeneralEvaluationDoes)
     both("label", "chs(\"../src/label\")");
     both("t", "ch(\"../src/label\")");
     both("n", "ch(\"../src/big\")");
+    both("m", "ch(\"../src/frac\")");
     const int thread = 0;
     for (TestNode *node : {plain, general})
     {
@@ -470,6 +475,12 @@ TEST_F(OP_Node_Test, PlainReferencesReadAsTheGeneralEvaluationDoes)
         EXPECT_EQ(node->getParmPtr("label")->evalString(0, 0, thread), "x");
         EXPECT_FLOAT_EQ(node->getParmPtr("t")->evalFloat(0, 0, thread), 0.0f);
         EXPECT_EQ(node->getParmPtr("n")->evalInt(0, 0, thread), 0);
+        // An integer parameter holds the referenced number as it holds any: rounded.
+        EXPECT_EQ(node->getParmPtr("m")->evalInt(0, 0, thread),
+                  general->getParmPtr("m")->evalInt(0, 0, thread));
+        EXPECT_EQ(node->getParmPtr("m")->evalFloat(0, 0, thread),
+                  general->getParmPtr("m")->evalFloat(0, 0, thread));
+        EXPECT_EQ(node->getParmPtr("m")->evalInt(0, 0, thread), -3);
         const UT_ErrorManager &errors = node->getErrorManager();
         ASSERT_GE(errors.getNumErrors(), 1);
         const std::string last = errors.getError(errors.getNumErrors() - 1).getMessage();
