@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 TEST(PRM_ParmList, LookupsFollowAppendsAndRemovals)
 {
     PRM_Template t(PRM_XYZ, 3, PRM_Name("t"));
@@ -51,6 +54,49 @@ TEST(PRM_ParmList, LookupsFollowAppendsAndRemovals)
     list.appendParm(&tx, nullptr, true);
     EXPECT_EQ(list.findParmOrChannel("tx", &component), list.getParmPtr(3));
     EXPECT_EQ(component, -1);
+}
+
+TEST(PRM_ParmList, ListsBetweenTheScanAndTheIndexFindEveryNameAfterEachAppend)
+{
+    // Between a handful and a few dozen parameters, a list with no index answers misses by a
+    // walk: every lookup right after an append (which drops the index) must still find names,
+    // channels and names that begin like others, and miss only what is not there.
+    std::vector<PRM_Template> made;
+    made.reserve(40);
+    for (int i = 0; i < 30; ++i)
+        made.emplace_back(PRM_FLT, 1, PRM_Name(("p" + std::to_string(i)).c_str()));
+    made.emplace_back(PRM_XYZ, 3, PRM_Name("t"));
+    made.emplace_back(PRM_RGB, 3, PRM_Name("tint"));
+    made.emplace_back(PRM_FLT, 1, PRM_Name("ti"));
+    PRM_ParmList list;
+    for (int i = 0; i < 30; ++i)
+        list.appendParm(&made[static_cast<size_t>(i)], nullptr, true);
+    int component = -1;
+    for (size_t i = 30; i < made.size(); ++i)
+    {
+        list.appendParm(&made[i], nullptr, true);
+        EXPECT_EQ(list.findParmOrChannel("p17"), list.getParmPtr(17));
+        list.appendParm(&made[i], nullptr, true); // the same once more: the index drops again
+        EXPECT_EQ(list.getParmIndex("p3"), 3);
+    }
+    PRM_ParmList fresh;
+    for (auto &tmpl : made)
+        fresh.appendParm(&tmpl, nullptr, true);
+    EXPECT_EQ(fresh.findParmOrChannel("ty", &component), fresh.getParmPtr(30));
+    EXPECT_EQ(component, 1);
+    fresh.appendParm(&made[0], nullptr, true);
+    EXPECT_EQ(fresh.getParmPtrFromChannel("tintg", &component), fresh.getParmPtr(31));
+    EXPECT_EQ(component, 1);
+    fresh.appendParm(&made[0], nullptr, true);
+    EXPECT_EQ(fresh.getParmPtr("ti"), fresh.getParmPtr(32));
+    fresh.appendParm(&made[0], nullptr, true);
+    EXPECT_EQ(fresh.findParmOrChannel("tin"), nullptr);
+    fresh.appendParm(&made[0], nullptr, true);
+    EXPECT_EQ(fresh.findParmOrChannel("p"), nullptr);
+    fresh.appendParm(&made[0], nullptr, true);
+    EXPECT_EQ(fresh.getParmPtrFromChannel("tw"), nullptr);
+    fresh.appendParm(&made[0], nullptr, true);
+    EXPECT_EQ(fresh.getParmIndex("p29"), 29);
 }
 
 TEST(PRM_ParmList, MultiParameterInstancesFollowTheirCount)
